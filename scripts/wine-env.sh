@@ -1,0 +1,60 @@
+# Sourced by the run and test scripts: a private X display, a private Wine prefix in
+# Japanese (code page 932), and the dialog font resolved to an installed Japanese face.
+#   dw_start_display        starts Xvfb (and a window manager) unless $DW_USE_DISPLAY=1
+#   dw_prepare_prefix DIR   creates (once) and selects the Wine prefix DIR
+#   dw_stop                 ends Wine and the display started here
+
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES='mscoree,mshtml='
+export WINEARCH=win32
+
+DW_XVFB_PID=""
+DW_WM_PID=""
+
+dw_free_display() {
+  local n=77
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  echo ":$n"
+}
+
+dw_start_display() {
+  if [ "${DW_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+  DISPLAY="$(dw_free_display)"
+  export DISPLAY
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  DW_XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    if xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then break; fi
+    sleep 0.1
+  done
+  if [ "${DW_WINDOW_MANAGER:-0}" = 1 ]; then
+    openbox >/dev/null 2>&1 &
+    DW_WM_PID=$!
+  fi
+}
+
+dw_prepare_prefix() {
+  export WINEPREFIX="$1"
+  if [ ! -f "$WINEPREFIX/.dustwhirl-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    # The program's dialogs ask for "ＭＳ Ｐゴシック"; IPA's proportional Gothic stands in.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS PGothic' /d 'IPAPGothic' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d 'IPAGothic' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1
+    # No crash dialogs: a crashing test must fail, not wait for a click.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.dustwhirl-ready"
+  fi
+}
+
+dw_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$DW_WM_PID" ]; then kill "$DW_WM_PID" 2>/dev/null || true; fi
+  if [ -n "$DW_XVFB_PID" ]; then kill "$DW_XVFB_PID" 2>/dev/null || true; fi
+}

@@ -1,0 +1,49 @@
+// Resource and command ids of Dustwhirl. Also read by the resource compiler.
+#pragma once
+
+// Dialog templates
+#define IDD_ABOUTBOX 100
+#define IDD_MAIN 102
+#define IDD_PROGRESS 129
+
+// Icon and cursor groups
+#define IDI_MAIN 128
+#define IDC_LINK_CURSOR 146
+
+// Skin images, resources of type "PNG"
+#define IDB_BACKGROUND 130
+#define IDB_CACHE_NORMAL 131
+#define IDB_CACHE_HOVER 132
+#define IDB_CACHE_PRESSED 133
+#define IDB_CACHE_COOKIE_NORMAL 134
+#define IDB_CACHE_COOKIE_HOVER 135
+#define IDB_CACHE_COOKIE_PRESSED 136
+#define IDB_COOKIE_NORMAL 137
+#define IDB_COOKIE_HOVER 138
+#define IDB_COOKIE_PRESSED 139
+#define IDB_HELP_NORMAL 140
+#define IDB_HELP_HOVER 141
+#define IDB_HELP_PRESSED 142
+#define IDB_EXIT_NORMAL 143
+#define IDB_EXIT_HOVER 144
+#define IDB_EXIT_PRESSED 145
+
+// Controls of the main window
+#define IDC_CACHE 1000
+#define IDC_COOKIE 1001
+#define IDC_CACHE_COOKIE 1002
+#define IDC_HELP_BUTTON 1003
+
+// Controls of the progress dialog
+#define IDC_END_BUTTON 1004
+#define IDC_PROGRESS 1005
+#define IDC_STATUS 1008
+
+// Controls of the about box
+#define IDC_VERSION_LINE 1006
+#define IDC_COPYRIGHT_LINE 1007
+
+// System-menu commands of the main window
+#define IDM_ABOUTBOX 0x0010
+#define IDM_OPEN_CACHE_FOLDER 0x0020
+#define IDM_OPEN_COOKIE_FOLDER 0x0030

@@ -1,0 +1,41 @@
+#include "clean/WorkerThread.h"
+
+CWorkerThread::~CWorkerThread() {
+    // A derived object is already gone here, so the base's own steps run, never an override.
+    StopThread();
+}
+
+void CWorkerThread::Start() {
+    Stop();
+    CWinThread* thread = AfxBeginThread(ThreadProc, this, GetPriority(), 0, CREATE_SUSPENDED, nullptr);
+    if (thread == nullptr) return;  // no thread: the object stays safe to stop and delete
+    m_pThread = thread;
+    m_pThread->m_bAutoDelete = false;
+    m_pThread->ResumeThread();
+}
+
+void CWorkerThread::Stop() { StopThread(); }
+
+void CWorkerThread::StopThread() {
+    if (m_pThread == nullptr) return;
+    m_bStop = true;
+    if (::WaitForSingleObject(m_pThread->m_hThread, kStopTimeoutMs) == WAIT_TIMEOUT) {
+        ::TerminateThread(m_pThread->m_hThread, kTerminatedExitCode);
+    }
+    m_bStop = false;
+    delete m_pThread;
+    m_pThread = nullptr;
+    m_bRunning = false;
+}
+
+UINT __cdecl CWorkerThread::ThreadProc(LPVOID param) {
+    auto* self = static_cast<CWorkerThread*>(param);
+    self->m_bRunning = true;
+    try {
+        self->Run();
+    } catch (...) {
+        // A worker's failure ends its work silently.
+    }
+    self->m_bRunning = false;
+    return 0;
+}

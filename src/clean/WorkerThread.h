@@ -1,0 +1,31 @@
+// CWorkerThread: the base of every worker of the program. A derived class puts its work
+// in Run; Stop waits for the thread at most 10 seconds and then ends it by force.
+#pragma once
+
+#include "framework/WinThread.h"
+
+class CWorkerThread {
+public:
+    CWorkerThread() = default;
+    virtual ~CWorkerThread();
+    CWorkerThread(const CWorkerThread&) = delete;
+    CWorkerThread& operator=(const CWorkerThread&) = delete;
+
+    virtual void Start();
+    virtual void Run() {}
+    virtual void Stop();
+    virtual int GetPriority() { return THREAD_PRIORITY_NORMAL; }
+
+    static constexpr DWORD kStopTimeoutMs = 10000;
+    static constexpr DWORD kTerminatedExitCode = 0xFFFFFFFF;
+
+    bool m_bStop = false;
+    CWinThread* m_pThread = nullptr;
+    bool m_bRunning = false;
+
+protected:
+    static UINT __cdecl ThreadProc(LPVOID param);
+
+private:
+    void StopThread();
+};

@@ -1,0 +1,46 @@
+// CDialog: modal dialogs created from a template in the program's resources.
+#pragma once
+
+#include "Wnd.h"
+
+class CDialog;
+
+// Binds dialog controls to their objects while a dialog initialises.
+struct CDataExchange {
+    CDialog* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;
+};
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    // Creates the dialog, runs its modal loop and returns the value given to EndDialog
+    // (-1 when the dialog could not be created).
+    virtual INT_PTR DoModal();
+    void EndDialog(INT_PTR result);
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    virtual void DoDataExchange(CDataExchange*) {}
+
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    UINT m_nIDHelp;
+    CWnd* m_pParentWnd;
+
+private:
+    static INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    BOOL HandleInitDialog();
+    BOOL PreTranslateTree(MSG* msg);
+
+    bool m_bEndModal = false;
+    INT_PTR m_nModalResult = -1;
+};

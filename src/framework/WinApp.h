@@ -1,0 +1,55 @@
+// The application object: name, main window, wait cursor and message boxes.
+#pragma once
+
+#include "Afx.h"
+
+class CWnd;
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Returns false to end the program without a message loop of its own.
+    virtual BOOL InitInstance() { return FALSE; }
+    virtual int ExitInstance() { return 0; }
+
+    // Counted wait cursor shared by the whole application.
+    void BeginWaitCursor() { DoWaitCursor(1); }
+    void EndWaitCursor() { DoWaitCursor(-1); }
+    void RestoreWaitCursor() { DoWaitCursor(0); }
+    void DoWaitCursor(int nCode);
+    int WaitCursorCount() const { return m_nWaitCursorCount; }
+
+    // Message box with the application name as caption, owned by the main window.
+    int DoMessageBox(const char* text, UINT type, UINT helpId);
+
+    void Enable3dControlsStatic();
+
+    const char* m_pszAppName = nullptr;  // heap copy owned by the application (free()d)
+    CWnd* m_pMainWnd = nullptr;
+    HINSTANCE m_hInstance = nullptr;
+
+private:
+    int m_nWaitCursorCount = 0;
+    HCURSOR m_hcurWaitCursorRestore = nullptr;
+};
+
+CWinApp* AfxGetApp();
+// The name every part of the program reads; empty before the application names itself.
+const char* AfxGetAppName();
+void AfxSetAppName(const char* name);
+HINSTANCE AfxGetResourceHandle();
+CWnd* AfxGetMainWnd();
+int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
+
+// Shows the wait cursor for the lifetime of the object.
+class CWaitCursor {
+public:
+    CWaitCursor() { if (CWinApp* app = AfxGetApp()) app->BeginWaitCursor(); }
+    ~CWaitCursor() { if (CWinApp* app = AfxGetApp()) app->EndWaitCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};

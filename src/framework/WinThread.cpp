@@ -1,0 +1,38 @@
+#include "WinThread.h"
+
+#include <process.h>
+
+CWinThread::~CWinThread() {
+    if (m_hThread != nullptr) ::CloseHandle(m_hThread);
+}
+
+bool CWinThread::CreateThread(DWORD createFlags, UINT stackSize) {
+    // Always created suspended, so that the object is complete before the thread can end
+    // (and, with automatic deletion, delete it).
+    unsigned id = 0;
+    uintptr_t h = _beginthreadex(nullptr, stackSize, Entry, this, CREATE_SUSPENDED, &id);
+    if (h == 0) return false;
+    m_hThread = reinterpret_cast<HANDLE>(h);
+    m_nThreadID = id;
+    if ((createFlags & CREATE_SUSPENDED) == 0) ResumeThread();
+    return true;
+}
+
+unsigned __stdcall CWinThread::Entry(void* p) {
+    auto* self = static_cast<CWinThread*>(p);
+    UINT code = self->m_pfnThreadProc(self->m_pThreadParams);
+    if (self->m_bAutoDelete) delete self;
+    return code;
+}
+
+CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT stackSize, DWORD createFlags,
+                           LPSECURITY_ATTRIBUTES) {
+    auto* thread = new CWinThread(proc, param);
+    if (!thread->CreateThread(createFlags | CREATE_SUSPENDED, stackSize)) {
+        delete thread;
+        return nullptr;
+    }
+    thread->SetThreadPriority(priority);
+    if ((createFlags & CREATE_SUSPENDED) == 0) thread->ResumeThread();
+    return thread;
+}

@@ -1,0 +1,160 @@
+#include "Wnd.h"
+#include "WinApp.h"
+
+namespace {
+constexpr UINT_PTR kSubclassId = 0x44575731;  // "DWW1"
+constexpr char kChildClass[] = "DustwhirlWnd";
+
+ATOM RegisterChildClass() {
+    static ATOM atom = [] {
+        WNDCLASSA wc{};
+        wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = ::DefWindowProcA;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.hbrBackground = nullptr;
+        wc.lpszClassName = kChildClass;
+        return ::RegisterClassA(&wc);
+    }();
+    return atom;
+}
+}  // namespace
+
+CWnd::~CWnd() {
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+        // The object goes first: the window lives on unbound.
+        ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+    }
+    m_hWnd = nullptr;
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd) {
+    DWORD_PTR ref = 0;
+    if (hwnd == nullptr || !::GetWindowSubclass(hwnd, SubclassProc, kSubclassId, &ref)) return nullptr;
+    return reinterpret_cast<CWnd*>(ref);
+}
+
+BOOL CWnd::SubclassWindow(HWND hwnd) {
+    if (hwnd == nullptr || m_hWnd != nullptr || FromHandle(hwnd) != nullptr) return FALSE;
+    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return FALSE;
+    m_hWnd = hwnd;
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+    if (parent == nullptr) return FALSE;
+    return SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
+}
+
+HWND CWnd::UnsubclassWindow() {
+    HWND hwnd = m_hWnd;
+    if (hwnd != nullptr) ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+    m_hWnd = nullptr;
+    return hwnd;
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, const char* text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    RegisterChildClass();
+    HWND hwnd = ::CreateWindowExA(exStyle, kChildClass, text, style, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                                  nullptr);
+    if (hwnd == nullptr) return FALSE;
+    if (!SubclassWindow(hwnd)) {
+        ::DestroyWindow(hwnd);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() { return m_hWnd != nullptr ? ::DestroyWindow(m_hWnd) : FALSE; }
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+void CWnd::DrawItem(DRAWITEMSTRUCT*) {}
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
+    DWORD style = GetStyle();
+    DWORD newStyle = (style & ~remove) | add;
+    if (style == newStyle) return FALSE;
+    ::SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>(newStyle));
+    if (swpFlags != 0) {
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    }
+    return TRUE;
+}
+
+CString CWnd::GetWindowText() const {
+    int len = ::GetWindowTextLengthA(m_hWnd);
+    CString text(static_cast<size_t>(len) + 1, '\0');
+    int got = ::GetWindowTextA(m_hWnd, text.data(), len + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void CWnd::CenterWindow() {
+    HWND center = ::GetWindow(m_hWnd, GW_OWNER);
+    if (center != nullptr && (!::IsWindowVisible(center) || ::IsIconic(center))) center = nullptr;
+
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    ::GetMonitorInfoA(::MonitorFromWindow(center ? center : m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+    RECT area = mi.rcWork;
+    RECT target = center ? RECT{} : area;
+    if (center != nullptr) ::GetWindowRect(center, &target);
+
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    int w = rc.right - rc.left;
+    int h = rc.bottom - rc.top;
+    int x = (target.left + target.right) / 2 - w / 2;
+    int y = (target.top + target.bottom) / 2 - h / 2;
+    // Keep the window inside the work area.
+    if (x + w > area.right) x = area.right - w;
+    if (x < area.left) x = area.left;
+    if (y + h > area.bottom) y = area.bottom - h;
+    if (y < area.top) y = area.top;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM, LPARAM lp) {
+    if (msg == WM_DRAWITEM) {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (dis != nullptr && dis->CtlType != ODT_MENU) {
+            if (CWnd* child = FromHandle(dis->hwndItem)) {
+                child->DrawItem(dis);
+                return TRUE;
+            }
+        }
+    }
+    return Default();
+}
+
+LRESULT CWnd::Default() { return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam); }
+
+LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) { return ::DefSubclassProc(m_hWnd, msg, wp, lp); }
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    CWnd* self = reinterpret_cast<CWnd*>(ref);
+
+    // While the application shows its wait cursor, every window keeps it.
+    if (msg == WM_SETCURSOR) {
+        CWinApp* app = AfxGetApp();
+        if (app != nullptr && app->WaitCursorCount() > 0) {
+            app->RestoreWaitCursor();
+            return TRUE;
+        }
+    }
+
+    MSG saved = self->m_current;
+    self->m_current = MSG{hwnd, msg, wp, lp, 0, {}};
+    LRESULT result = self->WindowProc(msg, wp, lp);
+    self->m_current = saved;
+
+    if (msg == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+        self->m_hWnd = nullptr;
+        self->PostNcDestroy();
+    }
+    return result;
+}
