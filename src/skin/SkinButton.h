@@ -1,0 +1,49 @@
+// A dialog's push button turned into a picture button: owner-drawn from up to eight state
+// images, lit while the mouse is over it, with the hand cursor, and a double click that
+// counts as two clicks. Clicks reach the parent as the standard BN_CLICKED.
+#pragma once
+
+#include "framework/Controls.h"
+#include "skin/SkinImage.h"
+
+class CDC;
+
+// State bits; image slot i belongs to bit 2^i.
+constexpr UINT SBS_NORMAL = 0x01;
+constexpr UINT SBS_HOVER = 0x02;
+constexpr UINT SBS_PRESSED = 0x04;
+constexpr UINT SBS_DISABLED = 0x08;
+
+class CSkinButton : public CButton {
+public:
+    // Cursor resource shown over every skin button; set by the owner before Init.
+    static UINT s_cursorId;
+
+    CSkinButton() = default;
+    ~CSkinButton() override = default;
+
+    // Binds the parent's control controlId, makes it owner-drawn, loads one image per bit of
+    // imageMask from consecutive PNG ids starting at firstPngId, and moves it to (x, y) at
+    // the size of its normal image.
+    void Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask);
+    // Stops at the first image that fails to load.
+    bool LoadImages(UINT firstPngId);
+    // The slot of a state bit; anything but a single known bit selects slot 0.
+    static int ImageForState(UINT stateBit);
+    void DrawState(CDC* dc, UINT stateBit);
+
+    void DrawItem(DRAWITEMSTRUCT* dis) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    bool IsHover() const { return m_hover; }
+    UINT ImageMask() const { return m_imageMask; }
+    const CSkinImage& StateImage(int slot) const { return m_images[slot]; }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    CSkinImage m_images[8];
+    bool m_hover = false;
+    UINT m_imageMask = 0;
+};
