@@ -1,34 +1,54 @@
 #!/usr/bin/env bash
-# Builds Dustwhirl and runs it under Wine.
-# With $DISPLAY set, the window opens there. Without a display, it runs in a private Xvfb,
-# saves screenshots under build/screenshots and prints where they are.
+# Builds Dustwhirl and runs it under Wine with a demonstration URL cache: sample pages, images,
+# cookies and history entries, so that a button press really deletes something, and a sample ad
+# list served on 127.0.0.1. Afterwards it prints what was deleted and what was kept.
+#
+# With $DISPLAY set, the window opens there for you to use. Without a display, the program runs
+# in a private Xvfb through one cookie cleaning and the screenshots of each step are saved under
+# build/screenshots.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
 bash scripts/setup.sh
-bash scripts/build.sh "$ROOT/build/app" -DDUSTWHIRL_BUILD_TESTS=OFF >/dev/null
-EXE="$ROOT/build/app/Dustwhirl.exe"
+BUILD="$ROOT/build/demo"
+bash scripts/build.sh "$BUILD" -DDUSTWHIRL_BUILD_TESTS=OFF \
+  -DDUSTWHIRL_MAKER_SERVER=http://127.0.0.1:28017 >/dev/null
+EXE="$BUILD/Dustwhirl.exe"
+DEMO="$BUILD/dw_demo.exe"
 
 . scripts/wine-env.sh
-trap dw_stop EXIT
+SERVER_PID=""
+cleanup() {
+  if [ -n "$SERVER_PID" ]; then kill "$SERVER_PID" 2>/dev/null || true; fi
+  dw_stop
+}
+trap cleanup EXIT
 if [ -n "${DISPLAY:-}" ]; then export DW_USE_DISPLAY=1; fi
 dw_start_display
+# A fresh demonstration prefix each time, so that every run has something to delete.
+rm -f "$ROOT/build/wineprefix-demo/.dustwhirl-ready"
 dw_prepare_prefix "$ROOT/build/wineprefix-demo"
 
-if [ "${DW_USE_DISPLAY:-0}" = 1 ]; then
-  echo "Dustwhirl is open on $DISPLAY; close it with its exit button or Esc."
-  wine "$EXE"
-  exit 0
-fi
+python3 -m http.server 28017 --bind 127.0.0.1 --directory "$ROOT/tools/demo/site" >/dev/null 2>&1 &
+SERVER_PID=$!
 
-SHOTS="$ROOT/build/screenshots"
-mkdir -p "$SHOTS"
-wine "$EXE" &
-for _ in $(seq 1 100); do
-  if xdotool search --name '^Dustwhirl$' >/dev/null 2>&1; then break; fi
-  sleep 0.2
-done
-sleep 2
-import -display "$DISPLAY" -window root "$SHOTS/main-window.png"
-echo "No display: Dustwhirl ran in a private Xvfb. Screenshot: $SHOTS/main-window.png"
+SEEDED='C:\dustwhirl-demo-entries.txt'
+wine "$DEMO" seed "$SEEDED"
+
+if [ "${DW_USE_DISPLAY:-0}" = 1 ]; then
+  echo "Dustwhirl is open on $DISPLAY: press a button to clean, or close it with exit or Esc."
+  wine "$EXE" || true
+else
+  SHOTS="$ROOT/build/screenshots"
+  rm -rf "$SHOTS"
+  mkdir -p "$SHOTS"
+  echo "No display: running one cookie cleaning in a private Xvfb."
+  wine "$DEMO" tour "$EXE" "$(winepath -w "$SHOTS")" || true
+  for bmp in "$SHOTS"/*.bmp; do
+    [ -f "$bmp" ] || continue
+    convert "$bmp" -crop 560x360+232+204 +repage "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+  echo "Screenshots of each step: $SHOTS"
+fi
+wine "$DEMO" report "$SEEDED"
