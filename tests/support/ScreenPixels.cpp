@@ -1,5 +1,7 @@
 #include "ScreenPixels.h"
 
+#include <algorithm>
+
 ScreenPixels::ScreenPixels(const RECT& r) : m_width(r.right - r.left), m_height(r.bottom - r.top) {
     m_bgr.resize(static_cast<size_t>(m_width) * m_height * 3);
     HDC screen = ::GetDC(nullptr);
