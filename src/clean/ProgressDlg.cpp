@@ -1,0 +1,58 @@
+#include "clean/ProgressDlg.h"
+#include "app/resource.h"
+
+CProgressDlg::CProgressDlg(const CStringList* pList, CWnd* parent)
+    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList)) {}
+
+CProgressDlg::~CProgressDlg() {
+    // The worker posts to this window: it is stopped before the window can go.
+    delete m_pWorker;
+    m_pWorker = nullptr;
+}
+
+void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+}
+
+BOOL CProgressDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    m_progress.SendMessage(PBM_SETPOS, 0, 0);
+    // Fully painted before the worker can keep the system busy.
+    ShowWindow(SW_SHOW);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    m_pWorker->Start();
+    return TRUE;
+}
+
+LRESULT CProgressDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_END_BUTTON) {
+            OnEndButton();
+            return 0;
+        }
+        break;
+    case WM_DELETE_PROGRESS: return OnProgress(wp, lp);
+    case WM_DELETE_DONE: return OnDeleteDone(wp, lp);
+    default: break;
+    }
+    return CDialog::WindowProc(msg, wp, lp);
+}
+
+void CProgressDlg::OnEndButton() { EndDialog(IDOK); }
+
+LRESULT CProgressDlg::OnProgress(WPARAM wp, LPARAM) {
+    m_progress.SendMessage(PBM_SETPOS, wp, 0);
+    return 1;
+}
+
+LRESULT CProgressDlg::OnDeleteDone(WPARAM wp, LPARAM) {
+    // An interrupted run leaves the bar where the work stopped: 100 would report it as done.
+    const bool finished = wp != kDeleteInterrupted;
+    if (finished) m_progress.SendMessage(PBM_SETPOS, 100, 0);
+    ::ShowWindow(::GetDlgItem(m_hWnd, IDC_END_BUTTON), SW_SHOW);
+    SetDlgItemText(IDC_STATUS, finished ? "削除が終わりました" : "削除を中断しました");
+    return 1;
+}

@@ -1,0 +1,30 @@
+// CProgressDlg: the modal dialog that runs the deletion worker and shows how far it has
+// come. It cannot be cancelled; its one button appears when the worker has finished.
+#pragma once
+
+#include "clean/DeleteThread.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+
+class CProgressDlg : public CDialog {
+public:
+    // The list is lent for the dialog's lifetime; parent null makes the main window the owner.
+    CProgressDlg(const CStringList* pList, CWnd* parent);
+    ~CProgressDlg() override;
+
+    CDeleteThread* m_pWorker;
+    CProgressCtrl m_progress;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    // Enter, Esc and a close request must not end a deletion, nor hide its result.
+    void OnOK() override {}
+    void OnCancel() override {}
+
+    void OnEndButton();
+    LRESULT OnProgress(WPARAM wp, LPARAM lp);
+    LRESULT OnDeleteDone(WPARAM wp, LPARAM lp);
+};

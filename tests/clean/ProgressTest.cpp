@@ -1,0 +1,288 @@
+// The progress dialog and its deletion worker, in this process: the dialog template, what
+// the worker posts and when, and the dialog's refusal to close before "終了".
+#include "AppProcess.h"
+#include "CleanUrlCache.h"
+#include "RecordingUrlCache.h"
+#include "Waiting.h"
+#include "app/resource.h"
+#include "clean/ProgressDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <thread>
+
+namespace {
+
+constexpr UINT kDeleteMark = WM_APP + 50;  // posted by the recorder just before each deletion
+const std::string kDeleting = "削除中...";
+const std::string kFinished = "削除が終わりました";
+
+// Every message the dialog takes from its queue, in order, seen through a message hook.
+struct Seen {
+    UINT msg;
+    WPARAM wp;
+    bool operator==(const Seen& o) const { return msg == o.msg && wp == o.wp; }
+};
+std::ostream& operator<<(std::ostream& os, const Seen& s) {
+    const char* name = s.msg == WM_DELETE_PROGRESS ? "progress" : s.msg == WM_DELETE_DONE ? "done" : "delete#";
+    return os << name << ' ' << s.wp;
+}
+CWnd* g_watched = nullptr;
+std::vector<Seen> g_seen;
+LRESULT CALLBACK WatchQueue(int code, WPARAM removed, LPARAM lp) {
+    auto* m = reinterpret_cast<MSG*>(lp);
+    if (code == HC_ACTION && removed == PM_REMOVE && g_watched != nullptr && m->hwnd == g_watched->GetSafeHwnd() &&
+        (m->message == WM_DELETE_PROGRESS || m->message == WM_DELETE_DONE || m->message == kDeleteMark)) {
+        g_seen.push_back({m->message, m->wParam});
+    }
+    return ::CallNextHookEx(nullptr, code, removed, lp);
+}
+
+Seen P(WPARAM p) { return {WM_DELETE_PROGRESS, p}; }
+Seen D(WPARAM i) { return {kDeleteMark, i}; }
+Seen Done() { return {WM_DELETE_DONE, kDeleteFinished}; }
+
+std::string Text(HWND w) { return WindowText(w); }
+bool Visible(HWND w) { return (::GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// What the driver thread saw of the dialog while it ran.
+struct Observed {
+    bool found = false;
+    bool sawDeleting = false;         // the status was seen saying "削除中..."
+    bool hiddenWhileDeleting = true;  // and "終了" was never visible then
+    bool completed = false;
+    std::string status;
+    int pos = -1;
+    bool buttonVisible = false;
+    bool stayedOpenOnKeysAndClose = false;
+    std::string upperTexts;
+};
+
+class ProgressRun : public ::testing::Test {
+protected:
+    void SetUp() override { ClearUrlCache(); }
+    void TearDown() override { ClearUrlCache(); }
+
+    // Runs the real dialog modally over list; a second thread watches it, tries Esc, Enter
+    // and a close request once the worker is done, then presses "終了". A deletion hook
+    // already set on cache runs after the marker is posted.
+    INT_PTR Run(const CStringList& list, RecordingUrlCache& cache, const std::string& endText = kFinished) {
+        CProgressDlg dlg(&list, nullptr);
+        int index = 0;
+        auto next = cache.beforeDelete;
+        cache.beforeDelete = [&dlg, &index, next](const char* url) {
+            ::PostMessageA(dlg.GetSafeHwnd(), kDeleteMark, index++, 0);
+            if (next) next(url);
+        };
+        g_seen.clear();
+        g_watched = &dlg;
+        HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, WatchQueue, nullptr, ::GetCurrentThreadId());
+        std::thread driver([&] { Drive(dlg, endText); });
+        INT_PTR result = dlg.DoModal();
+        driver.join();
+        ::UnhookWindowsHookEx(hook);
+        g_watched = nullptr;
+        return result;
+    }
+
+    void Drive(CProgressDlg& dlg, const std::string& endText) {
+        HWND hwnd = nullptr;
+        if (!WaitUntil([&] { return (hwnd = dlg.GetSafeHwnd()) != nullptr && ::IsWindowVisible(hwnd); }, 10000)) return;
+        seen.found = true;
+        HWND status = ::GetDlgItem(hwnd, IDC_STATUS);
+        HWND button = ::GetDlgItem(hwnd, IDC_END_BUTTON);
+        HWND bar = ::GetDlgItem(hwnd, IDC_PROGRESS);
+        // Each status read is handled between the dialog's messages, so a status that reads
+        // "削除中..." before and after a look at the button means it was hidden at that look.
+        seen.completed = WaitUntil(
+            [&] {
+                std::string before = Text(status);
+                bool visible = Visible(button);
+                std::string after = Text(status);
+                if (before == kDeleting && after == kDeleting) {
+                    seen.sawDeleting = true;
+                    if (visible) seen.hiddenWhileDeleting = false;
+                }
+                return after == endText;
+            },
+            30000);
+        for (UINT key : {VK_ESCAPE, VK_RETURN}) {
+            ::PostMessageA(hwnd, WM_KEYDOWN, key, 0);
+            ::PostMessageA(hwnd, WM_KEYUP, key, 0);
+        }
+        ::PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        ::Sleep(300);
+        ::SendMessageA(hwnd, WM_NULL, 0, 0);  // everything posted above has been handled
+        seen.stayedOpenOnKeysAndClose = ::IsWindow(hwnd) && ::IsWindowVisible(hwnd);
+        seen.status = Text(status);
+        seen.pos = static_cast<int>(::SendMessageA(bar, PBM_GETPOS, 0, 0));
+        seen.buttonVisible = Visible(button);
+        for (HWND c = ::GetWindow(hwnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            if (::GetDlgCtrlID(c) == -1 || ::GetDlgCtrlID(c) == 0xFFFF) seen.upperTexts += Text(c) + "|";
+        }
+        ::PostMessageA(button, BM_CLICK, 0, 0);
+    }
+
+    static CStringList Seeded(int count) {
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i) names.push_back("http://progress.example.test/" + std::to_string(i));
+        EXPECT_TRUE(SeedUrlCache(names));
+        return CStringList(names.begin(), names.end());
+    }
+
+    Observed seen;
+};
+
+TEST_F(ProgressRun, NoEntriesCompletesAtOnceWithoutProgress) {
+    RecordingUrlCache cache;
+    CStringList list;
+    EXPECT_EQ(Run(list, cache), IDOK);
+    EXPECT_EQ(g_seen, (std::vector<Seen>{Done()}));
+    EXPECT_TRUE(seen.completed);
+    EXPECT_EQ(seen.pos, 100);
+    EXPECT_TRUE(seen.buttonVisible);
+    EXPECT_EQ(seen.status, kFinished);
+}
+
+TEST_F(ProgressRun, OneOrThreeEntriesPostOnlyTheChangedPercentages) {
+    {
+        RecordingUrlCache cache;
+        CStringList list = Seeded(1);
+        EXPECT_EQ(Run(list, cache), IDOK);
+        EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), Done()}));
+    }
+    {
+        RecordingUrlCache cache;
+        CStringList list = Seeded(3);
+        EXPECT_EQ(Run(list, cache), IDOK);
+        EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), P(33), D(1), P(66), D(2), Done()}));
+        EXPECT_EQ(cache.Deleted(), std::vector<std::string>(list.begin(), list.end())) << "in list order";
+        EXPECT_EQ(seen.pos, 100);
+    }
+    EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the real entries are gone";
+}
+
+TEST_F(ProgressRun, TwoHundredEntriesPostEachPercentOnceFromTheThirdEntryOn) {
+    RecordingUrlCache cache;
+    CStringList list = Seeded(200);
+    // A name the cache does not hold is passed over like any other failure.
+    list.insert(std::next(list.begin(), 100), "http://progress.example.test/never-cached");
+    list.pop_back();
+    EXPECT_EQ(Run(list, cache), IDOK);
+    std::vector<WPARAM> percents;
+    size_t firstProgress = 0;
+    for (size_t i = 0; i < g_seen.size(); ++i) {
+        if (g_seen[i].msg == WM_DELETE_PROGRESS) {
+            if (percents.empty()) firstProgress = i;
+            percents.push_back(g_seen[i].wp);
+        }
+    }
+    ASSERT_EQ(percents.size(), 99u);
+    for (size_t i = 0; i < percents.size(); ++i) EXPECT_EQ(percents[i], i + 1);
+    ASSERT_GE(g_seen.size(), 3u);
+    EXPECT_EQ(g_seen[firstProgress - 1], D(1));
+    EXPECT_EQ(g_seen[firstProgress + 1], D(2)) << "1 comes just before the third entry";
+    EXPECT_EQ(g_seen.back(), Done());
+    EXPECT_EQ(g_seen[g_seen.size() - 2], D(199));
+    EXPECT_EQ(cache.Deleted(), std::vector<std::string>(list.begin(), list.end()));
+    EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{"http://progress.example.test/199"});
+}
+
+TEST_F(ProgressRun, OnlyTheCloseButtonEndsTheDialogAndItAppearsOnCompletion) {
+    RecordingUrlCache cache;
+    CStringList list = Seeded(300);
+    EXPECT_EQ(Run(list, cache), IDOK);
+    EXPECT_TRUE(seen.found);
+    EXPECT_TRUE(seen.completed);
+    EXPECT_TRUE(seen.sawDeleting) << "the watch began while the worker was still deleting";
+    EXPECT_TRUE(seen.hiddenWhileDeleting);
+    EXPECT_TRUE(seen.stayedOpenOnKeysAndClose);
+    EXPECT_EQ(seen.status, kFinished);
+    EXPECT_EQ(seen.pos, 100);
+    EXPECT_EQ(seen.upperTexts, "ファイルを削除中です…|削除には数分かかる場合があります。しばらくお待ちください。|");
+}
+
+TEST_F(ProgressRun, AWorkerThatFailsPartWayLeavesTheDialogClosable) {
+    RecordingUrlCache cache;
+    CStringList list = Seeded(3);
+    int calls = 0;
+    cache.beforeDelete = [&](const char*) {
+        if (++calls == 2) throw std::bad_alloc();  // the only failure a deletion run can raise
+    };
+    const std::string interrupted = "削除を中断しました";
+    EXPECT_EQ(Run(list, cache, interrupted), IDOK);
+    EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), P(33), D(1), Seen{WM_DELETE_DONE, kDeleteInterrupted}}));
+    EXPECT_TRUE(seen.completed);
+    EXPECT_TRUE(seen.buttonVisible);
+    EXPECT_EQ(seen.status, interrupted);
+    EXPECT_EQ(seen.pos, 33) << "the bar does not claim a finished run";
+    EXPECT_EQ(UrlCacheSourceNames().size(), 2u);
+}
+
+TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
+    CStringList list;
+    CProgressDlg dlg(&list, nullptr);
+    struct Report {
+        DWORD style = 0;
+        std::string title = "?";
+        RECT client{}, expectClient{};
+        RECT window{}, work{};
+        std::string face;
+        std::vector<std::pair<int, RECT>> controls;
+        std::vector<std::pair<int, RECT>> expected;
+    } r;
+    std::thread driver([&] {
+        HWND hwnd = nullptr;
+        if (!WaitUntil([&] { return (hwnd = dlg.GetSafeHwnd()) != nullptr && ::IsWindowVisible(hwnd); }, 10000)) return;
+        WaitUntil([&] { return WindowText(::GetDlgItem(hwnd, IDC_STATUS)) == kFinished; }, 10000);
+        r.style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+        r.title = WindowText(hwnd);
+        ::GetClientRect(hwnd, &r.client);
+        r.expectClient = {0, 0, 290, 92};
+        ::MapDialogRect(hwnd, &r.expectClient);
+        ::GetWindowRect(hwnd, &r.window);
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &r.work, 0);
+        LOGFONTA lf{};
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+        r.face = lf.lfFaceName;
+        // Position and size in dialog units, each mapped the way the dialog manager maps them.
+        const struct { int id; RECT dlu; } layout[] = {{IDC_END_BUTTON, {233, 71, 50, 14}},
+                                                       {IDC_PROGRESS, {7, 37, 276, 14}},
+                                                       {IDC_STATUS, {7, 54, 138, 8}}};
+        for (const auto& c : layout) {
+            RECT want = c.dlu;
+            ::MapDialogRect(hwnd, &want);
+            want.right += want.left;
+            want.bottom += want.top;
+            RECT got{};
+            ::GetWindowRect(::GetDlgItem(hwnd, c.id), &got);
+            ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&got), 2);
+            r.controls.push_back({c.id, got});
+            r.expected.push_back({c.id, want});
+        }
+        ::PostMessageA(::GetDlgItem(hwnd, IDC_END_BUTTON), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    driver.join();
+    EXPECT_NE(r.style & WS_CAPTION, 0UL);
+    EXPECT_EQ(r.style & WS_SYSMENU, 0UL) << "no system menu, so no close box";
+    EXPECT_NE(r.style & DS_MODALFRAME, 0UL);
+    EXPECT_EQ(r.title, "");
+    EXPECT_EQ(r.client.right, r.expectClient.right);
+    EXPECT_EQ(r.client.bottom, r.expectClient.bottom);
+    EXPECT_EQ(r.face, "ＭＳ Ｐゴシック");
+    int cx = (r.window.left + r.window.right) / 2, wx = (r.work.left + r.work.right) / 2;
+    int cy = (r.window.top + r.window.bottom) / 2, wy = (r.work.top + r.work.bottom) / 2;
+    EXPECT_LE(std::abs(cx - wx), 2) << "centred on the screen";
+    EXPECT_LE(std::abs(cy - wy), 2);
+    for (size_t i = 0; i < r.controls.size(); ++i) {
+        EXPECT_EQ(r.controls[i].second.left, r.expected[i].second.left) << r.controls[i].first;
+        EXPECT_EQ(r.controls[i].second.top, r.expected[i].second.top) << r.controls[i].first;
+        EXPECT_EQ(r.controls[i].second.right, r.expected[i].second.right) << r.controls[i].first;
+        EXPECT_EQ(r.controls[i].second.bottom, r.expected[i].second.bottom) << r.controls[i].first;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+// A URL cache for tests that forwards every call to Wine's real cache and writes down what
+// was asked, in order. Hooks let a test disturb single calls the way a busy cache would.
+#pragma once
+
+#include "clean/UrlCache.h"
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct CacheCall {
+    enum Kind { FirstSize, First, NextSize, Next, Close, Delete } kind;
+    std::string url;  // Delete: the name; First/Next: the name read, if the call succeeded
+    bool ok = false;
+};
+
+class RecordingUrlCache : public IUrlCache {
+public:
+    RecordingUrlCache() : m_previous(SetUrlCache(this)) {}
+    ~RecordingUrlCache() override { SetUrlCache(m_previous); }
+
+    HANDLE FindFirstEntry(const char* pattern, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) override;
+    BOOL FindNextEntry(HANDLE enumeration, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) override;
+    BOOL FindClose(HANDLE enumeration) override;
+    BOOL DeleteEntry(const char* url) override;
+
+    std::vector<CacheCall> Calls() const;
+    std::vector<std::string> Deleted() const;
+    int Count(CacheCall::Kind kind) const;
+
+    // Called before a read that was given a buffer (First or Next): the number of that read
+    // (0 based, over both kinds), the buffer and its size; return false to make the read fail
+    // without reaching the real cache.
+    std::function<bool(int read, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size)> beforeRead;
+    // Called after a successful read, to alter what the caller sees.
+    std::function<void(int read, INTERNET_CACHE_ENTRY_INFOA* entry)> afterRead;
+    // Called for each deletion before it reaches the real cache (on the deleting thread).
+    std::function<void(const char* url)> beforeDelete;
+
+private:
+    bool Read(bool first, HANDLE* enumeration, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size);
+    void Add(CacheCall call);
+
+    CSystemUrlCache m_real;
+    IUrlCache* m_previous;
+    mutable std::mutex m_lock;
+    std::vector<CacheCall> m_calls;
+    int m_reads = 0;
+};
