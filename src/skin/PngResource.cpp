@@ -1,0 +1,135 @@
+#include "skin/PngResource.h"
+
+#include "framework/WinApp.h"
+
+#include <csetjmp>
+#include <new>
+
+namespace {
+
+// The libpng structures and the row table of one decode, released on every way out:
+// normal return, refusal, libpng error and C++ exception alike.
+struct PngReadSession {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    png_bytepp rows = nullptr;
+
+    PngReadSession() = default;
+    PngReadSession(const PngReadSession&) = delete;
+    PngReadSession& operator=(const PngReadSession&) = delete;
+    ~PngReadSession() {
+        delete[] rows;
+        if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+    }
+};
+
+// Everything that may raise a libpng error runs here, below the setjmp point. libpng errors
+// come back as a longjmp, so this function keeps no object with a destructor alive across a
+// libpng call, and nothing C++ ever unwinds through libpng's own frames.
+bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CString* errorText) {
+    png_structp png = session.png;
+    png_infop info = session.info;
+    if (setjmp(png_jmpbuf(png))) return false;  // corrupt data, CRC error, short read, no memory
+
+    png_set_read_fn(png, &file, ReadPngData);
+    png_read_info(png, info);
+
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    int interlaceType = 0;
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlaceType, nullptr, nullptr);
+
+    if (bitDepth > 8) {
+        ReportPngError(errorText, "色数が多すぎます。");
+        return false;
+    }
+    // Palette images of 1, 2 or 4 bits then come out one index per byte.
+    png_set_packing(png);
+
+    int bitCount = 0;
+    if (colorType == PNG_COLOR_TYPE_PALETTE) {
+        bitCount = 8;
+    } else if (colorType == PNG_COLOR_TYPE_RGB) {
+        png_set_bgr(png);  // a DIB stores blue, green, red
+        bitCount = 24;
+    } else {
+        ReportPngError(errorText, "このPNGの画像フォーマットには未対応です。");
+    }
+    if (!image.Create(static_cast<int>(width), static_cast<int>(height), bitCount)) return false;
+
+    if (colorType == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp palette = nullptr;
+        int count = 0;
+        png_get_PLTE(png, info, &palette, &count);
+        RGBQUAD table[256] = {};
+        for (int i = 0; i < count && i < 256; ++i) {
+            table[i].rgbBlue = palette[i].blue;
+            table[i].rgbGreen = palette[i].green;
+            table[i].rgbRed = palette[i].red;
+        }
+        image.SetColorTable(table);
+    }
+
+    // Each PNG row goes straight to its place in the bottom-up DIB: the first row is the last
+    // one in memory.
+    session.rows = new png_bytep[height];
+    for (png_uint_32 i = 0; i < height; ++i) {
+        session.rows[i] = image.Bits() + static_cast<size_t>(height - 1 - i) * static_cast<size_t>(image.Stride());
+    }
+    png_read_image(png, session.rows);  // runs the interlace passes itself
+    delete[] session.rows;
+    session.rows = nullptr;
+
+    png_read_end(png, info);
+    return true;
+}
+
+}  // namespace
+
+void ReadPngData(png_structp png, png_bytep data, png_size_t length) {
+    auto* file = static_cast<CMemFile*>(png_get_io_ptr(png));
+    if (file->Read(data, static_cast<UINT>(length)) < length) png_error(png, "unexpected end of PNG data");
+}
+
+void ReportPngError(CString* errorText, const char* message) {
+    if (errorText != nullptr) {
+        *errorText = message;
+    } else {
+        AfxMessageBox(message, MB_OK, 0);
+    }
+}
+
+bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText) {
+    try {
+        PngReadSession session;
+        session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        if (session.png == nullptr) {
+            ReportPngError(errorText, "PNG構造体の作成に失敗しました。");
+            return false;
+        }
+        session.info = png_create_info_struct(session.png);
+        if (session.info == nullptr) {
+            ReportPngError(errorText, "PNG構造体の初期化に失敗しました。");
+            return false;
+        }
+        return ReadImage(session, image, file, errorText);
+    } catch (...) {
+        // Out of memory for the image block or the row table.
+        return false;
+    }
+}
+
+bool LoadPngResource(CPackedDib& image, WORD pngId, CString* errorText) {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(pngId), "PNG");
+    if (resource == nullptr) return false;
+    DWORD size = ::SizeofResource(module, resource);
+    HGLOBAL handle = ::LoadResource(module, resource);
+    if (handle == nullptr) return false;
+    const void* bytes = ::LockResource(handle);
+    if (bytes == nullptr) return false;
+    CMemFile file(static_cast<const BYTE*>(bytes), size, 0);
+    return DecodePng(image, file, errorText);
+}

@@ -1,0 +1,93 @@
+#include "skin/SkinButton.h"
+
+#include "framework/Dc.h"
+#include "framework/WinApp.h"
+
+UINT CSkinButton::s_cursorId = 0;
+
+void CSkinButton::Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask) {
+    m_imageMask = imageMask;
+    SubclassDlgItem(controlId, parent);
+    // The template's push button becomes BS_OWNERDRAW (0xB): it draws nothing of its own.
+    ModifyStyle(0, BS_OWNERDRAW, 0);
+    LoadImages(firstPngId);
+    const CPackedDib& normal = m_images[0].Image();
+    SetWindowPos(nullptr, x, y, normal.Width(), normal.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CSkinButton::LoadImages(UINT firstPngId) {
+    UINT next = firstPngId;
+    for (int slot = 0; slot < 8; ++slot) {
+        if ((m_imageMask & (1u << slot)) == 0) continue;
+        if (!m_images[slot].Load(next)) return false;
+        ++next;
+    }
+    return true;
+}
+
+int CSkinButton::ImageForState(UINT stateBit) {
+    for (int slot = 0; slot < 8; ++slot) {
+        if (stateBit == (1u << slot)) return slot;
+    }
+    return 0;
+}
+
+void CSkinButton::DrawState(CDC* dc, UINT stateBit) { m_images[ImageForState(stateBit)].Draw(dc); }
+
+void CSkinButton::DrawItem(DRAWITEMSTRUCT* dis) {
+    const bool pressed = (dis->itemState & ODS_SELECTED) != 0;
+    const bool disabled = (dis->itemState & ODS_DISABLED) != 0;
+    UINT state = SBS_NORMAL;
+    if (disabled && (m_imageMask & SBS_DISABLED) != 0) {
+        state = SBS_DISABLED;
+    } else if (pressed) {
+        state = SBS_PRESSED;  // even without a pressed image: then nothing is drawn
+    } else if (m_hover && (m_imageMask & SBS_HOVER) != 0) {
+        state = SBS_HOVER;
+    }
+    CBorrowedDC dc(dis->hDC);
+    DrawState(&dc, state);
+}
+
+BOOL CSkinButton::PreTranslateMessage(MSG* msg) {
+    // An owner-drawn button reports a double click as BN_DOUBLECLICKED, not as a click; as a
+    // plain press, the second click of a double click is a click of its own.
+    if (msg->message == WM_LBUTTONDBLCLK) msg->message = WM_LBUTTONDOWN;
+    return CButton::PreTranslateMessage(msg);
+}
+
+LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        if (!m_hover) {
+            m_hover = true;
+            TRACKMOUSEEVENT tme{};
+            tme.cbSize = sizeof(tme);
+            tme.dwFlags = TME_LEAVE;
+            tme.hwndTrack = m_hWnd;
+            tme.dwHoverTime = 0;
+            ::_TrackMouseEvent(&tme);
+            if ((m_imageMask & SBS_HOVER) != 0) InvalidateRect(nullptr, TRUE);
+        }
+        break;  // the button still needs the move while it holds the capture
+    case WM_ERASEBKGND:
+        return TRUE;  // the image covers every pixel
+    case WM_SETCURSOR:
+        if (LOWORD(lp) == HTCLIENT) {
+            HCURSOR hand = ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(s_cursorId));
+            // Without a cursor resource keep the class cursor rather than none at all.
+            if (hand != nullptr) {
+                ::SetCursor(hand);
+                return TRUE;
+            }
+        }
+        break;
+    case WM_MOUSELEAVE:
+        m_hover = false;
+        InvalidateRect(nullptr, TRUE);
+        return 0;
+    default:
+        break;
+    }
+    return CButton::WindowProc(msg, wp, lp);
+}

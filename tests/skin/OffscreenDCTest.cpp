@@ -1,0 +1,100 @@
+// COffscreenDC: GDI drawing lands in the caller's bitmap, which outlives the context.
+#include "SkinTestSupport.h"
+#include "skin/DibSection.h"
+#include "skin/OffscreenDC.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+BYTE PatternByte(int x, int y, int channel) { return BYTE(x * 3 + y * 7 + channel * 50); }
+
+TEST(OffscreenDC, TextLandsInTheSectionAndNowhereElse) {
+    CDibSection section;
+    ASSERT_TRUE(section.Create(150, 40, 24));
+    for (int y = 0; y < 40; ++y) {
+        BYTE* row = section.Bits() + y * section.Pitch();
+        for (int x = 0; x < 150; ++x) {
+            for (int c = 0; c < 3; ++c) row[3 * x + c] = PatternByte(x, y, c);
+        }
+    }
+    const char text[] = "Dustwhirl キャッシュ";
+    SIZE extent{};
+    {
+        COffscreenDC dc(section.Bitmap());
+        ASSERT_NE(dc.GetSafeHdc(), nullptr);
+        HFONT font = ::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+        HGDIOBJ oldFont = dc.SelectObject(font);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(RGB(255, 255, 255));
+        extent = dc.GetTextExtent(text);
+        EXPECT_TRUE(dc.TextOut(10, 8, text));
+        dc.SelectObject(oldFont);
+        ::DeleteObject(font);
+    }
+    ASSERT_GT(extent.cx, 40);
+    ASSERT_GT(extent.cy, 8);
+
+    int inkInside = 0;
+    for (int y = 0; y < 40; ++y) {
+        const BYTE* row = section.Bits() + (39 - y) * section.Pitch();  // top row y
+        for (int x = 0; x < 150; ++x) {
+            const BYTE* p = row + 3 * x;
+            bool changed = false;
+            for (int c = 0; c < 3; ++c) changed |= p[c] != PatternByte(x, 39 - y, c);
+            bool inBox = x >= 10 && x < 10 + extent.cx && y >= 8 && y < 8 + extent.cy;
+            if (!inBox) {
+                ASSERT_FALSE(changed) << "pixel " << x << "," << y << " outside the text";
+            } else if (changed) {
+                ++inkInside;
+            }
+        }
+    }
+    EXPECT_GT(inkInside, 30) << "the glyphs are in the section's pixels";
+}
+
+TEST(OffscreenDC, CallersBitmapSurvivesAndIsFreeAgain) {
+    CDibSection section;
+    ASSERT_TRUE(section.Create(20, 10, 24));
+    {
+        COffscreenDC dc(section.Bitmap());
+        RECT all{0, 0, 20, 10};
+        dc.FillSolidRect(&all, RGB(10, 20, 30));
+    }
+    BITMAP bm{};
+    ASSERT_EQ(::GetObjectA(section.Bitmap(), sizeof(bm), &bm), static_cast<int>(sizeof(bm))) << "not deleted";
+    const BYTE* p = section.Bits();
+    EXPECT_EQ(p[0], 30);
+    EXPECT_EQ(p[1], 20);
+    EXPECT_EQ(p[2], 10);
+
+    // A bitmap can be selected into one context at a time: it was given back.
+    HDC other = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = ::SelectObject(other, section.Bitmap());
+    EXPECT_NE(previous, nullptr);
+    ::SelectObject(other, previous);
+    ::DeleteDC(other);
+
+    // A second context over the same bitmap draws over the first one's work.
+    {
+        COffscreenDC again(section.Bitmap());
+        RECT one{0, 9, 1, 10};
+        again.FillSolidRect(&one, RGB(1, 2, 3));
+    }
+    EXPECT_EQ(p[0], 3);
+}
+
+TEST(OffscreenDC, DrawTextWrapsAtLineFeedsInsideTheRectangle) {
+    CDibSection section;
+    ASSERT_TRUE(section.Create(200, 60, 24));
+    COffscreenDC dc(section.Bitmap());
+    RECT rect{0, 0, 200, 60};
+    int height = dc.DrawText("one\ntwo", &rect, 0);
+    RECT oneLine{0, 0, 200, 60};
+    int single = dc.DrawText("one", &oneLine, 0);
+    EXPECT_GT(single, 0);
+    EXPECT_EQ(height, 2 * single);
+}
+
+}  // namespace
