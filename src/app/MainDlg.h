@@ -1,24 +1,82 @@
-// The main window: a dialog that lives for the whole run.
+// The main window: a skinned, title-less dialog that lives for the whole run.
 #pragma once
 
+#include "ads/AdBannerWnd.h"
 #include "framework/Dialog.h"
+#include "skin/SkinImage.h"
+
+#include <list>
+#include <memory>
+
+class CAdListDownloader;
+class CDC;
+class CSkinButton;
 
 class CMainDlg : public CDialog {
 public:
     explicit CMainDlg(CWnd* parent = nullptr);
     ~CMainDlg() override;
 
-    // Asks for confirmation, collects the chosen entries of the URL cache and deletes them.
+    // Asks for confirmation, collects the chosen entries of the URL cache and deletes them;
+    // a confirmed deletion ends the dialog with 1.
     void DeleteEntries(bool bCache, bool bCookie);
+
+    // The first maker name (0) and the second (1) in client coordinates, as drawn.
+    const RECT& LinkRect(int index) const { return m_rcLink[index]; }
+    int HoverLink() const { return m_nHoverLink; }
+    int CurrentAd() const { return m_nCurrentAd; }
+
+    static constexpr UINT_PTR kAdTimerId = 103;
+    static constexpr UINT kAdTimerPeriodMs = 5000;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
+private:
+    // Cleaning commands
     void OnCache();
     void OnCookie();
     void OnCacheCookie();
 
+    // Layout and painting
+    void ComposeBackground();
+    void DrawCreditLine(CDC& dc);
+    void CreateSkinButtons();
+    BOOL OnEraseBkgnd(HDC dc);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon() const { return m_hIcon; }
+
+    // Mouse, cursor and system menu
+    void AddSystemMenuItems();
+    LRESULT OnNcHitTest(POINT screenPt);
+    LRESULT OnSetCursor(UINT hitTest);
+    void OnLButtonDown(POINT pt);
+    void OnMouseMove(POINT pt);
+    LRESULT OnMouseLeave();
+    void OnSysCommand(UINT id);
+    void OnHelpButton();
+    void OnDestroy();
+    int LinkAt(POINT pt) const;
+    void InvalidateUnderline(int link);
+
+    // Ad rotation
+    LRESULT OnAdListReady();
+    void OnTimer(UINT_PTR id);
+    void ShowNextAd();
+
+    std::unique_ptr<CAdListDownloader> m_pAdDownloader;
+    CAdBannerWnd m_banner;
+    int m_nCurrentAd;
+    CSkinImage m_background;
+    std::list<std::unique_ptr<CSkinButton>> m_buttons;
+    RECT m_rcLink[2] = {};
+    int m_nHoverLink;
+    bool m_bTrackingLeave;
     HICON m_hIcon;
 };
+
+// The file-system folder of a shell special folder (CSIDL), without a trailing backslash;
+// empty when the shell does not know it.
+CString GetSpecialFolderPath(int csidl);

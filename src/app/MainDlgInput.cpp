@@ -1,0 +1,132 @@
+// The main window towards the mouse and the system menu: dragging by the top strip, the two
+// maker links, the folder and about commands, the help button, and the end of the window.
+#include "app/MainDlg.h"
+
+#include "about/AboutDlg.h"
+#include "ads/AdListDownloader.h"
+#include "app/resource.h"
+#include "framework/ShellOpen.h"
+#include "framework/WinApp.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+namespace {
+constexpr RECT kDragStrip{0, 0, 405, 36};
+constexpr char kFirstMakerSite[] = DUSTWHIRL_MAKER_SERVER "/";
+constexpr char kSecondMakerSite[] = DUSTWHIRL_SECOND_MAKER_SITE "/";
+constexpr char kHelpPages[] = DUSTWHIRL_MAKER_SERVER "/dustwhirl/help/";
+}  // namespace
+
+CString GetSpecialFolderPath(int csidl) {
+    char path[MAX_PATH] = {};
+    LPITEMIDLIST idList = nullptr;
+    if (::SHGetSpecialFolderLocation(nullptr, csidl, &idList) == S_OK) {
+        ::SHGetPathFromIDListA(idList, path);
+        ::CoTaskMemFree(idList);
+        ::PathRemoveBackslashA(path);
+    }
+    return path;
+}
+
+void CMainDlg::AddSystemMenuItems() {
+    HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (menu == nullptr) return;
+    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(menu, MF_STRING, IDM_OPEN_CACHE_FOLDER, "キャッシュフォルダを開く(&A)");
+    ::AppendMenuA(menu, MF_STRING, IDM_OPEN_COOKIE_FOLDER, "クッキーフォルダを開く(&O)");
+    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, "バージョン情報(&A)...");
+    ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+}
+
+LRESULT CMainDlg::OnNcHitTest(POINT screenPt) {
+    LRESULT hit = Default();
+    if (hit == HTCLIENT) {
+        POINT pt = screenPt;
+        ::ScreenToClient(m_hWnd, &pt);
+        // The strip stands in for the missing caption bar.
+        if (::PtInRect(&kDragStrip, pt)) return HTCAPTION;
+    }
+    return hit;
+}
+
+int CMainDlg::LinkAt(POINT pt) const {
+    if (::PtInRect(&m_rcLink[0], pt)) return 0;
+    if (::PtInRect(&m_rcLink[1], pt)) return 1;
+    return -1;
+}
+
+LRESULT CMainDlg::OnSetCursor(UINT hitTest) {
+    if (hitTest == HTCLIENT && LinkAt(GetCursorClientPos(m_hWnd)) >= 0) {
+        ::SetCursor(::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
+        return TRUE;
+    }
+    return Default();
+}
+
+void CMainDlg::OnLButtonDown(POINT pt) {
+    switch (LinkAt(pt)) {
+    case 0: ShellOpen(kFirstMakerSite); return;
+    case 1: ShellOpen(kSecondMakerSite); return;
+    default: Default(); return;
+    }
+}
+
+void CMainDlg::InvalidateUnderline(int link) {
+    const RECT& r = m_rcLink[link];
+    RECT row{r.left, r.bottom, r.right, r.bottom + 1};
+    InvalidateRect(&row, TRUE);
+}
+
+void CMainDlg::OnMouseMove(POINT pt) {
+    if (!m_bTrackingLeave) {
+        m_bTrackingLeave = true;
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, m_hWnd, 0};
+        ::_TrackMouseEvent(&tme);
+    }
+    int link = LinkAt(pt);
+    if (link != m_nHoverLink) {
+        int old = m_nHoverLink;
+        m_nHoverLink = link;
+        if (old == 0 || link == 0) InvalidateUnderline(0);
+        if (old == 1 || link == 1) InvalidateUnderline(1);
+    }
+    Default();
+}
+
+LRESULT CMainDlg::OnMouseLeave() {
+    int old = m_nHoverLink;
+    m_bTrackingLeave = false;
+    m_nHoverLink = -1;
+    if (old == 0 || old == 1) InvalidateUnderline(old);
+    return 1;
+}
+
+void CMainDlg::OnSysCommand(UINT id) {
+    switch (id & 0xFFF0) {
+    case IDM_ABOUTBOX: {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    case IDM_OPEN_CACHE_FOLDER:
+        ShellOpen(GetSpecialFolderPath(CSIDL_INTERNET_CACHE).c_str());
+        return;
+    case IDM_OPEN_COOKIE_FOLDER:
+        ShellOpen(GetSpecialFolderPath(CSIDL_COOKIES).c_str());
+        return;
+    default:
+        Default();
+        return;
+    }
+}
+
+void CMainDlg::OnHelpButton() { ShellOpen(kHelpPages); }
+
+void CMainDlg::OnDestroy() {
+    Default();
+    // Waits for the download at most 10 seconds, then ends it by force.
+    m_pAdDownloader->Stop();
+}

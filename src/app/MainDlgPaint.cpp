@@ -1,0 +1,129 @@
+// The main window's picture: composed once at start-up, then copied to the screen.
+#include "app/MainDlg.h"
+
+#include "app/CreditLine.h"
+#include "app/resource.h"
+
+#include "about/VersionInfo.h"
+#include "framework/Gdi.h"
+#include "framework/WinApp.h"
+#include "skin/DibSection.h"
+#include "skin/OffscreenDC.h"
+
+#include <cstring>
+
+namespace {
+constexpr COLORREF kVersionColor = RGB(255, 255, 255);
+constexpr COLORREF kTextColor = RGB(0, 0, 0);
+constexpr COLORREF kLinkColor = 0x00744E1C;  // RGB(28, 78, 116)
+constexpr RECT kVersionRect{15, 2, 168, 34};
+constexpr RECT kDescriptionRect{17, 52, 445, 87};
+constexpr int kCreditTop = 263;
+constexpr int kCreditRight = 495;
+
+constexpr char kDescription[] =
+    "Internet Explorerのキャッシュまたはクッキーを削除します。\n"
+    "削除したい内容のボタンをクリックしてください。";
+
+HFONT CreateTextFont() {
+    return ::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+}
+
+CString OwnFileVersion() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    CVersionInfo info;
+    info.Read(path);
+    return info.GetFileVersion();
+}
+}  // namespace
+
+const char* const kCreditSegments[4] = {"制作：", "Harrowmint", "　イラスト：", "Quillimore"};
+
+void CMainDlg::ComposeBackground() {
+    m_background.Load(IDB_BACKGROUND);
+    CPackedDib& picture = m_background.Image();
+    // The copy-back below moves three bytes per pixel; any other picture stays as loaded.
+    if (picture.Width() <= 0 || picture.Height() <= 0 || picture.BitCount() != 24) return;
+
+    CDibSection section;
+    if (!section.Create(picture.Width(), picture.Height(), 24)) return;
+    {
+        COffscreenDC dc(section.Bitmap());
+        picture.Draw(dc.GetSafeHdc(), 0, 0);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(kVersionColor);
+        FontHandle font(CreateTextFont());
+        HGDIOBJ oldFont = dc.SelectObject(font.get());
+
+        CString version = CString(AfxGetAppName()) + " " + OwnFileVersion();
+        RECT rc = kVersionRect;
+        dc.DrawText(version.c_str(), &rc, DT_SINGLELINE | DT_VCENTER);
+
+        dc.SetTextColor(kTextColor);
+        rc = kDescriptionRect;
+        dc.DrawText(kDescription, &rc, 0);
+
+        DrawCreditLine(dc);
+        dc.SelectObject(oldFont);
+    }
+
+    // Both sides are bottom-up 24-bit rows, but each has its own row length.
+    const int rowBytes = picture.Width() * 3;
+    const int sectionPitch = section.PaddedWidth() * section.BytesPerPixel();
+    for (int row = 0; row < picture.Height(); ++row) {
+        std::memcpy(picture.Bits() + row * picture.Stride(), section.Bits() + row * sectionPitch,
+                    static_cast<size_t>(rowBytes));
+    }
+    section.Release();
+}
+
+// Right-aligned at x 495; the two names are remembered as the link rectangles.
+void CMainDlg::DrawCreditLine(CDC& dc) {
+    SIZE extent[4];
+    int total = 0;
+    for (int i = 0; i < 4; ++i) {
+        extent[i] = dc.GetTextExtent(kCreditSegments[i]);
+        total += extent[i].cx;
+    }
+    int x = kCreditRight - total;
+    for (int i = 0; i < 4; ++i) {
+        dc.SetTextColor(i % 2 == 0 ? kTextColor : kLinkColor);
+        dc.TextOut(x, kCreditTop, kCreditSegments[i]);
+        if (i % 2 == 1) m_rcLink[i / 2] = RECT{x, kCreditTop, x + extent[i].cx, kCreditTop + extent[i].cy};
+        x += extent[i].cx;
+    }
+}
+
+BOOL CMainDlg::OnEraseBkgnd(HDC dc) {
+    if (m_background.Image().Bits() == nullptr) {
+        // No picture: at least a plain face instead of whatever was on the screen.
+        RECT rc;
+        ::GetClientRect(m_hWnd, &rc);
+        ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
+        return TRUE;
+    }
+    m_background.Image().Draw(dc, 0, 0);
+    return TRUE;
+}
+
+void CMainDlg::OnPaint() {
+    PaintDC dc(m_hWnd);
+    if (::IsIconic(m_hWnd)) {
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0);
+        RECT rc;
+        ::GetClientRect(m_hWnd, &rc);
+        int x = (rc.right - rc.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+        int y = (rc.bottom - rc.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+        ::DrawIcon(dc.get(), x, y, m_hIcon);
+        return;
+    }
+    if (m_nHoverLink == 0 || m_nHoverLink == 1) {
+        const RECT& link = m_rcLink[m_nHoverLink];
+        RECT underline{link.left, link.bottom, link.right, link.bottom + 1};
+        // A solid fill without creating a brush.
+        ::SetBkColor(dc.get(), kLinkColor);
+        ::ExtTextOutA(dc.get(), 0, 0, ETO_OPAQUE, &underline, nullptr, 0, nullptr);
+    }
+}

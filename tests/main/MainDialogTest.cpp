@@ -1,0 +1,114 @@
+// The main dialog run in-process: what only its own process can see (the system menu) and
+// the layout it computes.
+#include "AppProcess.h"
+#include "Waiting.h"
+#include "app/CreditLine.h"
+#include "app/MainDlg.h"
+#include "app/resource.h"
+#include "framework/WinApp.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+std::function<void(CMainDlg&)> g_inspect;
+CMainDlg* g_dialog = nullptr;
+
+void CALLBACK InspectFromLoop(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    g_inspect(*g_dialog);
+    g_dialog->EndDialog(IDCANCEL);
+}
+
+// Runs the main dialog modally and calls inspect from inside its modal loop, once it is up.
+void RunMainDialog(std::function<void(CMainDlg&)> inspect) {
+    CMainDlg dlg;
+    g_dialog = &dlg;
+    g_inspect = std::move(inspect);
+    AfxGetApp()->m_pMainWnd = &dlg;
+    ::SetTimer(nullptr, 0, 500, InspectFromLoop);
+    dlg.DoModal();
+    AfxGetApp()->m_pMainWnd = nullptr;
+    g_dialog = nullptr;
+}
+
+std::string MenuText(HMENU menu, int pos) {
+    char buf[128] = {};
+    ::GetMenuStringA(menu, static_cast<UINT>(pos), buf, sizeof(buf), MF_BYPOSITION);
+    return buf;
+}
+
+bool IsSeparator(HMENU menu, int pos) { return (::GetMenuState(menu, static_cast<UINT>(pos), MF_BYPOSITION) & MF_SEPARATOR) != 0; }
+
+TEST(MainDialog, SystemMenuEndsWithTheFolderAndVersionCommands) {
+    RunMainDialog([](CMainDlg& dlg) {
+        HMENU menu = ::GetSystemMenu(dlg.m_hWnd, FALSE);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(::GetMenuState(menu, SC_SIZE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "no Size";
+        EXPECT_EQ(::GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "no Maximize";
+        EXPECT_NE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "Close stays";
+
+        int n = ::GetMenuItemCount(menu);
+        ASSERT_GE(n, 5);
+        EXPECT_TRUE(IsSeparator(menu, n - 5));
+        EXPECT_EQ(::GetMenuItemID(menu, n - 4), static_cast<UINT>(IDM_OPEN_CACHE_FOLDER));
+        EXPECT_EQ(MenuText(menu, n - 4), "キャッシュフォルダを開く(&A)");
+        EXPECT_EQ(::GetMenuItemID(menu, n - 3), static_cast<UINT>(IDM_OPEN_COOKIE_FOLDER));
+        EXPECT_EQ(MenuText(menu, n - 3), "クッキーフォルダを開く(&O)");
+        EXPECT_TRUE(IsSeparator(menu, n - 2));
+        EXPECT_EQ(::GetMenuItemID(menu, n - 1), static_cast<UINT>(IDM_ABOUTBOX));
+        EXPECT_EQ(MenuText(menu, n - 1), "バージョン情報(&A)...");
+    });
+}
+
+TEST(MainDialog, CreditLineEndsAt495AndItsLinksCoverTheNames) {
+    RunMainDialog([](CMainDlg& dlg) {
+        // Measure the names independently, with a font made like the window's.
+        HDC dc = ::GetDC(nullptr);
+        HFONT font = ::CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+        HGDIOBJ old = ::SelectObject(dc, font);
+        SIZE seg[4];
+        for (int i = 0; i < 4; ++i) {
+            ::GetTextExtentPoint32A(dc, kCreditSegments[i], static_cast<int>(strlen(kCreditSegments[i])), &seg[i]);
+        }
+        ::SelectObject(dc, old);
+        ::DeleteObject(font);
+        ::ReleaseDC(nullptr, dc);
+
+        const RECT& first = dlg.LinkRect(0);
+        const RECT& second = dlg.LinkRect(1);
+        EXPECT_EQ(second.right, 495);
+        EXPECT_EQ(second.left, 495 - seg[3].cx);
+        EXPECT_EQ(first.right - first.left, seg[1].cx);
+        EXPECT_EQ(first.right + seg[2].cx, second.left) << "the second label sits between the names";
+        EXPECT_EQ(first.left - seg[0].cx, 495 - (seg[0].cx + seg[1].cx + seg[2].cx + seg[3].cx));
+        for (const RECT* r : {&first, &second}) {
+            EXPECT_EQ(r->top, 263);
+            EXPECT_EQ(r->bottom, 263 + seg[1].cy);
+        }
+        EXPECT_STREQ(kCreditSegments[1], "Harrowmint");
+        EXPECT_STREQ(kCreditSegments[3], "Quillimore");
+    });
+}
+
+TEST(MainDialog, OpensAs510By310CentredInTheWorkArea) {
+    RunMainDialog([](CMainDlg& dlg) {
+        RECT rc;
+        ::GetWindowRect(dlg.m_hWnd, &rc);
+        EXPECT_EQ(rc.right - rc.left, 510);
+        EXPECT_EQ(rc.bottom - rc.top, 310);
+        RECT work;
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
+        EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
+        RECT client;
+        ::GetClientRect(dlg.m_hWnd, &client);
+        EXPECT_EQ(client.right, 510) << "no frame: client and window coincide";
+        EXPECT_EQ(client.bottom, 310);
+    });
+}
+
+}  // namespace
