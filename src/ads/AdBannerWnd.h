@@ -1,0 +1,40 @@
+// CAdBannerWnd: the one-line ad strip at the bottom of the main window. It paints one
+// caption on light blue; a click on the caption's text opens the ad's link. While the mouse
+// rests on the caption the banner refuses new ads, which holds the rotation.
+#pragma once
+
+#include "ads/AdEntry.h"
+#include "framework/Gdi.h"
+#include "framework/Wnd.h"
+
+class CAdBannerWnd : public CWnd {
+public:
+    CAdBannerWnd() = default;
+    ~CAdBannerWnd() override;
+
+    // Creates the banner as a child of parent at rect (parent's client coordinates).
+    BOOL Create(const RECT& rect, CWnd* parent);
+    // Shows ad; false, with nothing changed, while the cursor lies over the current caption.
+    bool SetAd(AdEntry ad);
+    // Whether the mouse cursor lies in the caption's measured rectangle (by position alone).
+    bool IsCursorOverText();
+
+    static constexpr COLORREF kBackColor = RGB(164, 219, 250);
+    static constexpr COLORREF kTextColor = RGB(28, 78, 116);
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    void OnPaint();
+    BOOL OnSetCursor(UINT hitTest);
+    void OnLButtonDown();
+    void OpenLink();
+
+    FontHandle m_font;
+    RECT m_rcText{};
+    CString m_strCaption;
+    CString m_strLink;
+};
+
+// The mouse cursor's position in wnd's client coordinates, read now.
+POINT GetCursorClientPos(HWND wnd);

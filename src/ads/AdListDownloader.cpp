@@ -1,0 +1,189 @@
+#include "ads/AdListDownloader.h"
+
+#include "clean/UrlCache.h"
+#include "framework/Wnd.h"
+
+#include <urlmon.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+constexpr char kTempPrefix[] = "qvd";
+constexpr int kLineBufferSize = 1024;
+
+// Removes every occurrence of ch, walking the text by characters of the ANSI code page so
+// that the trail byte of a double-byte character is never taken for it.
+void RemoveChar(CString& text, char ch) {
+    CString kept;
+    kept.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (::IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
+            kept += text[i];
+            kept += text[++i];
+        } else if (text[i] != ch) {
+            kept += text[i];
+        }
+    }
+    text.swap(kept);
+}
+
+// Position of the first ch, on character boundaries of the ANSI code page; npos if none.
+size_t FindChar(const CString& text, char ch) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (::IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
+            ++i;
+        } else if (text[i] == ch) {
+            return i;
+        }
+    }
+    return CString::npos;
+}
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+// Deletes the temporary file and forgets its name.
+class TempFileRemover {
+public:
+    explicit TempFileRemover(CString& path) : m_path(path) {}
+    ~TempFileRemover() {
+        ::DeleteFileA(m_path.c_str());
+        m_path.clear();
+    }
+    TempFileRemover(const TempFileRemover&) = delete;
+    TempFileRemover& operator=(const TempFileRemover&) = delete;
+
+private:
+    CString& m_path;
+};
+// Watches the download for the server's answer: the platform's download reports success for
+// an error page too, and an error page is not the ad list.
+class CDownloadStatus : public IBindStatusCallback, public IHttpNegotiate {
+public:
+    // True unless the server answered with anything but a 2xx status.
+    bool Succeeded() const { return m_status == 0 || (m_status >= 200 && m_status < 300); }
+
+    // IUnknown: the object lives on the stack of Run, which outlasts the download.
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (ppv == nullptr) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback)) {
+            *ppv = static_cast<IBindStatusCallback*>(this);
+        } else if (IsEqualIID(riid, IID_IHttpNegotiate)) {
+            *ppv = static_cast<IHttpNegotiate*>(this);
+        } else {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+
+    // IBindStatusCallback: nothing to add to the platform's own handling.
+    STDMETHODIMP OnStartBinding(DWORD, IBinding*) override { return S_OK; }
+    STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
+    STDMETHODIMP OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
+    STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
+    STDMETHODIMP GetBindInfo(DWORD*, BINDINFO*) override { return E_NOTIMPL; }
+    STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
+    STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+
+    // IHttpNegotiate
+    STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* additionalHeaders) override {
+        if (additionalHeaders != nullptr) *additionalHeaders = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP OnResponse(DWORD responseCode, LPCWSTR, LPCWSTR, LPWSTR* additionalHeaders) override {
+        if (additionalHeaders != nullptr) *additionalHeaders = nullptr;
+        m_status = responseCode;
+        return S_OK;
+    }
+
+private:
+    DWORD m_status = 0;
+};
+}  // namespace
+
+CString ConvertUtf8ToAnsi(const char* utf8) {
+    int length = static_cast<int>(std::strlen(utf8));
+    // Flags 0 on both sides: malformed input and characters the code page lacks are
+    // replaced rather than failing the whole line.
+    int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8, length, nullptr, 0);
+    if (units == 0) return CString();
+    std::vector<wchar_t> wide(static_cast<size_t>(units));
+    if (::MultiByteToWideChar(CP_UTF8, 0, utf8, length, wide.data(), units) == 0) return CString();
+    int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    if (bytes == 0) return CString();
+    CString ansi(static_cast<size_t>(bytes), '\0');
+    if (::WideCharToMultiByte(CP_ACP, 0, wide.data(), units, ansi.data(), bytes, nullptr, nullptr) == 0) {
+        return CString();
+    }
+    ansi.resize(std::strlen(ansi.c_str()));
+    return ansi;
+}
+
+CAdListDownloader::CAdListDownloader(CWnd* owner, const char* listUrl) : m_pOwner(owner), m_strListUrl(listUrl) {}
+
+CAdListDownloader::~CAdListDownloader() {
+    // Run writes m_ads: the thread has to be gone before the list is, whoever owns us.
+    Stop();
+}
+
+void CAdListDownloader::Stop() {
+    CWorkerThread::Stop();
+    // A download ended by force never reached its own clean-up.
+    if (!m_strTempFile.empty()) {
+        ::DeleteFileA(m_strTempFile.c_str());
+        m_strTempFile.clear();
+    }
+}
+
+AdEntry CAdListDownloader::GetAt(int index) const {
+    if (index < 0 || index >= GetCount()) return AdEntry();
+    return m_ads[static_cast<size_t>(index)];
+}
+
+void CAdListDownloader::Run() {
+    char tempDir[MAX_PATH];
+    DWORD dirLength = ::GetTempPathA(MAX_PATH, tempDir);
+    // A directory that does not fit is reported by its needed length, the buffer unfilled.
+    if (dirLength == 0 || dirLength >= MAX_PATH) return;
+
+    char tempFile[MAX_PATH];
+    if (::GetTempFileNameA(tempDir, kTempPrefix, 0, tempFile) == 0) return;
+    m_strTempFile = tempFile;
+    {
+        // Deleted on every way out of this block, an exception's included.
+        TempFileRemover remover(m_strTempFile);
+
+        // A copy left in the cache by an earlier run must not stand in for the current list.
+        DeleteUrlCacheEntryOf(m_strListUrl.c_str());
+
+        CDownloadStatus status;
+        if (::URLDownloadToFileA(nullptr, m_strListUrl.c_str(), tempFile, 0, &status) == S_OK && status.Succeeded()) {
+            // Text mode on purpose: CR LF arrives as LF and a 0x1A byte ends the list.
+            std::unique_ptr<FILE, FileCloser> file(std::fopen(tempFile, "r"));
+            if (file) {
+                char line[kLineBufferSize];
+                while (std::fgets(line, kLineBufferSize, file.get()) != nullptr) ParseLine(line);
+            }
+        }
+    }
+
+    if (!m_ads.empty() && m_pOwner != nullptr) {
+        ::PostMessageA(m_pOwner->GetSafeHwnd(), WM_AD_LIST_READY, 0, 0);
+    }
+}
+
+void CAdListDownloader::ParseLine(const char* line) {
+    CString text = ConvertUtf8ToAnsi(line);
+    RemoveChar(text, '\n');
+    RemoveChar(text, '\r');
+    size_t comma = FindChar(text, ',');
+    if (comma == CString::npos) return;
+    m_ads.push_back(AdEntry{text.substr(0, comma), text.substr(comma + 1)});
+}

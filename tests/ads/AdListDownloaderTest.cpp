@@ -1,0 +1,333 @@
+// The ad list as the program fetches it: a real download from the loopback maker server into
+// a real temporary file, parsed on the downloader's own thread.
+#include "AdServer.h"
+#include "Waiting.h"
+
+#include "ads/AdListDownloader.h"
+#include "framework/Wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Stands in for the main window: counts the ready notifications it is posted.
+class ReadyCounter : public CWnd {
+public:
+    ReadyCounter() { CreateEx(0, "", WS_POPUP, RECT{0, 0, 1, 1}, nullptr, 0); }
+    ~ReadyCounter() override { DestroyWindow(); }
+    int count = 0;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_AD_LIST_READY) {
+            EXPECT_EQ(wp, 0u);
+            EXPECT_EQ(lp, 0);
+            ++count;
+            return 0;
+        }
+        return CWnd::WindowProc(msg, wp, lp);
+    }
+};
+
+std::string EnvOrEmpty(const char* name) {
+    char buf[1024];
+    DWORD n = ::GetEnvironmentVariableA(name, buf, sizeof(buf));
+    return n > 0 && n < sizeof(buf) ? std::string(buf, n) : std::string();
+}
+
+// Each test gets a temporary directory of its own, so that leftovers can be counted.
+class AdListDownload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.Reset()) << "the ad server (fixture adserver) is not running";
+        m_savedTmp = EnvOrEmpty("TMP");
+        m_savedTemp = EnvOrEmpty("TEMP");
+        char base[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, base);
+        m_tempDir = std::string(base) + "dw-ads-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ::CreateDirectoryA(m_tempDir.c_str(), nullptr);
+        SetTempDir(m_tempDir);
+    }
+    void TearDown() override {
+        ::SetEnvironmentVariableA("TMP", m_savedTmp.empty() ? nullptr : m_savedTmp.c_str());
+        ::SetEnvironmentVariableA("TEMP", m_savedTemp.empty() ? nullptr : m_savedTemp.c_str());
+        for (const std::string& name : FilesIn(m_tempDir, "*")) ::DeleteFileA((m_tempDir + "\\" + name).c_str());
+        ::RemoveDirectoryA(m_tempDir.c_str());
+        m_server.Reset();
+    }
+
+    static void SetTempDir(const std::string& dir) {
+        ::SetEnvironmentVariableA("TMP", dir.c_str());
+        ::SetEnvironmentVariableA("TEMP", dir.c_str());
+    }
+
+    static std::vector<std::string> FilesIn(const std::string& dir, const char* pattern) {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA fd;
+        HANDLE find = ::FindFirstFileA((dir + "\\" + pattern).c_str(), &fd);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+        } while (::FindNextFileA(find, &fd));
+        ::FindClose(find);
+        return names;
+    }
+
+    std::vector<std::string> Leftovers() const { return FilesIn(m_tempDir, "qvd*.tmp"); }
+
+    // Runs the downloader to its end as the program would, and collects what it read.
+    std::vector<AdEntry> Download(const char* url = nullptr) {
+        CAdListDownloader downloader(&m_owner, url != nullptr ? url : DUSTWHIRL_AD_LIST_URL);
+        downloader.Start();
+        // Stop waits for Run to finish by itself; the notification, if any, is queued by then.
+        downloader.Stop();
+        PumpFor(50);
+        std::vector<AdEntry> ads;
+        for (int i = 0; i < downloader.GetCount(); ++i) ads.push_back(downloader.GetAt(i));
+        return ads;
+    }
+
+    std::vector<AdEntry> DownloadList(const std::string& body) {
+        EXPECT_TRUE(m_server.ServeList(body));
+        std::vector<AdEntry> ads = Download();
+        EXPECT_EQ(m_server.ListRequests(), 1);
+        EXPECT_EQ(m_owner.count, ads.empty() ? 0 : 1);
+        EXPECT_TRUE(Leftovers().empty());
+        return ads;
+    }
+
+    AdServer m_server;
+    ReadyCounter m_owner;
+    std::string m_tempDir;
+    std::string m_savedTmp;
+    std::string m_savedTemp;
+};
+
+void ExpectAds(const std::vector<AdEntry>& ads, const std::vector<std::pair<std::string, std::string>>& expected) {
+    ASSERT_EQ(ads.size(), expected.size());
+    for (size_t i = 0; i < ads.size(); ++i) {
+        EXPECT_EQ(ads[i].caption, expected[i].first) << "entry " << i;
+        EXPECT_EQ(ads[i].link, expected[i].second) << "entry " << i;
+    }
+}
+
+TEST_F(AdListDownload, FirstCommaSplitsAndNothingIsTrimmed) {
+    auto ads = DownloadList(
+        "Sale,http://127.0.0.1/a?x=1,2,3\n"
+        ",http://127.0.0.1/no-caption\n"
+        "No link,\n"
+        " blanks around , http://127.0.0.1/b \n"
+        "\"quoted\",back\\slash\n"
+        ",\n");
+    ExpectAds(ads, {{"Sale", "http://127.0.0.1/a?x=1,2,3"},
+                    {"", "http://127.0.0.1/no-caption"},
+                    {"No link", ""},
+                    {" blanks around ", " http://127.0.0.1/b "},
+                    {"\"quoted\"", "back\\slash"},
+                    {"", ""}});
+}
+
+TEST_F(AdListDownload, LinesWithoutCommaAreDroppedAndTheRestKept) {
+    auto ads = DownloadList("no comma here\n\n   \nkept,1\n\nalso kept,2");
+    ExpectAds(ads, {{"kept", "1"}, {"also kept", "2"}});
+}
+
+TEST_F(AdListDownload, LineEndsAndStrayCarriageReturnsAreRemoved) {
+    auto ads = DownloadList("crlf,1\r\nlf,2\nstray\r cr,3\r\nmid,li\rnk\r\r\nlast,4");
+    ExpectAds(ads, {{"crlf", "1"}, {"lf", "2"}, {"stray cr", "3"}, {"mid", "link"}, {"last", "4"}});
+}
+
+TEST_F(AdListDownload, CarriageReturnOnlyFileIsOneLongLineCutEvery1023Bytes) {
+    std::string body;
+    for (int i = 0; i < 400; ++i) body += "ab,cd\r";  // 2400 bytes, no LF anywhere
+    auto ads = DownloadList(body);
+    // Reads of 1023, 1023 and 354 bytes; 1023 = 170 * 6 + 3, so the second read begins "cd\r".
+    ASSERT_EQ(ads.size(), 3u);
+    EXPECT_EQ(ads[0].caption, "ab");
+    EXPECT_EQ(ads[0].link.size(), 1023u - 170u - 3u) << "the CRs of the read are removed";
+    EXPECT_EQ(ads[0].link.substr(0, 9), "cdab,cdab");
+    EXPECT_EQ(ads[1].caption, "cdab");
+    EXPECT_EQ(ads[2].caption, "ab") << "2046 = 341 * 6: the third read begins a record";
+}
+
+TEST_F(AdListDownload, LongLineArrivesInChunksParsedOnTheirOwn) {
+    const std::string xs(1019, 'x');
+    std::string body = "cap," + xs + "tail,end\n";  // the first read stops after 1023 bytes
+    body += "next,1\n";
+    body += "nocomma" + std::string(1100, 'y') + ",z\n";  // a read without comma, then the rest
+    auto ads = DownloadList(body);
+    ExpectAds(ads, {{"cap", xs}, {"tail", "end"}, {"next", "1"}, {std::string(1100 - 1016, 'y'), "z"}});
+}
+
+TEST_F(AdListDownload, CutThroughMultiByteCharacterGarblesOnlyThatCharacter) {
+    std::string body = "c,";
+    for (int i = 0; i < 400; ++i) body += u8"あ";  // 3 bytes each: the 341st is cut
+    body += "\nnext,1\n";
+    auto ads = DownloadList(body);
+    ASSERT_EQ(ads.size(), 2u);
+    std::string kana;
+    for (int i = 0; i < 340; ++i) kana += "あ";
+    EXPECT_EQ(ads[0].caption, "c");
+    EXPECT_EQ(ads[0].link.substr(0, kana.size()), kana);
+    EXPECT_GT(ads[0].link.size(), kana.size()) << "the cut character is replaced, not lost";
+    EXPECT_EQ(ads[1].caption, "next");
+}
+
+TEST_F(AdListDownload, JapaneseArrivesInTheAnsiCodePage) {
+    ASSERT_EQ(::GetACP(), 932u) << "the tests run with Japanese as the ANSI code page";
+    auto ads = DownloadList(u8"春の大掃除キャンペーン,http://127.0.0.1/はる?q=表\n"
+                            u8"ユーロ€記号,http://127.0.0.1/\n");
+    ASSERT_EQ(ads.size(), 2u);
+    EXPECT_EQ(ads[0].caption, "春の大掃除キャンペーン");
+    EXPECT_EQ(ads[0].link, "http://127.0.0.1/はる?q=表");
+    // A character the code page lacks becomes its default character; the line survives.
+    EXPECT_EQ(ads[1].caption, "ユーロ?記号");
+}
+
+TEST_F(AdListDownload, ByteOrderMarkStaysInTheFirstCaption) {
+    auto ads = DownloadList("\xEF\xBB\xBF" "first,1\nsecond,2\n");
+    ASSERT_EQ(ads.size(), 2u);
+    EXPECT_NE(ads[0].caption, "first");
+    EXPECT_EQ(ads[0].caption.substr(ads[0].caption.size() - 5), "first");
+    EXPECT_EQ(ads[1].caption, "second");
+}
+
+TEST_F(AdListDownload, ShiftJisAndInvalidUtf8AreReadAsUtf8WithoutLosingLines) {
+    // The test source's own literal is Shift_JIS at run time: served as is, it is not UTF-8.
+    std::string sjis = "広告,http://127.0.0.1/sjis\n";
+    auto ads = DownloadList(sjis + "\xFF\xFE\xC3 bad,http://127.0.0.1/bad\nok,1\n");
+    ASSERT_EQ(ads.size(), 3u);
+    EXPECT_NE(ads[0].caption, "広告") << "no fallback to Shift_JIS";
+    EXPECT_EQ(ads[0].link, "http://127.0.0.1/sjis");
+    EXPECT_EQ(ads[1].caption.substr(ads[1].caption.size() - 4), " bad");
+    EXPECT_EQ(ads[1].link, "http://127.0.0.1/bad");
+    EXPECT_EQ(ads[2].caption, "ok");
+}
+
+TEST_F(AdListDownload, ControlZEndsTheText) {
+    auto ads = DownloadList("before,1\n\x1A" "after,2\n");
+    ExpectAds(ads, {{"before", "1"}});
+}
+
+TEST_F(AdListDownload, EntriesKeepFileOrderAndDuplicates) {
+    auto ads = DownloadList("a,1\nb,2\na,1\na,1\nc,3\n");
+    ExpectAds(ads, {{"a", "1"}, {"b", "2"}, {"a", "1"}, {"a", "1"}, {"c", "3"}});
+}
+
+TEST_F(AdListDownload, ManyEntriesAllArrive) {
+    std::string body;
+    for (int i = 0; i < 3000; ++i) body += "ad" + std::to_string(i) + ",http://127.0.0.1/" + std::to_string(i) + "\n";
+    auto ads = DownloadList(body);
+    ASSERT_EQ(ads.size(), 3000u);
+    EXPECT_EQ(ads[2999].caption, "ad2999");
+    EXPECT_EQ(ads[1234].link, "http://127.0.0.1/1234");
+}
+
+TEST_F(AdListDownload, NoUsableLineMeansNoNotification) {
+    EXPECT_TRUE(DownloadList("just text\n\nmore text\n").empty());
+    ASSERT_TRUE(m_server.Reset());
+    EXPECT_TRUE(DownloadList("").empty());
+    EXPECT_EQ(m_owner.count, 0);
+}
+
+TEST_F(AdListDownload, FreshListEachRunNotTheCachedOne) {
+    ExpectAds(DownloadList("old,1\n"), {{"old", "1"}});
+    m_owner.count = 0;
+    ASSERT_TRUE(m_server.Reset());
+    ExpectAds(DownloadList("new,2\n"), {{"new", "2"}});
+}
+
+TEST_F(AdListDownload, CompiledInAddressIsTheMakerServersList) {
+    EXPECT_STREQ(DUSTWHIRL_AD_LIST_URL, "http://127.0.0.1:28017/ad.csv");
+    ExpectAds(DownloadList("compiled in,1\n"), {{"compiled in", "1"}});
+}
+
+TEST_F(AdListDownload, OutOfRangeIndexGivesAnEmptyEntry) {
+    CAdListDownloader downloader(&m_owner);
+    EXPECT_EQ(downloader.GetCount(), 0);
+    EXPECT_EQ(downloader.GetAt(0).caption, "");
+    EXPECT_EQ(downloader.GetAt(-1).link, "");
+}
+
+TEST_F(AdListDownload, ErrorStatusGivesNoAds) {
+    for (int status : {404, 500}) {
+        // An error page that would parse as ads must not become ads.
+        ASSERT_TRUE(m_server.ServeList("Not found,http://127.0.0.1/error\n", status));
+        EXPECT_TRUE(Download().empty()) << status;
+        EXPECT_EQ(m_owner.count, 0) << status;
+        EXPECT_TRUE(Leftovers().empty()) << status;
+    }
+    ASSERT_TRUE(m_server.ServeStatus(404));
+    EXPECT_TRUE(Download().empty());
+    EXPECT_EQ(m_owner.count, 0);
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(AdListDownload, ServerDownGivesNoAds) {
+    // Nothing listens on this port of the loopback address.
+    EXPECT_TRUE(Download("http://127.0.0.1:28019/ad.csv").empty());
+    EXPECT_EQ(m_owner.count, 0);
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(AdListDownload, TemporaryDirectoryThatDoesNotFitEndsTheRunUntouched) {
+    ASSERT_TRUE(m_server.ServeList("never read,1\n"));
+    // 259 characters: with the separator GetTempPathA appends it needs 261 bytes.
+    std::string longDir = "C:\\" + std::string(256, 'd');
+    for (const std::string& dir : {longDir, "C:\\" + std::string(400, 'e')}) {
+        SetTempDir(dir);
+        EXPECT_TRUE(Download().empty());
+    }
+    SetTempDir(m_tempDir);
+    EXPECT_EQ(m_server.ListRequests(), 0) << "no download without a temporary file";
+    EXPECT_EQ(m_owner.count, 0);
+}
+
+TEST_F(AdListDownload, StalledServerIsEndedByTheStopProtocolWithoutLeftovers) {
+    ASSERT_TRUE(m_server.Stall());
+    {
+        CAdListDownloader downloader(&m_owner);
+        downloader.Start();
+        ASSERT_TRUE(WaitUntil([&] { return m_server.ListRequests() >= 1; }, 10000));
+        EXPECT_FALSE(Leftovers().empty()) << "the temporary file exists while the download hangs";
+        DWORD start = ::GetTickCount();
+        downloader.Stop();
+        DWORD waited = ::GetTickCount() - start;
+        EXPECT_GE(waited, 9000u) << "Stop waits its ten seconds for a download that hangs";
+        EXPECT_LT(waited, 30000u);
+        EXPECT_EQ(downloader.m_pThread, nullptr);
+        EXPECT_FALSE(downloader.m_bRunning);
+        EXPECT_EQ(downloader.GetCount(), 0);
+    }
+    PumpFor(50);
+    EXPECT_EQ(m_owner.count, 0);
+    EXPECT_TRUE(Leftovers().empty());
+
+    // The process goes on downloading after a download was ended by force.
+    m_server.Reset();
+    ExpectAds(DownloadList("after the stall,1\n"), {{"after the stall", "1"}});
+}
+
+TEST_F(AdListDownload, DeletingARunningDownloaderLetsItFinishFirst) {
+    ASSERT_TRUE(m_server.Stall());
+    auto* downloader = new CAdListDownloader(&m_owner);
+    downloader->Start();
+    ASSERT_TRUE(WaitUntil([&] { return m_server.ListRequests() >= 1; }, 10000));
+    // The stalled answer comes while the destructor waits: Run still fills its list then.
+    std::thread slowServer([port = AdServer::kPort] {
+        ::Sleep(500);
+        AdServer(port).ServeList("late,1\n");
+    });
+    delete downloader;
+    slowServer.join();
+    PumpFor(50);
+    EXPECT_EQ(m_owner.count, 1);
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+}  // namespace
