@@ -21,7 +21,7 @@ PACKAGES=(
   wine wine32:i386
   xvfb xdotool x11-utils openbox imagemagick librsvg2-bin
   locales fonts-ipafont-gothic fonts-ipafont-mincho
-  googletest python3
+  googletest python3 libpng-dev gcc
 )
 
 missing=()

@@ -1,7 +1,6 @@
 // The main dialog run in-process: what only its own process can see (the system menu) and
 // the layout it computes.
-#include "AppProcess.h"
-#include "Waiting.h"
+#include "MainWindowFixtures.h"
 #include "app/CreditLine.h"
 #include "app/MainDlg.h"
 #include "app/resource.h"
@@ -9,31 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 namespace {
-
-std::function<void(CMainDlg&)> g_inspect;
-CMainDlg* g_dialog = nullptr;
-
-void CALLBACK InspectFromLoop(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    g_inspect(*g_dialog);
-    g_dialog->EndDialog(IDCANCEL);
-}
-
-// Runs the main dialog modally and calls inspect from inside its modal loop, once it is up.
-void RunMainDialog(std::function<void(CMainDlg&)> inspect) {
-    CMainDlg dlg;
-    g_dialog = &dlg;
-    g_inspect = std::move(inspect);
-    AfxGetApp()->m_pMainWnd = &dlg;
-    ::SetTimer(nullptr, 0, 500, InspectFromLoop);
-    dlg.DoModal();
-    AfxGetApp()->m_pMainWnd = nullptr;
-    g_dialog = nullptr;
-}
 
 std::string MenuText(HMENU menu, int pos) {
     char buf[128] = {};
@@ -67,27 +44,18 @@ TEST(MainDialog, SystemMenuEndsWithTheFolderAndVersionCommands) {
 TEST(MainDialog, CreditLineEndsAt495AndItsLinksCoverTheNames) {
     RunMainDialog([](CMainDlg& dlg) {
         // Measure the names independently, with a font made like the window's.
-        HDC dc = ::GetDC(nullptr);
-        HFONT font = ::CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
-        HGDIOBJ old = ::SelectObject(dc, font);
-        SIZE seg[4];
-        for (int i = 0; i < 4; ++i) {
-            ::GetTextExtentPoint32A(dc, kCreditSegments[i], static_cast<int>(strlen(kCreditSegments[i])), &seg[i]);
-        }
-        ::SelectObject(dc, old);
-        ::DeleteObject(font);
-        ::ReleaseDC(nullptr, dc);
-
+        CreditLayout layout = MeasureCreditLine();
+        const int* seg = layout.widths;
         const RECT& first = dlg.LinkRect(0);
         const RECT& second = dlg.LinkRect(1);
         EXPECT_EQ(second.right, 495);
-        EXPECT_EQ(second.left, 495 - seg[3].cx);
-        EXPECT_EQ(first.right - first.left, seg[1].cx);
-        EXPECT_EQ(first.right + seg[2].cx, second.left) << "the second label sits between the names";
-        EXPECT_EQ(first.left - seg[0].cx, 495 - (seg[0].cx + seg[1].cx + seg[2].cx + seg[3].cx));
+        EXPECT_EQ(second.left, 495 - seg[3]);
+        EXPECT_EQ(first.right - first.left, seg[1]);
+        EXPECT_EQ(first.right + seg[2], second.left) << "the second label sits between the names";
+        EXPECT_EQ(first.left - seg[0], 495 - (seg[0] + seg[1] + seg[2] + seg[3]));
         for (const RECT* r : {&first, &second}) {
             EXPECT_EQ(r->top, 263);
-            EXPECT_EQ(r->bottom, 263 + seg[1].cy);
+            EXPECT_EQ(r->bottom, 263 + layout.height);
         }
         EXPECT_STREQ(kCreditSegments[1], "Harrowmint");
         EXPECT_STREQ(kCreditSegments[3], "Quillimore");

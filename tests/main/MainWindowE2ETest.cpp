@@ -1,5 +1,5 @@
 // Dustwhirl.exe as a real process: its window's geometry, dragging, and the about box.
-#include "AppProcess.h"
+#include "MainWindowFixtures.h"
 #include "ScreenPixels.h"
 #include "Waiting.h"
 #include "app/resource.h"
@@ -8,34 +8,14 @@
 
 namespace {
 
-class RunningApp : public ::testing::Test {
+class RunningApp : public RunningMainWindow {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_app.Start());
-        m_main = m_app.WaitForMainWindow();
-        ASSERT_NE(m_main, nullptr);
-        PumpFor(500);
-    }
-    void TearDown() override {
-        if (m_main != nullptr && m_app.IsRunning()) {
-            PostClick(::GetDlgItem(m_main, IDCANCEL));
-            m_app.WaitForExit(15000);
-        }
-    }
-    POINT ToScreen(int x, int y) const {
-        POINT pt{x, y};
-        ::ClientToScreen(m_main, &pt);
-        return pt;
-    }
     LRESULT HitTest(int x, int y) const {
         POINT pt = ToScreen(x, y);
         DWORD_PTR result = 0;
         ::SendMessageTimeoutA(m_main, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y), SMTO_ABORTIFHUNG, 5000, &result);
         return static_cast<LRESULT>(result);
     }
-
-    AppProcess m_app;
-    HWND m_main = nullptr;
 };
 
 TEST_F(RunningApp, WindowIs510By310CentredWithoutCaption) {

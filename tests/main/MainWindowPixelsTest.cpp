@@ -1,8 +1,7 @@
 // What the main window shows on the screen, pixel by pixel, under real mouse input.
-#include "AppProcess.h"
+#include "MainWindowFixtures.h"
 #include "ScreenPixels.h"
 #include "Waiting.h"
-#include "app/CreditLine.h"
 #include "app/resource.h"
 #include "skin/PackedDib.h"
 #include "skin/PngResource.h"
@@ -24,27 +23,14 @@ COLORREF PixelOf(const CPackedDib& image, int x, int y) {
     return RGB(p[2], p[1], p[0]);
 }
 
-class MainWindowPixels : public ::testing::Test {
+class MainWindowPixels : public RunningMainWindow {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_app.Start());
-        m_main = m_app.WaitForMainWindow();
-        ASSERT_NE(m_main, nullptr);
+        RunningMainWindow::SetUp();
         ParkMouse();
-        PumpFor(1000);
-    }
-    void TearDown() override {
-        if (m_main != nullptr && m_app.IsRunning()) {
-            PostClick(::GetDlgItem(m_main, IDCANCEL));
-            m_app.WaitForExit(15000);
-        }
+        PumpFor(500);
     }
     void ParkMouse() { MouseMoveTo(2, 2); }
-    POINT ToScreen(int x, int y) const {
-        POINT pt{x, y};
-        ::ClientToScreen(m_main, &pt);
-        return pt;
-    }
     void Hover(int x, int y) {
         POINT pt = ToScreen(x, y);
         MouseMoveTo(pt.x, pt.y);
@@ -60,9 +46,6 @@ protected:
         }
         return bad;
     }
-
-    AppProcess m_app;
-    HWND m_main = nullptr;
 };
 
 TEST_F(MainWindowPixels, ComposedBackgroundAndTexts) {
@@ -142,22 +125,12 @@ TEST_F(MainWindowPixels, ButtonsShowTheirNormalHoverAndPressedImages) {
 
 TEST_F(MainWindowPixels, UnderlineUnderAHoveredMakerNameIsExactlyAsWideAsTheName) {
     // Lay the credit line out as the window does, with a font made the same way.
-    HDC dc = ::GetDC(nullptr);
-    HFONT font = ::CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
-    HGDIOBJ old = ::SelectObject(dc, font);
-    SIZE seg[4];
-    int total = 0;
-    for (int i = 0; i < 4; ++i) {
-        ::GetTextExtentPoint32A(dc, kCreditSegments[i], static_cast<int>(strlen(kCreditSegments[i])), &seg[i]);
-        total += seg[i].cx;
-    }
-    ::SelectObject(dc, old);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, dc);
-    const int left0 = 495 - total + seg[0].cx;
-    const int right0 = left0 + seg[1].cx;
-    const int left1 = right0 + seg[2].cx;
-    const int row = 263 + seg[1].cy;
+    CreditLayout layout = MeasureCreditLine();
+    const int left0 = layout.left[1];
+    const int right0 = left0 + layout.widths[1];
+    const int left1 = layout.left[3];
+    const int row = 263 + layout.height;
+    const int seg[4] = {layout.widths[0], layout.widths[1], layout.widths[2], layout.widths[3]};
 
     auto runLength = [&](int from, int to) {
         ScreenPixels shot = CaptureClient(m_main);
@@ -169,13 +142,13 @@ TEST_F(MainWindowPixels, UnderlineUnderAHoveredMakerNameIsExactlyAsWideAsTheName
 
     Hover(left0 + 3, 266);
     ScreenPixels shot = CaptureClient(m_main);
-    EXPECT_EQ(runLength(left0, right0), seg[1].cx) << "underline under the whole first name";
+    EXPECT_EQ(runLength(left0, right0), seg[1]) << "underline under the whole first name";
     EXPECT_NE(shot.At(left0 - 1, row), kLink);
     EXPECT_NE(shot.At(right0, row), kLink);
 
     Hover(left1 + 3, 266);  // straight onto the other name
     EXPECT_EQ(runLength(left0, right0), 0) << "moved away from the first name in one step";
-    EXPECT_EQ(runLength(left1, 495), seg[3].cx);
+    EXPECT_EQ(runLength(left1, 495), seg[3]);
 
     ParkMouse();  // leave the window
     PumpFor(500);

@@ -1,11 +1,10 @@
 // What the main window hands to the shell: the maker sites, the help pages and the two
 // folders, observed for real through a recording program registered in the Wine prefix.
 #include "AdServer.h"
-#include "AppProcess.h"
+#include "MainWindowFixtures.h"
 #include "ScreenPixels.h"
 #include "ShellRecorder.h"
 #include "Waiting.h"
-#include "app/CreditLine.h"
 #include "app/resource.h"
 
 #include <shlobj.h>
@@ -16,21 +15,12 @@
 
 namespace {
 
-class MainWindowShell : public ::testing::Test {
+class MainWindowShell : public RunningMainWindow {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_shell.Installed());
         m_shell.Clear();
-        ASSERT_TRUE(m_app.Start());
-        m_main = m_app.WaitForMainWindow();
-        ASSERT_NE(m_main, nullptr);
-        PumpFor(500);
-    }
-    void TearDown() override {
-        if (m_main != nullptr && m_app.IsRunning()) {
-            PostClick(::GetDlgItem(m_main, IDCANCEL));
-            m_app.WaitForExit(15000);
-        }
+        RunningMainWindow::SetUp();
     }
     void ClickAt(int x, int y) {
         POINT pt{x, y};
@@ -41,28 +31,7 @@ protected:
         MouseUp();
         PumpFor(200);
     }
-    // Left edges of the two names, laid out as the window lays out its credit line.
-    static void NameLefts(int* first, int* second) {
-        HDC dc = ::GetDC(nullptr);
-        HFONT font = ::CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
-        HGDIOBJ old = ::SelectObject(dc, font);
-        int widths[4], total = 0;
-        for (int i = 0; i < 4; ++i) {
-            SIZE s;
-            ::GetTextExtentPoint32A(dc, kCreditSegments[i], static_cast<int>(strlen(kCreditSegments[i])), &s);
-            widths[i] = s.cx;
-            total += s.cx;
-        }
-        ::SelectObject(dc, old);
-        ::DeleteObject(font);
-        ::ReleaseDC(nullptr, dc);
-        *first = 495 - total + widths[0];
-        *second = *first + widths[1] + widths[2];
-    }
-
     ShellRecorder m_shell;
-    AppProcess m_app;
-    HWND m_main = nullptr;
 };
 
 TEST_F(MainWindowShell, MakerNamesOpenTheirSitesAndTheBodyOpensNothing) {
@@ -71,8 +40,8 @@ TEST_F(MainWindowShell, MakerNamesOpenTheirSitesAndTheBodyOpensNothing) {
     PumpFor(1500);
     EXPECT_TRUE(m_shell.Records().empty()) << "a click elsewhere in the body does nothing";
 
-    int first = 0, second = 0;
-    NameLefts(&first, &second);
+    CreditLayout layout = MeasureCreditLine();
+    const int first = layout.left[1], second = layout.left[3];
     ClickAt(first + 2, 267);
     ASSERT_TRUE(m_shell.WaitForRecords(1, 15000));
     ClickAt(second + 2, 267);

@@ -1,5 +1,6 @@
 // Ad rotation in the main window, with the list served by the tests' own HTTP server.
 #include "AdServer.h"
+#include "MainWindowFixtures.h"
 #include "ScreenPixels.h"
 #include "Waiting.h"
 #include "app/MainDlg.h"
@@ -13,15 +14,6 @@
 
 namespace {
 
-std::function<void(CMainDlg&)> g_scenario;
-CMainDlg* g_dialog = nullptr;
-
-void CALLBACK RunScenario(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    g_scenario(*g_dialog);
-    g_dialog->EndDialog(IDCANCEL);
-}
-
 // Serves the list, runs the main dialog and plays the scenario inside its modal loop.
 void WithMainDialog(const std::string& list, std::function<void(CMainDlg&)> scenario) {
     AdServer server;
@@ -31,14 +23,7 @@ void WithMainDialog(const std::string& list, std::function<void(CMainDlg&)> scen
         ASSERT_TRUE(server.ServeList(list));
     }
     MouseMoveTo(1, 1);  // the pointer rests nowhere near the banner
-    CMainDlg dlg;
-    g_dialog = &dlg;
-    g_scenario = std::move(scenario);
-    AfxGetApp()->m_pMainWnd = &dlg;
-    ::SetTimer(nullptr, 0, 200, RunScenario);
-    dlg.DoModal();
-    AfxGetApp()->m_pMainWnd = nullptr;
-    g_dialog = nullptr;
+    RunMainDialog(scenario);
     server.Reset();
 }
 

@@ -169,6 +169,7 @@ int Tour(const char* exe, const std::string& dir) {
         return 1;
     }
     g_pid = pi.dwProcessId;
+    ::SetCursorPos(4, 4);  // the pointer starts in the middle of the screen, over a button
     int rc = 1;
     if (HWND main = FindTop(IsMainWindow, 20000)) {
         ::Sleep(1500);

@@ -1,0 +1,74 @@
+#include "MainWindowFixtures.h"
+
+#include "Waiting.h"
+#include "app/CreditLine.h"
+#include "app/MainDlg.h"
+#include "framework/WinApp.h"
+
+#include <cstring>
+
+void RunningMainWindow::SetUp() {
+    ASSERT_TRUE(m_app.Start());
+    m_main = m_app.WaitForMainWindow();
+    ASSERT_NE(m_main, nullptr);
+    PumpFor(500);
+}
+
+void RunningMainWindow::TearDown() {
+    if (m_main != nullptr && m_app.IsRunning()) {
+        PostClick(::GetDlgItem(m_main, IDCANCEL));
+        m_app.WaitForExit(15000);
+    }
+}
+
+POINT RunningMainWindow::ToScreen(int x, int y) const {
+    POINT pt{x, y};
+    ::ClientToScreen(m_main, &pt);
+    return pt;
+}
+
+namespace {
+std::function<void(CMainDlg&)> g_scenario;
+CMainDlg* g_dialog = nullptr;
+
+void CALLBACK PlayScenario(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    g_scenario(*g_dialog);
+    g_dialog->EndDialog(IDCANCEL);
+}
+}  // namespace
+
+void RunMainDialog(const std::function<void(CMainDlg&)>& scenario) {
+    CMainDlg dlg;
+    g_dialog = &dlg;
+    g_scenario = scenario;
+    AfxGetApp()->m_pMainWnd = &dlg;
+    ::SetTimer(nullptr, 0, 300, PlayScenario);
+    dlg.DoModal();
+    AfxGetApp()->m_pMainWnd = nullptr;
+    g_dialog = nullptr;
+}
+
+CreditLayout MeasureCreditLine() {
+    CreditLayout layout{};
+    HDC dc = ::GetDC(nullptr);
+    HFONT font = ::CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+    HGDIOBJ old = ::SelectObject(dc, font);
+    int total = 0;
+    for (int i = 0; i < 4; ++i) {
+        SIZE s;
+        ::GetTextExtentPoint32A(dc, kCreditSegments[i], static_cast<int>(std::strlen(kCreditSegments[i])), &s);
+        layout.widths[i] = s.cx;
+        layout.height = s.cy;
+        total += s.cx;
+    }
+    ::SelectObject(dc, old);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, dc);
+    int x = 495 - total;
+    for (int i = 0; i < 4; ++i) {
+        layout.left[i] = x;
+        x += layout.widths[i];
+    }
+    return layout;
+}

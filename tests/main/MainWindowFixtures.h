@@ -1,0 +1,34 @@
+// Shared ground of the main window tests: the real program as a running process, the main
+// dialog run in-process, and the credit line laid out as the window lays it out.
+#pragma once
+
+#include "AppProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+class CMainDlg;
+
+// Dustwhirl.exe started for the test and closed with its exit button afterwards.
+class RunningMainWindow : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    POINT ToScreen(int x, int y) const;
+
+    AppProcess m_app;
+    HWND m_main = nullptr;
+};
+
+// Runs the main dialog modally in this process and calls scenario from inside its modal loop
+// once the dialog is up; the dialog is ended when the scenario returns.
+void RunMainDialog(const std::function<void(CMainDlg&)>& scenario);
+
+// The credit line as the window draws it, measured with a font made the same way.
+struct CreditLayout {
+    int widths[4];
+    int height;
+    int left[4];  // x of each segment; the line ends at 495
+};
+CreditLayout MeasureCreditLine();
