@@ -31,6 +31,9 @@ bool CAdBannerWnd::SetAd(AdEntry ad) {
 
     m_strCaption = ad.caption;
     m_strLink = ad.link;
+    // Without a window there is nothing to measure against, and a null window would mean
+    // the whole screen to the calls below.
+    if (m_hWnd == nullptr) return true;
 
     ClientDC dc(m_hWnd);
     SelectGuard font(dc.get(), m_font.get());

@@ -134,6 +134,14 @@ TEST_F(AdBanner, IsAVisibleChildWithoutTextOrId) {
     EXPECT_STREQ(lf.lfFaceName, "ＭＳ Ｐゴシック");
 }
 
+TEST(AdBannerWithoutWindow, TakesAnAdWithoutTouchingOtherWindows) {
+    TestBanner banner;
+    EXPECT_TRUE(banner.SetAd(AdEntry{"広告", "http://127.0.0.1/"}));
+    EXPECT_EQ(banner.Caption(), "広告");
+    RECT text = banner.TextRect();
+    EXPECT_TRUE(::IsRectEmpty(&text));
+}
+
 TEST_F(AdBanner, EmptyBeforeTheFirstAd) {
     ShellRecorder shell;
     ASSERT_TRUE(shell.Installed());

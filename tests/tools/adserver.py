@@ -125,6 +125,8 @@ def listening(host, port):
 
 def start(args):
     os.makedirs(args.state, exist_ok=True)
+    # A server this build tree left behind (a run that was killed) would hold the port forever.
+    stop(args)
     pid_file = os.path.join(args.state, "adserver.pid")
     log = open(os.path.join(args.state, "adserver.log"), "ab")
     # Another test run on this machine may hold the port: wait for it rather than share it.
