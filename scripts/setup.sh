@@ -20,7 +20,7 @@ PACKAGES=(
   cmake make dpkg-dev xz-utils file
   wine wine32:i386
   xvfb xdotool x11-utils openbox imagemagick librsvg2-bin
-  locales fonts-ipafont-gothic fonts-ipafont-mincho
+  locales fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine
   googletest python3 libpng-dev gcc
 )
 

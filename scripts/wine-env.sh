@@ -48,6 +48,9 @@ dw_prepare_prefix() {
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1
     # No crash dialogs: a crashing test must fail, not wait for a click.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Wine draws caption bars itself, as Windows does, instead of leaving them to a window
+    # manager that a private Xvfb does not have.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.dustwhirl-ready"
   fi

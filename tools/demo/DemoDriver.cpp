@@ -131,6 +131,7 @@ bool IsMainWindow(HWND w) {
     return std::string(title) == "Dustwhirl" && ::GetDlgItem(w, 1000) != nullptr;
 }
 bool IsMessageBox(HWND w) { return ::GetDlgItem(w, 0xFFFF) != nullptr; }
+bool IsAboutBox(HWND w) { return ::GetDlgItem(w, 1006) != nullptr; }
 bool IsProgress(HWND w) { return ::GetDlgItem(w, 1005) != nullptr; }
 
 // Saves the whole screen as a 24-bit BMP.
@@ -175,24 +176,32 @@ int Tour(const char* exe, const std::string& dir) {
         ::Sleep(1500);
         Capture(dir + "\\1-main-window.bmp");
 
+        ::PostMessageA(main, WM_SYSCOMMAND, 0x0010, 0);  // the system menu's version information
+        if (HWND about = FindTop(IsAboutBox, 10000)) {
+            ::Sleep(800);
+            Capture(dir + "\\2-about-box.bmp");
+            ::PostMessageA(::GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+            ::Sleep(800);
+        }
+
         HWND cookie = ::GetDlgItem(main, 1001);
         RECT rc1;
         ::GetWindowRect(cookie, &rc1);
         ::SetCursorPos((rc1.left + rc1.right) / 2, (rc1.top + rc1.bottom) / 2);
         ::Sleep(800);
-        Capture(dir + "\\2-hover-cookie-button.bmp");
+        Capture(dir + "\\3-hover-cookie-button.bmp");
 
         ::PostMessageA(cookie, BM_CLICK, 0, 0);
         if (HWND box = FindTop(IsMessageBox, 10000)) {
             ::Sleep(500);
-            Capture(dir + "\\3-confirmation.bmp");
+            Capture(dir + "\\4-confirmation.bmp");
             ::PostMessageA(box, WM_COMMAND, IDYES, 0);
             if (HWND progress = FindTop(IsProgress, 10000)) {
                 HWND end = ::GetDlgItem(progress, 1004);
                 DWORD start = ::GetTickCount();
                 while (!::IsWindowVisible(end) && ::GetTickCount() - start < 60000) ::Sleep(50);
                 ::Sleep(500);
-                Capture(dir + "\\4-completed.bmp");
+                Capture(dir + "\\5-completed.bmp");
                 ::PostMessageA(end, BM_CLICK, 0, 0);
                 if (::WaitForSingleObject(pi.hProcess, 15000) == WAIT_OBJECT_0) rc = 0;
             }
