@@ -51,6 +51,10 @@ dw_prepare_prefix() {
     # Wine draws caption bars itself, as Windows does, instead of leaving them to a window
     # manager that a private Xvfb does not have.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    # The caption buttons' symbols come from Marlett, which Wine does not find on its own here.
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
     wineserver -w
     touch "$WINEPREFIX/.dustwhirl-ready"
   fi
