@@ -16,7 +16,8 @@ public:
     virtual BOOL InitInstance() { return FALSE; }
     virtual int ExitInstance() { return 0; }
 
-    // Counted wait cursor shared by the whole application.
+    // Counted wait cursor shared by the whole application. It shows while the interface
+    // thread is busy; once messages flow again, windows choose their cursors as usual.
     void BeginWaitCursor() { DoWaitCursor(1); }
     void EndWaitCursor() { DoWaitCursor(-1); }
     void RestoreWaitCursor() { DoWaitCursor(0); }

@@ -1,5 +1,4 @@
 #include "Wnd.h"
-#include "WinApp.h"
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x44575731;  // "DWW1"
@@ -136,15 +135,6 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) { return ::DefSubcla
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
     CWnd* self = reinterpret_cast<CWnd*>(ref);
-
-    // While the application shows its wait cursor, every window keeps it.
-    if (msg == WM_SETCURSOR) {
-        CWinApp* app = AfxGetApp();
-        if (app != nullptr && app->WaitCursorCount() > 0) {
-            app->RestoreWaitCursor();
-            return TRUE;
-        }
-    }
 
     MSG saved = self->m_current;
     self->m_current = MSG{hwnd, msg, wp, lp, 0, {}};
