@@ -62,21 +62,4 @@ TEST(MainDialog, CreditLineEndsAt495AndItsLinksCoverTheNames) {
     });
 }
 
-TEST(MainDialog, OpensAs510By310CentredInTheWorkArea) {
-    RunMainDialog([](CMainDlg& dlg) {
-        RECT rc;
-        ::GetWindowRect(dlg.m_hWnd, &rc);
-        EXPECT_EQ(rc.right - rc.left, 510);
-        EXPECT_EQ(rc.bottom - rc.top, 310);
-        RECT work;
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
-        EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
-        RECT client;
-        ::GetClientRect(dlg.m_hWnd, &client);
-        EXPECT_EQ(client.right, 510) << "no frame: client and window coincide";
-        EXPECT_EQ(client.bottom, 310);
-    });
-}
-
 }  // namespace

@@ -27,6 +27,10 @@ TEST_F(RunningApp, WindowIs510By310CentredWithoutCaption) {
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
     EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
+    RECT client;
+    ::GetClientRect(m_main, &client);
+    EXPECT_EQ(client.right, 510) << "no frame: client and window coincide";
+    EXPECT_EQ(client.bottom, 310);
     EXPECT_EQ(WindowText(m_main), "Dustwhirl");
     DWORD style = static_cast<DWORD>(::GetWindowLongA(m_main, GWL_STYLE));
     EXPECT_EQ(style & WS_CAPTION, 0UL);

@@ -16,33 +16,33 @@ const char kTooManyColours[] = "色数が多すぎます。";
 const char kUnsupported[] = "このPNGの画像フォーマットには未対応です。";
 
 // A palette image whose index at (x, y) is known, with `entries` palette colours.
-PngSpec PaletteSpec(int bitDepth, int entries, int width = 13, int height = 7) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitDepth = bitDepth;
-    spec.colorType = PNG_COLOR_TYPE_PALETTE;
+PngPicture PalettePicture(int bitDepth, int entries, int width = 13, int height = 7) {
+    PngPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.bitDepth = bitDepth;
+    picture.colorType = PNG_COLOR_TYPE_PALETTE;
     for (int i = 0; i < entries; ++i) {
-        spec.palette.insert(spec.palette.end(), {BYTE(17 + i * 3), BYTE(250 - i), BYTE(i * 7 % 256)});
+        picture.palette.insert(picture.palette.end(), {BYTE(17 + i * 3), BYTE(250 - i), BYTE(i * 7 % 256)});
     }
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) spec.samples.push_back(BYTE((x * 3 + y * 5) % entries));
+        for (int x = 0; x < width; ++x) picture.samples.push_back(BYTE((x * 3 + y * 5) % entries));
     }
-    return spec;
+    return picture;
 }
 
 // An RGB image whose every byte is a function of its place.
-PngSpec RgbSpec(int width, int height, bool interlaced = false) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.interlaced = interlaced;
+PngPicture RgbPicture(int width, int height, bool interlaced = false) {
+    PngPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.interlaced = interlaced;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            spec.samples.insert(spec.samples.end(), {BYTE(x * 5 + y), BYTE(y * 9 + 1), BYTE(x ^ (y * 16))});
+            picture.samples.insert(picture.samples.end(), {BYTE(x * 5 + y), BYTE(y * 9 + 1), BYTE(x ^ (y * 16))});
         }
     }
-    return spec;
+    return picture;
 }
 
 TEST(PngDecode, PaletteImagesOfEveryDepthGiveOneIndexBytePerPixel) {
@@ -51,10 +51,10 @@ TEST(PngDecode, PaletteImagesOfEveryDepthGiveOneIndexBytePerPixel) {
     };
     for (Case c : {Case{1, 2}, Case{2, 3}, Case{4, 11}, Case{8, 200}}) {
         SCOPED_TRACE(c.bitDepth);
-        PngSpec spec = PaletteSpec(c.bitDepth, c.entries);
+        PngPicture picture = PalettePicture(c.bitDepth, c.entries);
         CPackedDib image;
         std::string message;
-        ASSERT_TRUE(Decode(WritePng(spec), image, &message));
+        ASSERT_TRUE(Decode(WritePng(picture), image, &message));
         EXPECT_EQ(message, "");
         ASSERT_EQ(image.BitCount(), 8);
         ASSERT_EQ(image.Width(), 13);
@@ -62,15 +62,15 @@ TEST(PngDecode, PaletteImagesOfEveryDepthGiveOneIndexBytePerPixel) {
         ASSERT_EQ(image.Stride(), 16);
         for (int y = 0; y < 7; ++y) {
             const BYTE* row = image.Bits() + (6 - y) * 16;
-            for (int x = 0; x < 13; ++x) ASSERT_EQ(row[x], spec.samples[size_t(y * 13 + x)]) << x << "," << y;
+            for (int x = 0; x < 13; ++x) ASSERT_EQ(row[x], picture.samples[size_t(y * 13 + x)]) << x << "," << y;
             EXPECT_EQ(row[13] | row[14] | row[15], 0) << "row padding stays zero";
         }
         for (int i = 0; i < 256; ++i) {
             const RGBQUAD& q = image.Colors()[i];
             if (i < c.entries) {
-                EXPECT_EQ(q.rgbRed, spec.palette[size_t(3 * i)]) << i;
-                EXPECT_EQ(q.rgbGreen, spec.palette[size_t(3 * i + 1)]) << i;
-                EXPECT_EQ(q.rgbBlue, spec.palette[size_t(3 * i + 2)]) << i;
+                EXPECT_EQ(q.rgbRed, picture.palette[size_t(3 * i)]) << i;
+                EXPECT_EQ(q.rgbGreen, picture.palette[size_t(3 * i + 1)]) << i;
+                EXPECT_EQ(q.rgbBlue, picture.palette[size_t(3 * i + 2)]) << i;
                 EXPECT_EQ(q.rgbReserved, 0) << i;
             } else {
                 ASSERT_EQ(q.rgbRed | q.rgbGreen | q.rgbBlue | q.rgbReserved, 0) << "entry " << i << " past the palette";
@@ -80,33 +80,33 @@ TEST(PngDecode, PaletteImagesOfEveryDepthGiveOneIndexBytePerPixel) {
 }
 
 TEST(PngDecode, PaletteTransparencyIsNotApplied) {
-    PngSpec spec = PaletteSpec(8, 4);
-    spec.trns = {0, 128, 255};
+    PngPicture picture = PalettePicture(8, 4);
+    picture.trns = {0, 128, 255};
     CPackedDib image;
-    ASSERT_TRUE(Decode(WritePng(spec), image, nullptr));
+    ASSERT_TRUE(Decode(WritePng(picture), image, nullptr));
     EXPECT_EQ(image.BitCount(), 8);
-    EXPECT_EQ(image.Colors()[0].rgbRed, spec.palette[0]);
+    EXPECT_EQ(image.Colors()[0].rgbRed, picture.palette[0]);
     EXPECT_EQ(image.Colors()[0].rgbReserved, 0);
-    EXPECT_EQ(image.Bits()[6 * 16], spec.samples[0]) << "indices, not blended colours";
+    EXPECT_EQ(image.Bits()[6 * 16], picture.samples[0]) << "indices, not blended colours";
 }
 
 TEST(PngDecode, RgbRowsAreBgrBottomUpWithZeroPadding) {
-    PngSpec spec = RgbSpec(158, 6);
+    PngPicture picture = RgbPicture(158, 6);
     CPackedDib image;
-    ASSERT_TRUE(Decode(WritePng(spec), image, nullptr));
+    ASSERT_TRUE(Decode(WritePng(picture), image, nullptr));
     ASSERT_EQ(image.BitCount(), 24);
     ASSERT_EQ(image.Stride(), 476);
     // The top row's first pixel starts with its blue byte at bits + (height - 1) x stride.
     const BYTE* top = image.Bits() + 5 * 476;
-    EXPECT_EQ(top[0], spec.samples[2]);
-    EXPECT_EQ(top[1], spec.samples[1]);
-    EXPECT_EQ(top[2], spec.samples[0]);
+    EXPECT_EQ(top[0], picture.samples[2]);
+    EXPECT_EQ(top[1], picture.samples[1]);
+    EXPECT_EQ(top[2], picture.samples[0]);
     for (int y = 0; y < 6; ++y) {
         const BYTE* row = image.Bits() + (5 - y) * 476;
         EXPECT_EQ(row[474], 0) << "padding of row " << y;
         EXPECT_EQ(row[475], 0) << "padding of row " << y;
     }
-    Bytes expected(spec.samples.begin(), spec.samples.end());
+    Bytes expected(picture.samples.begin(), picture.samples.end());
     EXPECT_EQ(TopDownRgb(image), expected);
 }
 
@@ -114,12 +114,12 @@ TEST(PngDecode, InterlacedTwinGivesTheSamePixels) {
     for (int width : {1, 5, 37}) {
         SCOPED_TRACE(width);
         CPackedDib plain, interlaced;
-        ASSERT_TRUE(Decode(WritePng(RgbSpec(width, 11)), plain, nullptr));
-        ASSERT_TRUE(Decode(WritePng(RgbSpec(width, 11, true)), interlaced, nullptr));
+        ASSERT_TRUE(Decode(WritePng(RgbPicture(width, 11)), plain, nullptr));
+        ASSERT_TRUE(Decode(WritePng(RgbPicture(width, 11, true)), interlaced, nullptr));
         ASSERT_EQ(plain.Size(), interlaced.Size());
         EXPECT_EQ(std::memcmp(plain.Info(), interlaced.Info(), size_t(plain.Size())), 0);
     }
-    PngSpec palette = PaletteSpec(2, 4, 9, 9);
+    PngPicture palette = PalettePicture(2, 4, 9, 9);
     CPackedDib a, b;
     ASSERT_TRUE(Decode(WritePng(palette), a, nullptr));
     palette.interlaced = true;
@@ -128,10 +128,10 @@ TEST(PngDecode, InterlacedTwinGivesTheSamePixels) {
 }
 
 TEST(PngDecode, SixteenBitIsRefusedBeforeAnyImageExists) {
-    PngSpec spec = RgbSpec(4, 3);
-    spec.bitDepth = 16;
-    spec.samples.resize(4 * 3 * 3 * 2, 0x42);
-    Bytes png = WritePng(spec);
+    PngPicture picture = RgbPicture(4, 3);
+    picture.bitDepth = 16;
+    picture.samples.resize(4 * 3 * 3 * 2, 0x42);
+    Bytes png = WritePng(picture);
 
     CPackedDib empty;
     std::string message;
@@ -148,7 +148,7 @@ TEST(PngDecode, SixteenBitIsRefusedBeforeAnyImageExists) {
     EXPECT_EQ(kept.Width(), 2) << "the image is left as it was";
     EXPECT_EQ(kept.Bits()[0], 0x77);
 
-    PngSpec grey16;
+    PngPicture grey16;
     grey16.colorType = PNG_COLOR_TYPE_GRAY;
     grey16.bitDepth = 16;
     grey16.samples = {1, 2};
@@ -164,16 +164,16 @@ TEST(PngDecode, GreyAndAlphaImagesAreRefused) {
     for (Case c : {Case{PNG_COLOR_TYPE_GRAY, 8, 1}, Case{PNG_COLOR_TYPE_GRAY, 1, 1}, Case{PNG_COLOR_TYPE_GRAY_ALPHA, 8, 2},
                    Case{PNG_COLOR_TYPE_RGBA, 8, 4}}) {
         SCOPED_TRACE(c.colorType);
-        PngSpec spec;
-        spec.width = 3;
-        spec.height = 2;
-        spec.colorType = c.colorType;
-        spec.bitDepth = c.bitDepth;
-        spec.samples.assign(size_t(6 * c.samplesPerPixel), 1);
+        PngPicture picture;
+        picture.width = 3;
+        picture.height = 2;
+        picture.colorType = c.colorType;
+        picture.bitDepth = c.bitDepth;
+        picture.samples.assign(size_t(6 * c.samplesPerPixel), 1);
         CPackedDib image;
         ASSERT_TRUE(image.Create(3, 3, 24));
         std::string message;
-        EXPECT_FALSE(Decode(WritePng(spec), image, &message));
+        EXPECT_FALSE(Decode(WritePng(picture), image, &message));
         EXPECT_EQ(message, kUnsupported);
         EXPECT_TRUE(image.IsEmpty()) << "the failed Create released the old block";
     }
@@ -181,7 +181,7 @@ TEST(PngDecode, GreyAndAlphaImagesAreRefused) {
 
 // Broken data ends decoding with false and no message, whatever the damage.
 TEST(PngDecode, TruncatedCorruptAndGarbageDataFailSilently) {
-    const Bytes good = WritePng(RgbSpec(37, 23));
+    const Bytes good = WritePng(RgbPicture(37, 23));
     std::vector<std::pair<std::string, Bytes>> cases;
     for (size_t keep : {size_t(0), size_t(5), size_t(8), size_t(20), size_t(33), size_t(45), good.size() / 2,
                         good.size() - 12, good.size() - 1}) {
@@ -221,7 +221,7 @@ TEST(PngDecode, TruncatedCorruptAndGarbageDataFailSilently) {
 }
 
 TEST(PngDecode, ShortDataAfterTheHeaderLeavesAPartlyFilledImage) {
-    const Bytes good = WritePng(RgbSpec(37, 23));
+    const Bytes good = WritePng(RgbPicture(37, 23));
     CPackedDib image;
     EXPECT_FALSE(Decode(Bytes(good.begin(), good.begin() + long(good.size() / 2)), image, nullptr));
     EXPECT_EQ(image.Width(), 37) << "created from the header";
@@ -229,21 +229,21 @@ TEST(PngDecode, ShortDataAfterTheHeaderLeavesAPartlyFilledImage) {
 }
 
 // A flat image of any colour type and depth.
-PngSpec FlatSpec(int colorType, int bitDepth, int samplesPerPixel) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.colorType = colorType;
-    spec.bitDepth = bitDepth;
-    spec.samples = Bytes(size_t(4 * samplesPerPixel * (bitDepth == 16 ? 2 : 1)), 9);
-    return spec;
+PngPicture FlatPicture(int colorType, int bitDepth, int samplesPerPixel) {
+    PngPicture picture;
+    picture.width = 2;
+    picture.height = 2;
+    picture.colorType = colorType;
+    picture.bitDepth = bitDepth;
+    picture.samples = Bytes(size_t(4 * samplesPerPixel * (bitDepth == 16 ? 2 : 1)), 9);
+    return picture;
 }
 
 TEST(PngDecode, MessagesGoToAMessageBoxWithoutAnErrorString) {
-    PngSpec spec = FlatSpec(PNG_COLOR_TYPE_RGBA, 8, 4);
+    PngPicture picture = FlatPicture(PNG_COLOR_TYPE_RGBA, 8, 4);
     MessageBoxWatcher boxes;
     CPackedDib image;
-    EXPECT_FALSE(Decode(WritePng(spec), image, nullptr));
+    EXPECT_FALSE(Decode(WritePng(picture), image, nullptr));
     auto seen = boxes.Stop();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, kUnsupported);
@@ -251,11 +251,11 @@ TEST(PngDecode, MessagesGoToAMessageBoxWithoutAnErrorString) {
 }
 
 TEST(PngDecode, WithAnErrorStringNoMessageBoxAppears) {
-    PngSpec spec = FlatSpec(PNG_COLOR_TYPE_RGB, 16, 3);
+    PngPicture picture = FlatPicture(PNG_COLOR_TYPE_RGB, 16, 3);
     MessageBoxWatcher boxes;
     CPackedDib image;
     std::string message;
-    EXPECT_FALSE(Decode(WritePng(spec), image, &message));
+    EXPECT_FALSE(Decode(WritePng(picture), image, &message));
     ::Sleep(300);
     EXPECT_TRUE(boxes.Stop().empty());
     EXPECT_EQ(message, kTooManyColours);

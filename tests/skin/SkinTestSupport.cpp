@@ -40,38 +40,38 @@ int SamplesPerPixel(int colorType) {
 }
 
 // Rows packed as the PNG stores them.
-std::vector<Bytes> PackRows(const PngSpec& spec) {
-    const int samples = spec.width * SamplesPerPixel(spec.colorType);
-    std::vector<Bytes> rows(static_cast<size_t>(spec.height));
-    const int bytesPerSample = spec.bitDepth == 16 ? 2 : 1;
-    for (int y = 0; y < spec.height; ++y) {
+std::vector<Bytes> PackRows(const PngPicture& picture) {
+    const int samples = picture.width * SamplesPerPixel(picture.colorType);
+    std::vector<Bytes> rows(static_cast<size_t>(picture.height));
+    const int bytesPerSample = picture.bitDepth == 16 ? 2 : 1;
+    for (int y = 0; y < picture.height; ++y) {
         Bytes& row = rows[static_cast<size_t>(y)];
-        if (spec.bitDepth >= 8) {
-            auto first = spec.samples.begin() + static_cast<long>(y) * samples * bytesPerSample;
+        if (picture.bitDepth >= 8) {
+            auto first = picture.samples.begin() + static_cast<long>(y) * samples * bytesPerSample;
             row.assign(first, first + samples * bytesPerSample);
             continue;
         }
-        row.assign(static_cast<size_t>((samples * spec.bitDepth + 7) / 8), 0);
+        row.assign(static_cast<size_t>((samples * picture.bitDepth + 7) / 8), 0);
         for (int i = 0; i < samples; ++i) {
-            int value = spec.samples[static_cast<size_t>(y * samples + i)];
-            int bit = i * spec.bitDepth;
-            row[static_cast<size_t>(bit / 8)] |= static_cast<BYTE>(value << (8 - spec.bitDepth - bit % 8));
+            int value = picture.samples[static_cast<size_t>(y * samples + i)];
+            int bit = i * picture.bitDepth;
+            row[static_cast<size_t>(bit / 8)] |= static_cast<BYTE>(value << (8 - picture.bitDepth - bit % 8));
         }
     }
     return rows;
 }
 
-bool WriteInto(png_structp png, png_infop info, const PngSpec& spec, std::vector<Bytes>& rows, Bytes& out) {
+bool WriteInto(png_structp png, png_infop info, const PngPicture& picture, std::vector<Bytes>& rows, Bytes& out) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, &out, AppendToVector, nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height),
-                 spec.bitDepth, spec.colorType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
+                 picture.bitDepth, picture.colorType, picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
-        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(spec.palette.data()),
-                     static_cast<int>(spec.palette.size() / 3));
+    if (picture.colorType == PNG_COLOR_TYPE_PALETTE) {
+        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(picture.palette.data()),
+                     static_cast<int>(picture.palette.size() / 3));
     }
-    if (!spec.trns.empty()) png_set_tRNS(png, info, spec.trns.data(), static_cast<int>(spec.trns.size()), nullptr);
+    if (!picture.trns.empty()) png_set_tRNS(png, info, picture.trns.data(), static_cast<int>(picture.trns.size()), nullptr);
     png_write_info(png, info);
     std::vector<png_bytep> pointers;
     for (Bytes& row : rows) pointers.push_back(row.data());
@@ -81,12 +81,12 @@ bool WriteInto(png_structp png, png_infop info, const PngSpec& spec, std::vector
 }
 }  // namespace
 
-Bytes WritePng(const PngSpec& spec) {
-    std::vector<Bytes> rows = PackRows(spec);
+Bytes WritePng(const PngPicture& picture) {
+    std::vector<Bytes> rows = PackRows(picture);
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    bool ok = WriteInto(png, info, spec, rows, out);
+    bool ok = WriteInto(png, info, picture, rows, out);
     png_destroy_write_struct(&png, &info);
     if (!ok) throw std::runtime_error("libpng could not write the test image");
     return out;

@@ -17,7 +17,7 @@ using Bytes = std::vector<BYTE>;
 std::string FixturePath(const std::string& name);
 Bytes ReadFileBytes(const std::string& path);
 
-struct PngSpec {
+struct PngPicture {
     int width = 1;
     int height = 1;
     int bitDepth = 8;
@@ -29,8 +29,8 @@ struct PngSpec {
     // Sub-byte palette indices are given one per byte and packed here.
     std::vector<BYTE> samples;
 };
-// Encodes spec as a PNG file with libpng.
-Bytes WritePng(const PngSpec& spec);
+// Encodes picture as a PNG file with libpng.
+Bytes WritePng(const PngPicture& picture);
 
 // Decodes PNG bytes through DecodePng.
 bool Decode(const Bytes& png, CPackedDib& image, std::string* errorText);
