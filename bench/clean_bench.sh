@@ -5,13 +5,19 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 bash scripts/setup.sh >/dev/null
-BUILD="${DW_BUILD_DIR:-$ROOT/build/bench}"
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
+. scripts/arch.sh
+dw_check_arch_choice
+ARCH="$(dw_runnable_arches | cut -d' ' -f1)"
+echo "architecture: $ARCH"
+BUILD="${DW_BUILD_DIR:-$ROOT/build/bench}-$ARCH"
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" -DCMAKE_BUILD_TYPE=Release \
+  -DDUSTWHIRL_DEPS_PREFIX="$(dw_deps_prefix "$ARCH")" \
   -DDUSTWHIRL_MAKER_SERVER=http://127.0.0.1:28017 -DDUSTWHIRL_SECOND_MAKER_SITE=http://127.0.0.2:28018 >/dev/null
 cmake --build "$BUILD" --target clean_bench -j"$(nproc)" >/dev/null
 
 . scripts/wine-env.sh
+dw_use_arch "$ARCH"
 trap dw_stop EXIT
 dw_start_display
-dw_prepare_prefix "${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}"
+dw_prepare_prefix "${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
 wine "$BUILD/tests/clean/clean_bench.exe" "${1:-10000}"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds one build tree: scripts/build.sh DIR [cmake options...]
+# Configures and builds one build tree: scripts/build.sh ARCH DIR [cmake options...]
+# ARCH is i686 (the PE32 product) or x86_64.
 set -euo pipefail
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="$1"; shift
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+. "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
+ARCH="$1"; BUILD="$2"; shift 2
+cmake -S "$DW_ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
+  -DDUSTWHIRL_DEPS_PREFIX="$(dw_deps_prefix "$ARCH")" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"

@@ -6,18 +6,30 @@
 # With $DISPLAY set, the window opens there for you to use. Without a display, the program runs
 # in a private Xvfb through one cookie cleaning and the screenshots of each step are saved under
 # build/screenshots.
+#
+# It shows the PE32 (i686) where this host executes 32-bit code and the x86_64 build otherwise;
+# DW_ARCH chooses one of the two.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
 bash scripts/setup.sh
-BUILD="$ROOT/build/demo"
-bash scripts/build.sh "$BUILD" -DDUSTWHIRL_BUILD_TESTS=OFF \
+. scripts/arch.sh
+dw_check_arch_choice
+ARCH="$(dw_runnable_arches | cut -d' ' -f1)"
+if [ "$ARCH" = i686 ]; then
+  echo "Showing the 32-bit Dustwhirl.exe (PE32, i686)."
+else
+  echo "Showing the 64-bit Dustwhirl.exe (PE32+, x86_64): $(dw_skipped_arches | grep '^i686' | sed 's/^i686 skipped: //')."
+fi
+BUILD="$ROOT/build/demo-$ARCH"
+bash scripts/build.sh "$ARCH" "$BUILD" -DDUSTWHIRL_BUILD_TESTS=OFF \
   -DDUSTWHIRL_MAKER_SERVER=http://127.0.0.1:28017 >/dev/null
 EXE="$BUILD/Dustwhirl.exe"
 DEMO="$BUILD/dw_demo.exe"
 
 . scripts/wine-env.sh
+dw_use_arch "$ARCH"
 SERVER_PID=""
 cleanup() {
   if [ -n "$SERVER_PID" ]; then kill "$SERVER_PID" 2>/dev/null || true; fi
@@ -27,8 +39,8 @@ trap cleanup EXIT
 if [ -n "${DISPLAY:-}" ]; then export DW_USE_DISPLAY=1; fi
 dw_start_display
 # A fresh demonstration prefix each time, so that every run has something to delete.
-rm -f "$ROOT/build/wineprefix-demo/.dustwhirl-ready"
-dw_prepare_prefix "$ROOT/build/wineprefix-demo"
+rm -f "$ROOT/build/wineprefix-demo-$ARCH/.dustwhirl-ready"
+dw_prepare_prefix "$ROOT/build/wineprefix-demo-$ARCH"
 
 python3 -m http.server 28017 --bind 127.0.0.1 --directory "$ROOT/tools/demo/site" >/dev/null 2>&1 &
 SERVER_PID=$!

@@ -4,9 +4,9 @@
 # Needs root (apt-get). Everything that is built lands under build/deps.
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-DEPS="${DUSTWHIRL_DEPS:-$ROOT/build/deps}"
-PREFIX="$DEPS/prefix"
+. "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
+ROOT="$DW_ROOT"
+DEPS="$DW_DEPS"
 mkdir -p "$DEPS"
 
 log() { printf '[setup] %s\n' "$*"; }
@@ -14,28 +14,38 @@ log() { printf '[setup] %s\n' "$*"; }
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
+# Both cross toolchains always: the PE32 is built even where it cannot run. 64-bit Wine always;
+# 32-bit Wine only where the host executes 32-bit code (elsewhere it fails with "Exec format error").
 PACKAGES=(
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  mingw-w64-i686-dev libz-mingw-w64-dev
-  cmake make dpkg-dev xz-utils file
-  wine wine32:i386
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  libz-mingw-w64-dev
+  cmake make dpkg-dev xz-utils file zip
+  wine wine64
   xvfb xdotool x11-utils openbox imagemagick librsvg2-bin
   locales fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine
   googletest python3 libpng-dev gcc
 )
+NEED_UPDATE=0
+if dw_host_runs_i386; then
+  log "this host executes 32-bit x86 code: installing 32-bit Wine as well"
+  PACKAGES+=(wine32:i386)
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    log "adding the i386 architecture"
+    $SUDO dpkg --add-architecture i386
+    NEED_UPDATE=1
+  fi
+else
+  log "this host does not execute 32-bit x86 code: 64-bit Wine only"
+fi
 
 missing=()
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  log "adding the i386 architecture"
-  $SUDO dpkg --add-architecture i386
-  NEED_UPDATE=1
-fi
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi
 done
-if [ ${#missing[@]} -gt 0 ]; then
+if [ ${#missing[@]} -gt 0 ] || [ "$NEED_UPDATE" = 1 ]; then
   log "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
@@ -51,46 +61,69 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   $SUDO locale-gen >/dev/null
 fi
 
-TOOLCHAIN="$ROOT/cmake/mingw-i686.cmake"
+for ARCH in $DW_ALL_ARCHES; do
+TOOLCHAIN="$(dw_toolchain "$ARCH")"
+PREFIX="$(dw_deps_prefix "$ARCH")"
+TRIPLET="$ARCH-w64-mingw32"
 
-# libpng 1.6 from Debian's own source package, cross-built into the prefix.
-if [ ! -f "$PREFIX/lib/libpng16.a" ]; then
-  log "fetching the libpng1.6 source package"
-  SRCDIR="$DEPS/apt-src"
-  mkdir -p "$SRCDIR/sources/lists/partial" "$SRCDIR/dl"
-  # Our own deb-src list, derived from the machine's own sources; the system's lists stay untouched.
-  rm -f "$SRCDIR/sources/"*.sources "$SRCDIR/sources/"*.list
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    sed -e 's/^Types:.*/Types: deb-src/' "$f" > "$SRCDIR/sources/$(basename "$f")"
-  done
-  if [ -f /etc/apt/sources.list ]; then
-    grep -E '^deb ' /etc/apt/sources.list | sed -e 's/^deb /deb-src /' > "$SRCDIR/sources/main.list" || true
+# libpng 1.6 from Debian's own source package, cross-built into the prefix, and zlib from
+# Debian's libz-mingw-w64-dev, both made for a small program:
+# - libpng with every function in a section of its own, so that the link drops what the program
+#   does not call, and configured (cmake/libpng-dustwhirl.dfa) so that its read side refers to
+#   nothing of its write side; optimised for size, since it decodes a handful of small pictures.
+# - neither with unwind tables: libpng reports errors by longjmp and no C++ exception ever
+#   crosses a libpng or zlib frame. On PE the linker keeps every function that an unwind table
+#   mentions, so zlib's tables alone would keep its whole compressor in the program.
+# The stamp names this recipe, so that a prefix built another way is rebuilt.
+PNG_STAMP="$PREFIX/lib/libpng16.dustwhirl-stamp"
+mkdir -p "$PREFIX/lib"
+if [ ! -f "$PREFIX/lib/libz.a" ]; then
+  $TRIPLET-objcopy --remove-section=.eh_frame "/usr/$TRIPLET/lib/libz.a" "$PREFIX/lib/libz.a"
+fi
+if [ ! -f "$PNG_STAMP" ]; then
+  if [ ! -d "$DEPS/libpng-src" ]; then
+    log "fetching the libpng1.6 source package"
+    SRCDIR="$DEPS/apt-src"
+    mkdir -p "$SRCDIR/sources/lists/partial" "$SRCDIR/dl"
+    # Our own deb-src list, derived from the machine's own sources; the system's lists stay untouched.
+    rm -f "$SRCDIR/sources/"*.sources "$SRCDIR/sources/"*.list
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] || continue
+      sed -e 's/^Types:.*/Types: deb-src/' "$f" > "$SRCDIR/sources/$(basename "$f")"
+    done
+    if [ -f /etc/apt/sources.list ]; then
+      grep -E '^deb ' /etc/apt/sources.list | sed -e 's/^deb /deb-src /' > "$SRCDIR/sources/main.list" || true
+    fi
+    APTOPTS=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$SRCDIR/sources"
+             -o "Dir::State::Lists=$SRCDIR/sources/lists")
+    apt-get "${APTOPTS[@]}" update -qq
+    (cd "$SRCDIR/dl" && rm -rf libpng* && apt-get "${APTOPTS[@]}" source -qq --download-only libpng1.6/bookworm)
+    rm -rf "$DEPS/libpng-src"
+    (cd "$SRCDIR/dl" && dpkg-source -x --no-check libpng1.6_*.dsc "$DEPS/libpng-src" >/dev/null)
   fi
-  APTOPTS=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$SRCDIR/sources"
-           -o "Dir::State::Lists=$SRCDIR/sources/lists")
-  apt-get "${APTOPTS[@]}" update -qq
-  (cd "$SRCDIR/dl" && rm -rf libpng* && apt-get "${APTOPTS[@]}" source -qq --download-only libpng1.6/bookworm)
-  rm -rf "$DEPS/libpng-src"
-  (cd "$SRCDIR/dl" && dpkg-source -x --no-check libpng1.6_*.dsc "$DEPS/libpng-src" >/dev/null)
-  log "cross-building libpng"
-  cmake -S "$DEPS/libpng-src" -B "$DEPS/libpng-build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+  log "cross-building libpng for $ARCH"
+  rm -rf "$DEPS/$ARCH/libpng-build"
+  cmake -S "$DEPS/libpng-src" -B "$DEPS/$ARCH/libpng-build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+    -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables" \
+    -DCMAKE_C_FLAGS_RELEASE="-Os -DNDEBUG" -DDFA_XTRA="$ROOT/cmake/libpng-dustwhirl.dfa" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
-    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_TOOLS=OFF \
-    -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include \
+    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DZLIB_LIBRARY=/usr/$TRIPLET/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$TRIPLET/include \
     -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_EXECUTABLES=ON >/dev/null
-  cmake --build "$DEPS/libpng-build" -j"$(nproc)" >/dev/null
-  cmake --install "$DEPS/libpng-build" >/dev/null
+  cmake --build "$DEPS/$ARCH/libpng-build" -j"$(nproc)" >/dev/null
+  cmake --install "$DEPS/$ARCH/libpng-build" >/dev/null
+  touch "$PNG_STAMP"
 fi
 
 # GoogleTest from Debian's googletest sources, cross-built into the prefix.
 if [ ! -f "$PREFIX/lib/libgtest.a" ]; then
-  log "cross-building GoogleTest"
-  cmake -S /usr/src/googletest -B "$DEPS/gtest-build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+  log "cross-building GoogleTest for $ARCH"
+  cmake -S /usr/src/googletest -B "$DEPS/$ARCH/gtest-build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_GMOCK=OFF \
     -Dgtest_disable_pthreads=OFF >/dev/null
-  cmake --build "$DEPS/gtest-build" -j"$(nproc)" >/dev/null
-  cmake --install "$DEPS/gtest-build" >/dev/null
+  cmake --build "$DEPS/$ARCH/gtest-build" -j"$(nproc)" >/dev/null
+  cmake --install "$DEPS/$ARCH/gtest-build" >/dev/null
 fi
+done
 
-log "ready (dependencies in $PREFIX)"
+log "ready (dependencies in $DEPS/{${DW_ALL_ARCHES// /,}}/prefix; runnable here: $(DW_ARCH= dw_runnable_arches))"

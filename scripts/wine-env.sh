@@ -1,5 +1,6 @@
 # Sourced by the run and test scripts: a private X display, a private Wine prefix in
 # Japanese (code page 932), and the dialog font resolved to an installed Japanese face.
+#   dw_use_arch ARCH        selects 32-bit Wine (i686) or 64-bit Wine alone (x86_64)
 #   dw_start_display        starts Xvfb (and a window manager) unless $DW_USE_DISPLAY=1
 #   dw_prepare_prefix DIR   creates (once) and selects the Wine prefix DIR
 #   dw_stop                 ends Wine and the display started here
@@ -7,7 +8,32 @@
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES='mscoree,mshtml='
-export WINEARCH=win32
+
+DW_WINE_SAVED_PATH="${DW_WINE_SAVED_PATH:-$PATH}"
+
+# i686: a 32-bit prefix run by Debian's wine wrapper. x86_64: a 64-bit prefix run by the 64-bit
+# loader and server alone, exactly as on a host without 32-bit Wine, even where 32-bit Wine is
+# installed: small wrappers named wine, wineboot and winepath come first on PATH.
+dw_use_arch() {
+  export PATH="$DW_WINE_SAVED_PATH"
+  unset WINELOADER WINESERVER
+  case "$1" in
+    i686) export WINEARCH=win32 ;;
+    x86_64)
+      export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+      local shims="${TMPDIR:-/tmp}/dustwhirl-wine64-$(id -u)"
+      mkdir -p "$shims"
+      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shims/wine"
+      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' >"$shims/wineboot"
+      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 winepath.exe "$@"\n' >"$shims/winepath"
+      printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$shims/wineserver"
+      chmod +x "$shims"/*
+      export PATH="$shims:$PATH" ;;
+    *) echo "unknown architecture: $1" >&2; return 1 ;;
+  esac
+}
+. "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
+if dw_host_runs_i386; then dw_use_arch i686; else dw_use_arch x86_64; fi
 
 DW_XVFB_PID=""
 DW_WM_PID=""

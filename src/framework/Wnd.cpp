@@ -3,6 +3,9 @@
 namespace {
 constexpr UINT_PTR kSubclassId = 0x44575731;  // "DWW1"
 constexpr char kChildClass[] = "DustwhirlWnd";
+// The bound object is also kept in a window property, so that FromHandle needs no
+// GetWindowSubclass, which not every comctl32 import library provides.
+constexpr char kBindingProp[] = "Dustwhirl.CWnd";
 
 ATOM RegisterChildClass() {
     static ATOM atom = [] {
@@ -19,23 +22,31 @@ ATOM RegisterChildClass() {
 }
 }  // namespace
 
+void CWnd::Unbind(HWND hwnd) {
+    ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+    ::RemovePropA(hwnd, kBindingProp);
+}
+
 CWnd::~CWnd() {
     if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
         // The object goes first: the window lives on unbound.
-        ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+        Unbind(m_hWnd);
     }
     m_hWnd = nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-    DWORD_PTR ref = 0;
-    if (hwnd == nullptr || !::GetWindowSubclass(hwnd, SubclassProc, kSubclassId, &ref)) return nullptr;
-    return reinterpret_cast<CWnd*>(ref);
+    if (hwnd == nullptr) return nullptr;
+    return static_cast<CWnd*>(::GetPropA(hwnd, kBindingProp));
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
     if (hwnd == nullptr || m_hWnd != nullptr || FromHandle(hwnd) != nullptr) return FALSE;
-    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return FALSE;
+    if (!::SetPropA(hwnd, kBindingProp, this)) return FALSE;
+    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        ::RemovePropA(hwnd, kBindingProp);
+        return FALSE;
+    }
     m_hWnd = hwnd;
     return TRUE;
 }
@@ -47,7 +58,7 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 
 HWND CWnd::UnsubclassWindow() {
     HWND hwnd = m_hWnd;
-    if (hwnd != nullptr) ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+    if (hwnd != nullptr) Unbind(hwnd);
     m_hWnd = nullptr;
     return hwnd;
 }
@@ -142,7 +153,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
     self->m_current = saved;
 
     if (msg == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+        Unbind(hwnd);
         self->m_hWnd = nullptr;
         self->PostNcDestroy();
     }

@@ -67,6 +67,7 @@ protected:
     virtual void PostNcDestroy() {}
 
 private:
+    static void Unbind(HWND hwnd);
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     MSG m_current{};  // the message being handled, for Default()
