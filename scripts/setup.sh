@@ -28,7 +28,7 @@ PACKAGES=(
 )
 NEED_UPDATE=0
 if dw_host_runs_i386; then
-  log "this host executes 32-bit x86 code: installing 32-bit Wine as well"
+  log "this host executes 32-bit x86 code: 32-bit and 64-bit Wine"
   PACKAGES+=(wine32:i386)
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     log "adding the i386 architecture"

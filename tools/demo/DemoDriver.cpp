@@ -180,7 +180,7 @@ int Tour(const char* exe, const std::string& dir) {
         if (HWND about = FindTop(IsAboutBox, 10000)) {
             ::Sleep(800);
             Capture(dir + "\\2-about-box.bmp");
-            ::PostMessageA(::GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+            ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(about, IDOK)));
             ::Sleep(800);
         }
 

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the package for users: dist/Dustwhirl-<version>.zip with the 32-bit Dustwhirl.exe, the
+# 64-bit x64/Dustwhirl.exe (both stripped release builds) and a Japanese read-me for Windows.
+#   bash scripts/package.sh [--maker-server URL]
+# The maker's server (ad list and help pages) defaults to the build's own setting.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+SERVER_OPT=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --maker-server) SERVER_OPT=(-DDUSTWHIRL_MAKER_SERVER="${2:?--maker-server needs a URL}"); shift 2 ;;
+    --maker-server=*) SERVER_OPT=(-DDUSTWHIRL_MAKER_SERVER="${1#*=}"); shift ;;
+    *) echo "usage: scripts/package.sh [--maker-server URL]" >&2; exit 2 ;;
+  esac
+done
+
+bash scripts/setup.sh >/dev/null
+. scripts/arch.sh
+VERSION="$(sed -n 's/^project(Dustwhirl .*VERSION \([0-9]*\.[0-9]*\).*/\1/p' CMakeLists.txt)"
+STAGE="$ROOT/build/package"
+ZIP="$ROOT/dist/Dustwhirl-$VERSION.zip"
+rm -rf "$STAGE"
+mkdir -p "$STAGE/x64" "$ROOT/dist"
+
+for ARCH in $DW_ALL_ARCHES; do
+  BUILD="$ROOT/build/release-$ARCH"
+  # A fresh configure each time, so that a server given earlier does not stick in the cache.
+  rm -f "$BUILD/CMakeCache.txt"
+  bash scripts/build.sh "$ARCH" "$BUILD" -DDUSTWHIRL_BUILD_TESTS=OFF "${SERVER_OPT[@]}" >/dev/null
+  OUT="$STAGE/Dustwhirl.exe"
+  [ "$ARCH" = x86_64 ] && OUT="$STAGE/x64/Dustwhirl.exe"
+  "$ARCH-w64-mingw32-strip" -o "$OUT" "$BUILD/Dustwhirl.exe"
+done
+
+# Notepad on a Japanese Windows reads Shift_JIS (code page 932) with CRLF line ends.
+iconv -f UTF-8 -t CP932 "$ROOT/docs/readme-ja.txt" | sed 's/$/\r/' >"$STAGE/readme.txt"
+
+rm -f "$ZIP"
+(cd "$STAGE" && TZ=UTC zip -q -X -r "$ZIP" Dustwhirl.exe x64/Dustwhirl.exe readme.txt)
+echo "$ZIP"
+(cd "$STAGE" && ls -l Dustwhirl.exe x64/Dustwhirl.exe readme.txt | awk '{printf "  %-20s %9d bytes\n", $NF, $5}')
