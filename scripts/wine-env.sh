@@ -3,6 +3,7 @@
 #   dw_use_arch ARCH        selects 32-bit Wine (i686) or 64-bit Wine alone (x86_64)
 #   dw_start_display        starts Xvfb (and a window manager) unless $DW_USE_DISPLAY=1
 #   dw_prepare_prefix DIR   creates (once) and selects the Wine prefix DIR
+#   dw_start_wine_server    starts the prefix's Wine server and services, detached from any output
 #   dw_stop                 ends Wine and the display started here
 
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
@@ -84,6 +85,15 @@ dw_prepare_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.dustwhirl-ready"
   fi
+}
+
+# A Wine server, and the services it starts, inherit the output of the program that started
+# them. Started by a test program under CTest, they would hold its output pipe open, and CTest
+# waits for that pipe until the server has shut down, minutes later when a service lingers.
+# So one server runs for the whole run, started here with no output attached.
+dw_start_wine_server() {
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 dw_stop() {
