@@ -71,16 +71,23 @@ TRIPLET="$ARCH-w64-mingw32"
 # - libpng with every function in a section of its own, so that the link drops what the program
 #   does not call, and configured (cmake/libpng-dustwhirl.dfa) so that its read side refers to
 #   nothing of its write side; optimised for size, since it decodes a handful of small pictures.
-# - neither with unwind tables: libpng reports errors by longjmp and no C++ exception ever
-#   crosses a libpng or zlib frame. On PE the linker keeps every function that an unwind table
-#   mentions, so zlib's tables alone would keep its whole compressor in the program.
-# The stamp names this recipe, so that a prefix built another way is rebuilt.
+# - for i686, neither with unwind tables: no C++ exception ever crosses a libpng or zlib frame,
+#   and 32-bit longjmp only restores registers. On PE the linker keeps every function that an
+#   unwind table mentions, so zlib's tables alone would keep its whole compressor in the program.
+#   x86_64 keeps them: there longjmp unwinds frame by frame through the SEH tables, and
+#   libpng reports every error by longjmp.
+# The stamp holds this recipe, so that a prefix built another way is rebuilt.
 PNG_STAMP="$PREFIX/lib/libpng16.dustwhirl-stamp"
-mkdir -p "$PREFIX/lib"
-if [ ! -f "$PREFIX/lib/libz.a" ]; then
-  $TRIPLET-objcopy --remove-section=.eh_frame "/usr/$TRIPLET/lib/libz.a" "$PREFIX/lib/libz.a"
+PNG_CFLAGS="-ffunction-sections -fdata-sections"
+ZLIB_STRIP=()
+if [ "$ARCH" = i686 ]; then
+  PNG_CFLAGS="$PNG_CFLAGS -fno-asynchronous-unwind-tables"
+  ZLIB_STRIP=(--remove-section=.eh_frame)
 fi
-if [ ! -f "$PNG_STAMP" ]; then
+PNG_RECIPE="$PNG_CFLAGS -Os $(cksum <"$ROOT/cmake/libpng-dustwhirl.dfa")"
+mkdir -p "$PREFIX/lib"
+if [ "$(cat "$PNG_STAMP" 2>/dev/null)" != "$PNG_RECIPE" ]; then
+  $TRIPLET-objcopy "${ZLIB_STRIP[@]}" "/usr/$TRIPLET/lib/libz.a" "$PREFIX/lib/libz.a"
   if [ ! -d "$DEPS/libpng-src" ]; then
     log "fetching the libpng1.6 source package"
     SRCDIR="$DEPS/apt-src"
@@ -104,7 +111,7 @@ if [ ! -f "$PNG_STAMP" ]; then
   log "cross-building libpng for $ARCH"
   rm -rf "$DEPS/$ARCH/libpng-build"
   cmake -S "$DEPS/libpng-src" -B "$DEPS/$ARCH/libpng-build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
-    -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables" \
+    -DCMAKE_C_FLAGS="$PNG_CFLAGS" \
     -DCMAKE_C_FLAGS_RELEASE="-Os -DNDEBUG" -DDFA_XTRA="$ROOT/cmake/libpng-dustwhirl.dfa" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
     -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
@@ -112,7 +119,7 @@ if [ ! -f "$PNG_STAMP" ]; then
     -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_EXECUTABLES=ON >/dev/null
   cmake --build "$DEPS/$ARCH/libpng-build" -j"$(nproc)" >/dev/null
   cmake --install "$DEPS/$ARCH/libpng-build" >/dev/null
-  touch "$PNG_STAMP"
+  echo "$PNG_RECIPE" >"$PNG_STAMP"
 fi
 
 # GoogleTest from Debian's googletest sources, cross-built into the prefix.

@@ -43,7 +43,8 @@ done
 if [ $# -eq 0 ]; then
   echo "[test] package: building and checking"
   START=$(date +%s)
-  if ZIP="$(bash scripts/package.sh | head -n 1)" && python3 tests/package/check_package.py "$ZIP"; then
+  # The package script names the zip on its first line of output.
+  if PACKAGE_OUT="$(bash scripts/package.sh)" && python3 tests/package/check_package.py "${PACKAGE_OUT%%$'\n'*}"; then
     SUMMARY+=("package passed in $(( $(date +%s) - START )) s")
   else
     SUMMARY+=("package FAILED"); FAILED=1
