@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Dustwhirl and runs it under Wine with a demonstration URL cache: sample pages, images,
-# cookies and history entries, so that a button press really deletes something, and a sample ad
-# list served on 127.0.0.1. Afterwards it prints what was deleted and what was kept.
+# cookies and history entries, so that a button press really deletes something, and the maker's
+# site (site/: the ad list and the help pages) served on 127.0.0.1. Afterwards it prints what was
+# deleted and what was kept.
 #
 # With $DISPLAY set, the window opens there for you to use. Without a display, the program runs
 # in a private Xvfb through one cookie cleaning and the screenshots of each step are saved under
@@ -42,7 +43,7 @@ dw_start_display
 rm -f "$ROOT/build/wineprefix-demo-$ARCH/.dustwhirl-ready"
 dw_prepare_prefix "$ROOT/build/wineprefix-demo-$ARCH"
 
-python3 -m http.server 28017 --bind 127.0.0.1 --directory "$ROOT/tools/demo/site" >/dev/null 2>&1 &
+python3 -m http.server 28017 --bind 127.0.0.1 --directory "$ROOT/site" >/dev/null 2>&1 &
 SERVER_PID=$!
 
 SEEDED='C:\dustwhirl-demo-entries.txt'
