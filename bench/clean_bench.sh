@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Benchmark of a cleaning: bench/clean_bench.sh [ENTRIES]  (default 10000)
+# Benchmark of a cleaning: bench/clean_bench.sh [ENTRIES...]  (default 3000 10000 50000)
 # Builds the helper in its own tree and runs it under Wine in a private Xvfb; prints figures.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,4 +20,4 @@ dw_use_arch "$ARCH"
 trap dw_stop EXIT
 dw_start_display
 dw_prepare_prefix "${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
-wine "$BUILD/tests/clean/clean_bench.exe" "${1:-10000}"
+wine "$BUILD/tests/clean/clean_bench.exe" "$@"

@@ -1,8 +1,8 @@
-// CDeleteThread: deletes the collected URL cache entries one by one on a worker thread and
-// tells the progress dialog how far it has come.
+// CDeleteThread: deletes the collected URL cache entries one by one on a worker thread, tells
+// the progress dialog how far it has come and keeps the result for it.
 #pragma once
 
-#include "clean/EntrySelection.h"
+#include "clean/EntryDeletion.h"
 #include "clean/WorkerThread.h"
 
 class CProgressDlg;
@@ -18,13 +18,20 @@ constexpr WPARAM kDeleteInterrupted = 1;
 class CDeleteThread : public CWorkerThread {
 public:
     // Neither the dialog nor the list is owned; both outlive the thread.
-    CDeleteThread(CProgressDlg* pDialog, const CStringList* pList) : m_pDialog(pDialog), m_pList(pList) {}
+    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList) : m_pDialog(pDialog), m_pList(pList) {}
     ~CDeleteThread() override = default;
 
     void Run() override;
 
+    // The worker yields the processor this long once per whole percent, never per entry.
+    static constexpr DWORD kPauseMs = 1;
+
     CProgressDlg* m_pDialog;
-    const CStringList* m_pList;
+    const SelectedEntries* m_pList;
+    // Written by the worker only; read by the dialog once WM_DELETE_DONE has arrived.
+    DeletionResult m_result;
+    // How many times the worker paused (at most one per progress message, and 99 at most).
+    int m_pauses = 0;
 
 private:
     void Post(UINT msg, WPARAM wp);
