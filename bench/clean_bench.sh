@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Benchmark of a cleaning: bench/clean_bench.sh [ENTRIES]  (default 10000)
+# Benchmark of a cleaning: bench/clean_bench.sh [ENTRIES...]  (default 3000 10000 50000)
 # Builds the helper in its own tree and runs it under Wine in a private Xvfb; prints figures.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -19,5 +19,9 @@ cmake --build "$BUILD" --target clean_bench -j"$(nproc)" >/dev/null
 dw_use_arch "$ARCH"
 trap dw_stop EXIT
 dw_start_display
-dw_prepare_prefix "${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
-wine "$BUILD/tests/clean/clean_bench.exe" "${1:-10000}"
+PREFIX="${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
+dw_prepare_prefix "$PREFIX"
+# A fresh URL cache for every run: Wine's index files only grow with each seed-and-delete
+# cycle, and walks over a grown index are slower, whatever the program does.
+rm -rf "$PREFIX"/drive_c/users/*/AppData/Local/Microsoft/Windows/{INetCache,INetCookies,History}
+wine "$BUILD/tests/clean/clean_bench.exe" "$@"

@@ -8,7 +8,7 @@ void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
 
     CWaitCursor wait;
     // Declared before the dialog: the worker reads the list until the dialog has stopped it.
-    CStringList list;
+    SelectedEntries list;
     CollectEntries(bCache, bCookie, list);
     {
         // Shown even for an empty list, so that every confirmed cleaning ends the same way.

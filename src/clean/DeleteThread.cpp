@@ -1,6 +1,5 @@
 #include "clean/DeleteThread.h"
 #include "clean/ProgressDlg.h"
-#include "clean/UrlCache.h"
 
 void CDeleteThread::Post(UINT msg, WPARAM wp) { ::PostMessageA(m_pDialog->GetSafeHwnd(), msg, wp, 0); }
 
@@ -17,20 +16,19 @@ void CDeleteThread::Run() {
 }
 
 void CDeleteThread::DeleteAll() {
-    const int count = static_cast<int>(m_pList->size());
-    int accumulated = 0;
+    m_result = DeletionResult();
+    m_pauses = 0;
+    const size_t count = m_pList->size();
     int last = 0;
-    for (auto it = m_pList->begin(); it != m_pList->end();) {
-        auto node = it++;
-        const CString url = *node;
-        // Only whole-percent changes are posted: at most 99 messages, however long the list.
-        const int percent = accumulated / count;
-        if (percent != last) {
-            Post(WM_DELETE_PROGRESS, static_cast<WPARAM>(percent));
-            last = percent;
-        }
-        UrlCache().DeleteEntry(url.c_str());  // an entry in use or already gone is simply passed over
-        ::Sleep(1);
-        accumulated += 100;
-    }
+    DeleteSelected(*m_pList, m_result, [&](size_t index, const SelectedEntry&, DeleteOutcome) {
+        // The share done before the next entry. Only whole-percent changes are posted, and
+        // only then does the worker pause: at most 99 messages and 99 pauses, however long
+        // the list, which keeps the machine responsive without a pause per entry.
+        const int percent = static_cast<int>((index + 1) * 100 / count);
+        if (percent == last || percent >= 100) return;
+        Post(WM_DELETE_PROGRESS, static_cast<WPARAM>(percent));
+        last = percent;
+        ::Sleep(kPauseMs);
+        ++m_pauses;
+    });
 }

@@ -1,8 +1,8 @@
-// CDeleteThread: deletes the collected URL cache entries one by one on a worker thread and
-// tells the progress dialog how far it has come.
+// CDeleteThread: deletes the collected URL cache entries one by one on a worker thread, tells
+// the progress dialog how far it has come and keeps the result for it.
 #pragma once
 
-#include "clean/EntrySelection.h"
+#include "clean/EntryDeletion.h"
 #include "clean/WorkerThread.h"
 
 class CProgressDlg;
@@ -18,13 +18,22 @@ constexpr WPARAM kDeleteInterrupted = 1;
 class CDeleteThread : public CWorkerThread {
 public:
     // Neither the dialog nor the list is owned; both outlive the thread.
-    CDeleteThread(CProgressDlg* pDialog, const CStringList* pList) : m_pDialog(pDialog), m_pList(pList) {}
+    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList) : m_pDialog(pDialog), m_pList(pList) {}
     ~CDeleteThread() override = default;
 
     void Run() override;
 
+    // Once per whole percent, never per entry, the worker gives up the rest of its time slice
+    // to any thread that is waiting for the processor, the dialog's among them. Any longer
+    // sleep would wait out a timer tick (15.6 ms by default on Windows) for nothing.
+    static constexpr DWORD kPauseMs = 0;
+
     CProgressDlg* m_pDialog;
-    const CStringList* m_pList;
+    const SelectedEntries* m_pList;
+    // Written by the worker only; read by the dialog once WM_DELETE_DONE has arrived.
+    DeletionResult m_result;
+    // How many times the worker paused (at most one per progress message, and 99 at most).
+    int m_pauses = 0;
 
 private:
     void Post(UINT msg, WPARAM wp);

@@ -1,9 +1,9 @@
 #include "clean/EntrySelection.h"
-#include "clean/UrlCache.h"
+#include "clean/CacheEnumeration.h"
 
 #include <mbstring.h>
 
-#include <cstdlib>
+#include <unordered_set>
 
 namespace {
 
@@ -17,27 +17,11 @@ bool HasPrefix(const char* name, const char* prefix, size_t length) {
                         length) == 0;
 }
 
-// One heap block per entry, sized exactly as the cache asked for.
-struct EntryBuffer {
-    explicit EntryBuffer(DWORD size) : bytes(static_cast<char*>(std::malloc(size))), size(size) {}
-    ~EntryBuffer() { std::free(bytes); }
-    EntryBuffer(const EntryBuffer&) = delete;
-    EntryBuffer& operator=(const EntryBuffer&) = delete;
-    INTERNET_CACHE_ENTRY_INFOA* info() const { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(bytes); }
+// The pattern by which the platform walks its cookies alone.
+constexpr char kCookiePattern[] = "cookie:";
 
-    char* bytes;
-    DWORD size;
-};
-
-// A read that fails between the size query and the read (the entry grew or went away) is
-// asked again from its size query, which then sees the entry as it is now or the next one.
-// A cache that keeps refusing is not asked forever.
-constexpr int kReadAttempts = 3;
-
-void Collect(const INTERNET_CACHE_ENTRY_INFOA& entry, bool bCache, bool bCookie, CStringList& list) {
-    if (IsCollected(ClassifyEntry(entry.lpszSourceUrlName), bCache, bCookie)) {
-        list.push_back(entry.lpszSourceUrlName);
-    }
+ULONGLONG EntryBytes(const INTERNET_CACHE_ENTRY_INFOA& entry) {
+    return (static_cast<ULONGLONG>(entry.dwSizeHigh) << 32) | entry.dwSizeLow;
 }
 
 }  // namespace
@@ -69,34 +53,19 @@ CString DeletionPrompt(bool bCache, bool bCookie) {
     return subject + "を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
 }
 
-void CollectEntries(bool bCache, bool bCookie, CStringList& list) {
-    IUrlCache& cache = UrlCache();
-
-    HANDLE enumeration = nullptr;
-    for (int attempt = 0; attempt < kReadAttempts && enumeration == nullptr; ++attempt) {
-        DWORD size = 0;
-        cache.FindFirstEntry(nullptr, nullptr, &size);
-        if (size == 0) return;  // an empty cache: no enumeration was opened
-        EntryBuffer buffer(size);
-        if (buffer.bytes == nullptr) return;
-        enumeration = cache.FindFirstEntry(nullptr, buffer.info(), &size);
-        if (enumeration != nullptr) Collect(*buffer.info(), bCache, bCookie, list);
-    }
-    if (enumeration == nullptr) return;
-
-    int failedReads = 0;
-    while (failedReads < kReadAttempts) {
-        DWORD size = 0;
-        cache.FindNextEntry(enumeration, nullptr, &size);
-        if (size == 0) break;
-        EntryBuffer buffer(size);
-        if (buffer.bytes == nullptr) break;
-        if (cache.FindNextEntry(enumeration, buffer.info(), &size)) {
-            failedReads = 0;
-            Collect(*buffer.info(), bCache, bCookie, list);
-        } else {
-            ++failedReads;
+void CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {
+    // Names taken by the unfiltered walk, looked up only when the cookie walk follows it.
+    std::unordered_set<CString> taken;
+    const char* const patterns[] = {nullptr, kCookiePattern};
+    const int walks = bCookie ? 2 : 1;
+    for (int w = 0; w < walks; ++w) {
+        CCacheEnumeration walk(patterns[w]);
+        while (const INTERNET_CACHE_ENTRY_INFOA* entry = walk.Next()) {
+            // Classified by its name alone, whichever walk delivered it: history stays.
+            if (!IsCollected(ClassifyEntry(entry->lpszSourceUrlName), bCache, bCookie)) continue;
+            if (w > 0 && taken.count(entry->lpszSourceUrlName) != 0) continue;
+            list.push_back({entry->lpszSourceUrlName, EntryBytes(*entry)});
+            if (w == 0 && walks > 1) taken.insert(list.back().url);
         }
     }
-    cache.FindClose(enumeration);
 }

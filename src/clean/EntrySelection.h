@@ -4,10 +4,17 @@
 
 #include "framework/Afx.h"
 
-#include <list>
+#include <vector>
 
-// The source URL names handed from the selection to the deletion worker, in cache order.
-using CStringList = std::list<CString>;
+// An entry chosen for deletion: its source URL name and the bytes its cached file takes,
+// as the walk found them.
+struct SelectedEntry {
+    CString url;
+    ULONGLONG bytes = 0;
+};
+
+// The entries handed from the selection to the deletion, in cache order.
+using SelectedEntries = std::vector<SelectedEntry>;
 
 enum class EntryClass {
     NoName,   // the record carries no source URL name
@@ -25,6 +32,8 @@ bool IsCollected(EntryClass entryClass, bool bCache, bool bCookie);
 // The question asked before a cleaning: its subject, then the fixed warning.
 CString DeletionPrompt(bool bCache, bool bCookie);
 
-// Walks the whole URL cache once and appends the source URL name of every entry that a
-// cleaning with these flags deletes, in the order in which the cache delivers them.
-void CollectEntries(bool bCache, bool bCookie, CStringList& list);
+// Walks the URL cache and appends every entry that a cleaning with these flags deletes, in
+// the order in which the cache delivers them. The unfiltered walk may leave the cookies out
+// (Windows documents it so) or deliver them too (Wine does), so a cleaning of cookies walks
+// the cookies by their own pattern as well; an entry met by both walks is taken once.
+void CollectEntries(bool bCache, bool bCookie, SelectedEntries& list);

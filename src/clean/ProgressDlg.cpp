@@ -1,7 +1,8 @@
 #include "clean/ProgressDlg.h"
 #include "app/resource.h"
+#include "clean/CompletionText.h"
 
-CProgressDlg::CProgressDlg(const CStringList* pList, CWnd* parent)
+CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent)
     : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList)) {}
 
 CProgressDlg::~CProgressDlg() {
@@ -53,6 +54,7 @@ LRESULT CProgressDlg::OnDeleteDone(WPARAM wp, LPARAM) {
     const bool finished = wp != kDeleteInterrupted;
     if (finished) m_progress.SendMessage(PBM_SETPOS, 100, 0);
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_END_BUTTON), SW_SHOW);
-    SetDlgItemText(IDC_STATUS, finished ? "削除が終わりました" : "削除を中断しました");
+    // The worker has posted its last message: its result is complete and no longer written.
+    SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : "削除を中断しました");
     return 1;
 }

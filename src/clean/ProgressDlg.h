@@ -9,7 +9,7 @@
 class CProgressDlg : public CDialog {
 public:
     // The list is lent for the dialog's lifetime; parent null makes the main window the owner.
-    CProgressDlg(const CStringList* pList, CWnd* parent);
+    CProgressDlg(const SelectedEntries* pList, CWnd* parent);
     ~CProgressDlg() override;
 
     CDeleteThread* m_pWorker;

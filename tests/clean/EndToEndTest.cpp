@@ -49,8 +49,10 @@ protected:
         EXPECT_NE(::GetDlgItem(box, IDNO), nullptr);
     }
 
-    // Answers Yes and follows the progress dialog to its end and the program's.
-    void ConfirmAndFinish() {
+    // Answers Yes and follows the progress dialog to its end and the program's; every one of
+    // the expected number of entries goes.
+    void ConfirmAndFinish(size_t deleted) {
+        const std::string completion = kFinished + "（" + std::to_string(deleted) + "件、0 B）";
         PostClick(::GetDlgItem(box, IDYES));
         HWND progress = WaitForDialogWith(app, main, IDC_PROGRESS);
         ASSERT_NE(progress, nullptr);
@@ -76,7 +78,7 @@ protected:
                         keysTried = true;
                     }
                 }
-                return after == kFinished;
+                return after == completion;
             },
             60000);
         ASSERT_TRUE(finished);
@@ -84,7 +86,7 @@ protected:
         ::Sleep(300);
         ::SendMessageTimeoutA(progress, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
         ASSERT_TRUE(::IsWindow(progress) && ::IsWindowVisible(progress)) << "Esc, Enter and close leave it open";
-        EXPECT_EQ(WindowText(status), kFinished);
+        EXPECT_EQ(WindowText(status), completion);
         EXPECT_EQ(::SendMessageA(::GetDlgItem(progress, IDC_PROGRESS), PBM_GETPOS, 0, 0), 100);
         EXPECT_TRUE(Visible(button));
         EXPECT_TRUE(app.IsRunning()) << "the program waits for 終了";
@@ -115,7 +117,7 @@ protected:
         ASSERT_TRUE(SeedUrlCache(bulk));
         StartAndPress(buttonId);
         EXPECT_EQ(MessageBoxText(box), subject + kWarning);
-        ConfirmAndFinish();
+        ConfirmAndFinish(AllNames().size() + bulk.size() - LeftAfter(bCache, bCookie).size());
         EXPECT_TRUE(sawDeleting) << "the watch began while deleting";
         EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(bCache, bCookie));
     }
@@ -152,7 +154,7 @@ TEST_F(CleaningRun, AnsweringNoLeavesEveryEntryAndTheWindowOpen) {
 TEST_F(CleaningRun, AHistoryOnlyCacheCompletesAtOnceAndEndsTheProgram) {
     ASSERT_TRUE(SeedUrlCache(HistoryNames()));
     StartAndPress(IDC_CACHE);
-    ConfirmAndFinish();
+    ConfirmAndFinish(0);
     EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(HistoryNames()));
 }
 

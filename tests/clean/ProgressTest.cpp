@@ -1,14 +1,17 @@
 // The progress dialog and its deletion worker, in this process: the dialog template, what
-// the worker posts and when, and the dialog's refusal to close before "終了".
+// the worker posts and when, how often it pauses, what the completion says, and the dialog's
+// refusal to close before "終了".
 #include "AppProcess.h"
 #include "CleanUrlCache.h"
 #include "RecordingUrlCache.h"
 #include "Waiting.h"
 #include "app/resource.h"
+#include "clean/CompletionText.h"
 #include "clean/ProgressDlg.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <thread>
 
@@ -16,7 +19,10 @@ namespace {
 
 constexpr UINT kDeleteMark = WM_APP + 50;  // posted by the recorder just before each deletion
 const std::string kDeleting = "削除中...";
-const std::string kFinished = "削除が終わりました";
+
+// The completion of a run in which every entry went; Wine keeps no size for seeded entries
+// without a cached file.
+std::string Finished(int entries) { return "削除が終わりました（" + std::to_string(entries) + "件、0 B）"; }
 
 // Every message the dialog takes from its queue, in order, seen through a message hook.
 struct Seen {
@@ -67,7 +73,7 @@ protected:
     // Runs the real dialog modally over list; a second thread watches it, tries Esc, Enter
     // and a close request once the worker is done, then presses "終了". A deletion hook
     // already set on cache runs after the marker is posted.
-    INT_PTR Run(const CStringList& list, RecordingUrlCache& cache, const std::string& endText = kFinished) {
+    INT_PTR Run(const SelectedEntries& list, RecordingUrlCache& cache) {
         CProgressDlg dlg(&list, nullptr);
         int index = 0;
         auto next = cache.beforeDelete;
@@ -78,15 +84,16 @@ protected:
         g_seen.clear();
         g_watched = &dlg;
         HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, WatchQueue, nullptr, ::GetCurrentThreadId());
-        std::thread driver([&] { Drive(dlg, endText); });
+        std::thread driver([&] { Drive(dlg); });
         INT_PTR result = dlg.DoModal();
+        pauses = dlg.m_pWorker->m_pauses;
         driver.join();
         ::UnhookWindowsHookEx(hook);
         g_watched = nullptr;
         return result;
     }
 
-    void Drive(CProgressDlg& dlg, const std::string& endText) {
+    void Drive(CProgressDlg& dlg) {
         HWND hwnd = nullptr;
         if (!WaitUntil([&] { return (hwnd = dlg.GetSafeHwnd()) != nullptr && ::IsWindowVisible(hwnd); }, 10000)) return;
         seen.found = true;
@@ -104,7 +111,7 @@ protected:
                     seen.sawDeleting = true;
                     if (visible) seen.hiddenWhileDeleting = false;
                 }
-                return after == endText;
+                return !after.empty() && after != kDeleting;
             },
             30000);
         for (UINT key : {VK_ESCAPE, VK_RETURN}) {
@@ -125,50 +132,67 @@ protected:
         ::PostMessageA(button, BM_CLICK, 0, 0);
     }
 
-    static CStringList Seeded(int count) {
+    static SelectedEntries Seeded(int count) {
         std::vector<std::string> names;
         for (int i = 0; i < count; ++i) names.push_back("http://progress.example.test/" + std::to_string(i));
         EXPECT_TRUE(SeedUrlCache(names));
-        return CStringList(names.begin(), names.end());
+        SelectedEntries list;
+        for (const std::string& n : names) list.push_back({n, 0});
+        return list;
+    }
+    static std::vector<std::string> Names(const SelectedEntries& list) {
+        std::vector<std::string> names;
+        for (const SelectedEntry& e : list) names.push_back(e.url);
+        return names;
+    }
+    // Pauses happen only with a progress message, never per entry.
+    static int ProgressMessages() {
+        return static_cast<int>(std::count_if(g_seen.begin(), g_seen.end(),
+                                              [](const Seen& s) { return s.msg == WM_DELETE_PROGRESS; }));
     }
 
     Observed seen;
+    int pauses = -1;
 };
 
 TEST_F(ProgressRun, NoEntriesCompletesAtOnceWithoutProgress) {
     RecordingUrlCache cache;
-    CStringList list;
+    SelectedEntries list;
     EXPECT_EQ(Run(list, cache), IDOK);
     EXPECT_EQ(g_seen, (std::vector<Seen>{Done()}));
     EXPECT_TRUE(seen.completed);
     EXPECT_EQ(seen.pos, 100);
     EXPECT_TRUE(seen.buttonVisible);
-    EXPECT_EQ(seen.status, kFinished);
+    EXPECT_EQ(seen.status, Finished(0));
+    EXPECT_EQ(pauses, 0);
 }
 
 TEST_F(ProgressRun, OneOrThreeEntriesPostOnlyTheChangedPercentages) {
     {
         RecordingUrlCache cache;
-        CStringList list = Seeded(1);
+        SelectedEntries list = Seeded(1);
         EXPECT_EQ(Run(list, cache), IDOK);
         EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), Done()}));
+        EXPECT_EQ(pauses, 0);
     }
     {
         RecordingUrlCache cache;
-        CStringList list = Seeded(3);
+        SelectedEntries list = Seeded(3);
         EXPECT_EQ(Run(list, cache), IDOK);
         EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), P(33), D(1), P(66), D(2), Done()}));
-        EXPECT_EQ(cache.Deleted(), std::vector<std::string>(list.begin(), list.end())) << "in list order";
+        EXPECT_EQ(cache.Deleted(), Names(list)) << "in list order";
         EXPECT_EQ(seen.pos, 100);
+        EXPECT_EQ(seen.status, Finished(3));
+        EXPECT_EQ(pauses, 2);
     }
     EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the real entries are gone";
 }
 
 TEST_F(ProgressRun, TwoHundredEntriesPostEachPercentOnceFromTheThirdEntryOn) {
     RecordingUrlCache cache;
-    CStringList list = Seeded(200);
-    // A name the cache does not hold is passed over like any other failure.
-    list.insert(std::next(list.begin(), 100), "http://progress.example.test/never-cached");
+    SelectedEntries list = Seeded(200);
+    // A name the cache no longer holds counts as deleted.
+    list.insert(list.begin() + 100, {"http://progress.example.test/never-cached", 4096});
     list.pop_back();
     EXPECT_EQ(Run(list, cache), IDOK);
     std::vector<WPARAM> percents;
@@ -186,33 +210,36 @@ TEST_F(ProgressRun, TwoHundredEntriesPostEachPercentOnceFromTheThirdEntryOn) {
     EXPECT_EQ(g_seen[firstProgress + 1], D(2)) << "1 comes just before the third entry";
     EXPECT_EQ(g_seen.back(), Done());
     EXPECT_EQ(g_seen[g_seen.size() - 2], D(199));
-    EXPECT_EQ(cache.Deleted(), std::vector<std::string>(list.begin(), list.end()));
+    EXPECT_EQ(cache.Deleted(), Names(list));
     EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{"http://progress.example.test/199"});
+    EXPECT_EQ(seen.status, Finished(200)) << "no bytes for the entry that was gone already";
+    EXPECT_EQ(pauses, 99) << "one pause per percent, not per entry";
 }
 
 TEST_F(ProgressRun, OnlyTheCloseButtonEndsTheDialogAndItAppearsOnCompletion) {
     RecordingUrlCache cache;
-    CStringList list = Seeded(300);
+    SelectedEntries list = Seeded(300);
     EXPECT_EQ(Run(list, cache), IDOK);
+    EXPECT_EQ(pauses, ProgressMessages());
     EXPECT_TRUE(seen.found);
     EXPECT_TRUE(seen.completed);
     EXPECT_TRUE(seen.sawDeleting) << "the watch began while the worker was still deleting";
     EXPECT_TRUE(seen.hiddenWhileDeleting);
     EXPECT_TRUE(seen.stayedOpenOnKeysAndClose);
-    EXPECT_EQ(seen.status, kFinished);
+    EXPECT_EQ(seen.status, Finished(300));
     EXPECT_EQ(seen.pos, 100);
     EXPECT_EQ(seen.upperTexts, "ファイルを削除中です…|削除には数分かかる場合があります。しばらくお待ちください。|");
 }
 
 TEST_F(ProgressRun, AWorkerThatFailsPartWayLeavesTheDialogClosable) {
     RecordingUrlCache cache;
-    CStringList list = Seeded(3);
+    SelectedEntries list = Seeded(3);
     int calls = 0;
     cache.beforeDelete = [&](const char*) {
         if (++calls == 2) throw std::bad_alloc();  // the only failure a deletion run can raise
     };
     const std::string interrupted = "削除を中断しました";
-    EXPECT_EQ(Run(list, cache, interrupted), IDOK);
+    EXPECT_EQ(Run(list, cache), IDOK);
     EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), P(33), D(1), Seen{WM_DELETE_DONE, kDeleteInterrupted}}));
     EXPECT_TRUE(seen.completed);
     EXPECT_TRUE(seen.buttonVisible);
@@ -221,8 +248,26 @@ TEST_F(ProgressRun, AWorkerThatFailsPartWayLeavesTheDialogClosable) {
     EXPECT_EQ(UrlCacheSourceNames().size(), 2u);
 }
 
+TEST_F(ProgressRun, AnEntryTheCacheRefusesIsReportedAndTheRunIsNotCalledFinished) {
+    RecordingUrlCache cache;
+    const std::string held = "http://progress.example.test/held.html";
+    const std::string file = "http://progress.example.test/file.html";
+    ASSERT_TRUE(SeedUrlCacheFile(held, 2048));
+    ASSERT_TRUE(SeedUrlCacheFile(file, 3 * 1024 * 1024));
+    SelectedEntries list;
+    CollectEntries(true, false, list);
+    ASSERT_EQ(list.size(), 2u);
+    HeldCacheEntry reader(held);
+    ASSERT_TRUE(reader.held());
+    EXPECT_EQ(Run(list, cache), IDOK);
+    EXPECT_EQ(seen.status, "1件は削除できませんでした（1件、3.0 MB を削除）");
+    EXPECT_TRUE(seen.buttonVisible);
+    EXPECT_EQ(seen.pos, 100) << "every entry was handled";
+    EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{held});
+}
+
 TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
-    CStringList list;
+    SelectedEntries list;
     CProgressDlg dlg(&list, nullptr);
     struct Report {
         DWORD style = 0;
@@ -230,13 +275,14 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         RECT client{}, expectClient{};
         RECT window{}, work{};
         std::string face;
+        int widestText = 0, statusWidth = 0;
         std::vector<std::pair<int, RECT>> controls;
         std::vector<std::pair<int, RECT>> expected;
     } r;
     std::thread driver([&] {
         HWND hwnd = nullptr;
         if (!WaitUntil([&] { return (hwnd = dlg.GetSafeHwnd()) != nullptr && ::IsWindowVisible(hwnd); }, 10000)) return;
-        WaitUntil([&] { return WindowText(::GetDlgItem(hwnd, IDC_STATUS)) == kFinished; }, 10000);
+        WaitUntil([&] { return WindowText(::GetDlgItem(hwnd, IDC_STATUS)) == Finished(0); }, 10000);
         r.style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
         r.title = WindowText(hwnd);
         ::GetClientRect(hwnd, &r.client);
@@ -247,10 +293,30 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         LOGFONTA lf{};
         ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
         r.face = lf.lfFaceName;
+        // The longest completion a real cache could give still fits the status line.
+        DeletionResult worst;
+        worst.deleted = 9999999;
+        worst.notDeleted = 999999;
+        worst.bytesFreed = 1023ULL << 40;
+        HWND status = ::GetDlgItem(hwnd, IDC_STATUS);
+        HDC dc = ::GetDC(status);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(status, WM_GETFONT, 0, 0)));
+        const CString refused = CompletionText(worst);
+        worst.notDeleted = 0;
+        for (const CString& text : {refused, CompletionText(worst)}) {
+            SIZE extent{};
+            ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            r.widestText = std::max(r.widestText, static_cast<int>(extent.cx));
+        }
+        ::SelectObject(dc, old);
+        ::ReleaseDC(status, dc);
+        RECT statusRect{};
+        ::GetClientRect(status, &statusRect);
+        r.statusWidth = statusRect.right;
         // Position and size in dialog units, each mapped the way the dialog manager maps them.
         const struct { int id; RECT dlu; } layout[] = {{IDC_END_BUTTON, {233, 71, 50, 14}},
                                                        {IDC_PROGRESS, {7, 37, 276, 14}},
-                                                       {IDC_STATUS, {7, 54, 138, 8}}};
+                                                       {IDC_STATUS, {7, 54, 276, 8}}};
         for (const auto& c : layout) {
             RECT want = c.dlu;
             ::MapDialogRect(hwnd, &want);
@@ -273,6 +339,8 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
     EXPECT_EQ(r.client.right, r.expectClient.right);
     EXPECT_EQ(r.client.bottom, r.expectClient.bottom);
     EXPECT_EQ(r.face, "ＭＳ Ｐゴシック");
+    EXPECT_GT(r.widestText, 0);
+    EXPECT_LE(r.widestText, r.statusWidth) << "the completion fits its line";
     int cx = (r.window.left + r.window.right) / 2, wx = (r.work.left + r.work.right) / 2;
     int cy = (r.window.top + r.window.bottom) / 2, wy = (r.work.top + r.work.bottom) / 2;
     EXPECT_LE(std::abs(cx - wx), 2) << "centred on the screen";

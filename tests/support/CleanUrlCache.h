@@ -12,3 +12,22 @@ bool SeedUrlCache(const std::vector<std::string>& names);
 std::vector<std::string> UrlCacheSourceNames();
 // Deletes every entry that has a name; earlier tests and downloads leave entries behind.
 void ClearUrlCache();
+
+// Adds one content entry whose cached file holds the given number of bytes, as a download
+// would leave it. False if the cache refused it.
+bool SeedUrlCacheFile(const std::string& name, size_t bytes);
+
+// Holds an entry's cached file open the way a reader does (RetrieveUrlCacheEntryFileA), so
+// that the cache refuses to delete the entry until the holder lets go.
+class HeldCacheEntry {
+public:
+    explicit HeldCacheEntry(std::string name);
+    ~HeldCacheEntry();
+    HeldCacheEntry(const HeldCacheEntry&) = delete;
+    HeldCacheEntry& operator=(const HeldCacheEntry&) = delete;
+    bool held() const { return m_held; }
+
+private:
+    std::string m_name;
+    bool m_held = false;
+};

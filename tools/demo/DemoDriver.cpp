@@ -1,10 +1,13 @@
 // dw_demo seed FILE           fill the URL cache with sample entries of every kind, names into FILE
 // dw_demo report FILE         print which of the sample entries are gone and which are kept
 // dw_demo tour EXE DIR        run EXE through one cookie cleaning, saving a screenshot (BMP) of each step
+// dw_demo hold URL SECONDS    hold the cached file of URL open that long, as a reader would: a
+//                             cleaning meanwhile cannot delete that entry
 #include <windows.h>
 #include <wininet.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
@@ -218,11 +221,26 @@ int Tour(const char* exe, const std::string& dir) {
 
 }  // namespace
 
+int Hold(const char* url, int seconds) {
+    std::vector<char> buf(4096);
+    DWORD size = static_cast<DWORD>(buf.size());
+    if (!::RetrieveUrlCacheEntryFileA(url, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buf.data()), &size, 0)) {
+        std::fprintf(stderr, "cannot hold %s\n", url);
+        return 1;
+    }
+    std::printf("Holding %s for %d s.\n", url, seconds);
+    std::fflush(stdout);
+    ::Sleep(static_cast<DWORD>(seconds) * 1000);
+    ::UnlockUrlCacheEntryFileA(url, 0);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "seed" && argc == 3) return Seed(argv[2]);
     if (mode == "report" && argc == 3) return Report(argv[2]);
     if (mode == "tour" && argc == 4) return Tour(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: dw_demo seed FILE | report FILE | tour EXE DIR\n");
+    if (mode == "hold" && argc == 4) return Hold(argv[2], std::atoi(argv[3]));
+    std::fprintf(stderr, "usage: dw_demo seed FILE | report FILE | tour EXE DIR | hold URL SECONDS\n");
     return 2;
 }

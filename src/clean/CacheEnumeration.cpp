@@ -1,0 +1,58 @@
+#include "clean/CacheEnumeration.h"
+#include "clean/UrlCache.h"
+
+#include <cstdlib>
+
+CCacheEnumeration::CCacheEnumeration(const char* pattern) : m_pattern(pattern) { Grow(kInitialBufferSize); }
+
+CCacheEnumeration::~CCacheEnumeration() {
+    if (m_enumeration != nullptr) UrlCache().FindClose(m_enumeration);
+    std::free(m_buffer);
+}
+
+bool CCacheEnumeration::Grow(DWORD size) {
+    char* bigger = static_cast<char*>(std::realloc(m_buffer, size));
+    if (bigger == nullptr) return false;
+    m_buffer = bigger;
+    m_capacity = size;
+    return true;
+}
+
+CCacheEnumeration::Read CCacheEnumeration::ReadEntry() {
+    IUrlCache& cache = UrlCache();
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(m_buffer);
+    for (;;) {
+        DWORD size = m_capacity;
+        bool ok;
+        if (m_enumeration == nullptr) {
+            m_enumeration = cache.FindFirstEntry(m_pattern, info, &size);
+            ok = m_enumeration != nullptr;
+        } else {
+            ok = cache.FindNextEntry(m_enumeration, info, &size) != FALSE;
+        }
+        if (ok) return Read::Entry;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_NO_MORE_ITEMS || error == ERROR_NO_MORE_FILES) return Read::End;
+        // Too small a buffer leaves the walk where it stood: the same entry is read again.
+        // A size that would not grow the buffer is a failure, or this could go on forever.
+        if (error == ERROR_INSUFFICIENT_BUFFER && size > m_capacity) {
+            if (!Grow(size)) return Read::End;
+            info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(m_buffer);
+            continue;
+        }
+        return Read::Failed;
+    }
+}
+
+const INTERNET_CACHE_ENTRY_INFOA* CCacheEnumeration::Next() {
+    if (m_ended || m_buffer == nullptr) return nullptr;
+    for (int failures = 0; failures < kReadAttempts; ++failures) {
+        switch (ReadEntry()) {
+        case Read::Entry: return reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOA*>(m_buffer);
+        case Read::End: m_ended = true; return nullptr;
+        case Read::Failed: break;  // whatever the buffer holds now is not an entry
+        }
+    }
+    m_ended = true;
+    return nullptr;
+}

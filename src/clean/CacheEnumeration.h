@@ -1,0 +1,35 @@
+// CCacheEnumeration: one walk over the URL cache in use, entry by entry. The record of each
+// entry is read into one buffer that is kept for the whole walk and only grows when an entry
+// needs more, so an entry costs one call to the cache, not a size query and a read.
+#pragma once
+
+#include "framework/Afx.h"
+
+#include <wininet.h>
+
+class CCacheEnumeration {
+public:
+    // pattern: null, "cookie:" or "visited:", as the platform takes it.
+    explicit CCacheEnumeration(const char* pattern);
+    ~CCacheEnumeration();
+    CCacheEnumeration(const CCacheEnumeration&) = delete;
+    CCacheEnumeration& operator=(const CCacheEnumeration&) = delete;
+
+    // The next entry, valid until the following call; null at the end of the walk. A read
+    // that fails is never handed out; after kReadAttempts failures in a row the walk ends.
+    const INTERNET_CACHE_ENTRY_INFOA* Next();
+
+    static constexpr int kReadAttempts = 3;
+    static constexpr DWORD kInitialBufferSize = 4096;
+
+private:
+    enum class Read { Entry, End, Failed };
+    Read ReadEntry();
+    bool Grow(DWORD size);
+
+    const char* m_pattern;
+    HANDLE m_enumeration = nullptr;
+    bool m_ended = false;
+    char* m_buffer = nullptr;
+    DWORD m_capacity = 0;
+};

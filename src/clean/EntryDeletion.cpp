@@ -1,0 +1,28 @@
+#include "clean/EntryDeletion.h"
+#include "clean/UrlCache.h"
+
+DeleteOutcome DeleteCacheEntry(const char* url) {
+    if (UrlCache().DeleteEntry(url)) return DeleteOutcome::Deleted;
+    // Anything else (a sharing violation, access denied) leaves the entry where it was; the
+    // platform may remove it later, once whoever holds it lets go.
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? DeleteOutcome::AlreadyGone : DeleteOutcome::NotDeleted;
+}
+
+void DeletionResult::Add(const SelectedEntry& entry, DeleteOutcome outcome) {
+    switch (outcome) {
+    case DeleteOutcome::Deleted:
+        ++deleted;
+        bytesFreed += entry.bytes;
+        break;
+    case DeleteOutcome::AlreadyGone: ++alreadyGone; break;
+    case DeleteOutcome::NotDeleted: ++notDeleted; break;
+    }
+}
+
+void DeleteSelected(const SelectedEntries& entries, DeletionResult& result, const DeletionObserver& observer) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const DeleteOutcome outcome = DeleteCacheEntry(entries[i].url.c_str());
+        result.Add(entries[i], outcome);
+        if (observer) observer(i, entries[i], outcome);
+    }
+}

@@ -1,0 +1,39 @@
+// Deleting the selected entries and keeping count of what happened to each. Plain functions
+// and data, with no window: the progress dialog's worker drives them, and so can any other
+// caller that wants the same cleaning.
+#pragma once
+
+#include "clean/EntrySelection.h"
+
+#include <cstddef>
+#include <functional>
+
+enum class DeleteOutcome {
+    Deleted,      // the cache removed it
+    AlreadyGone,  // it had gone before its turn; as good as deleted
+    NotDeleted,   // the cache refused (in use, locked index, no rights)
+};
+
+// Deletes one entry from the cache in use.
+DeleteOutcome DeleteCacheEntry(const char* url);
+
+// What a deletion run did, counted entry by entry.
+struct DeletionResult {
+    size_t deleted = 0;
+    size_t alreadyGone = 0;
+    size_t notDeleted = 0;
+    ULONGLONG bytesFreed = 0;  // the sizes the walk found for the entries this run deleted
+
+    void Add(const SelectedEntry& entry, DeleteOutcome outcome);
+    size_t Removed() const { return deleted + alreadyGone; }  // gone from the cache now
+    size_t Handled() const { return Removed() + notDeleted; }
+    bool AllRemoved() const { return notDeleted == 0; }
+};
+
+// Told of each entry once its deletion has been tried: its place in the list, the entry and
+// what became of it.
+using DeletionObserver = std::function<void(size_t index, const SelectedEntry& entry, DeleteOutcome outcome)>;
+
+// Deletes the entries in list order and adds up what happened. An exception from the
+// observer (or exhausted memory) ends the run there; result then holds what was done so far.
+void DeleteSelected(const SelectedEntries& entries, DeletionResult& result, const DeletionObserver& observer = {});
