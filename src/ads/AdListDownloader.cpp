@@ -3,8 +3,6 @@
 #include "clean/UrlCache.h"
 #include "framework/Wnd.h"
 
-#include <urlmon.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -45,6 +43,13 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
+bool WriteWholeFile(const char* path, const std::string& bytes) {
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "wb"));
+    if (!file) return false;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    return std::fclose(file.release()) == 0 && written;
+}
+
 // Deletes the temporary file and forgets its name.
 class TempFileRemover {
 public:
@@ -58,53 +63,6 @@ public:
 
 private:
     CString& m_path;
-};
-// Watches the download for the server's answer: the platform's download reports success for
-// an error page too, and an error page is not the ad list.
-class CDownloadStatus : public IBindStatusCallback, public IHttpNegotiate {
-public:
-    // True unless the server answered with anything but a 2xx status.
-    bool Succeeded() const { return m_status == 0 || (m_status >= 200 && m_status < 300); }
-
-    // IUnknown: the object lives on the stack of Run, which outlasts the download.
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback)) {
-            *ppv = static_cast<IBindStatusCallback*>(this);
-        } else if (IsEqualIID(riid, IID_IHttpNegotiate)) {
-            *ppv = static_cast<IHttpNegotiate*>(this);
-        } else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-
-    // IBindStatusCallback: nothing to add to the platform's own handling.
-    STDMETHODIMP OnStartBinding(DWORD, IBinding*) override { return S_OK; }
-    STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
-    STDMETHODIMP OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
-    STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
-    STDMETHODIMP GetBindInfo(DWORD*, BINDINFO*) override { return E_NOTIMPL; }
-    STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
-    STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
-
-    // IHttpNegotiate
-    STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* additionalHeaders) override {
-        if (additionalHeaders != nullptr) *additionalHeaders = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP OnResponse(DWORD responseCode, LPCWSTR, LPCWSTR, LPWSTR* additionalHeaders) override {
-        if (additionalHeaders != nullptr) *additionalHeaders = nullptr;
-        m_status = responseCode;
-        return S_OK;
-    }
-
-private:
-    DWORD m_status = 0;
 };
 }  // namespace
 
@@ -134,7 +92,9 @@ CAdListDownloader::~CAdListDownloader() {
 }
 
 void CAdListDownloader::Stop() {
+    m_stopRequested.SetEvent();
     CWorkerThread::Stop();
+    m_stopRequested.ResetEvent();
     // A download ended by force never reached its own clean-up.
     if (!m_strTempFile.empty()) {
         ::DeleteFileA(m_strTempFile.c_str());
@@ -163,13 +123,17 @@ void CAdListDownloader::Run() {
         // A copy left in the cache by an earlier run must not stand in for the current list.
         DeleteUrlCacheEntryOf(m_strListUrl.c_str());
 
-        CDownloadStatus status;
-        if (::URLDownloadToFileA(nullptr, m_strListUrl.c_str(), tempFile, 0, &status) == S_OK && status.Succeeded()) {
+        std::string body;
+        if (HttpDownload(m_strListUrl.c_str(), m_stopRequested.Handle(), m_limits, body) == DownloadResult::kComplete &&
+            WriteWholeFile(tempFile, body)) {
             // Text mode on purpose: CR LF arrives as LF and a 0x1A byte ends the list.
             std::unique_ptr<FILE, FileCloser> file(std::fopen(tempFile, "r"));
             if (file) {
+                // The list is filled in one step, so that nobody ever sees part of it.
+                std::vector<AdEntry> ads;
                 char line[kLineBufferSize];
-                while (std::fgets(line, kLineBufferSize, file.get()) != nullptr) ParseLine(line);
+                while (std::fgets(line, kLineBufferSize, file.get()) != nullptr) ParseLine(line, ads);
+                m_ads.swap(ads);
             }
         }
     }
@@ -179,11 +143,11 @@ void CAdListDownloader::Run() {
     }
 }
 
-void CAdListDownloader::ParseLine(const char* line) {
+void CAdListDownloader::ParseLine(const char* line, std::vector<AdEntry>& ads) {
     CString text = ConvertUtf8ToAnsi(line);
     RemoveChar(text, '\n');
     RemoveChar(text, '\r');
     size_t comma = FindChar(text, ',');
     if (comma == CString::npos) return;
-    m_ads.push_back(AdEntry{text.substr(0, comma), text.substr(comma + 1)});
+    ads.push_back(AdEntry{text.substr(0, comma), text.substr(comma + 1)});
 }

@@ -1,16 +1,17 @@
 // CAdListDownloader: fetches the maker's ad list once, on a worker thread, and tells the
-// owner window with WM_APP+1 when at least one ad has been read from it.
+// owner window with WM_AD_LIST_READY when at least one ad has been read from it. A stop
+// request ends the download at once, whatever the server does.
 #pragma once
 
 #include "ads/AdEntry.h"
+#include "ads/HttpDownload.h"
 #include "clean/WorkerThread.h"
+#include "framework/AppMessages.h"
+#include "framework/Event.h"
 
 #include <vector>
 
 class CWnd;
-
-// Posted (wParam 0, lParam 0) to the owner once the list holds an ad.
-constexpr UINT WM_AD_LIST_READY = WM_APP + 1;
 
 // The list's address on the maker's web server; compiled in.
 #define DUSTWHIRL_AD_LIST_URL DUSTWHIRL_MAKER_SERVER "/ad.csv"
@@ -22,21 +23,28 @@ public:
     ~CAdListDownloader() override;
 
     void Run() override;
-    // Also removes the temporary file of a download that had to be ended by force.
+    // Wakes a download that waits on the network, so that the thread ends by itself; also
+    // removes the temporary file of a download that had to be ended by force.
     void Stop() override;
+
+    // The program keeps the defaults; tests shorten them. Set before Start.
+    void SetLimits(const DownloadLimits& limits) { m_limits = limits; }
 
     // Read on the owner's thread, and only after the ready message has arrived.
     int GetCount() const { return static_cast<int>(m_ads.size()); }
     AdEntry GetAt(int index) const;
 
 protected:
-    void ParseLine(const char* line);
+    static void ParseLine(const char* line, std::vector<AdEntry>& ads);
 
     CWnd* m_pOwner;
     std::vector<AdEntry> m_ads;
 
 private:
     CString m_strListUrl;
+    DownloadLimits m_limits;
+    // Signalled by Stop while it waits for the thread.
+    CEvent m_stopRequested{true};
     // Path of the temporary file while Run owns one; empty once Run has deleted it.
     CString m_strTempFile;
 };

@@ -2,6 +2,7 @@
 
 #include "ads/AdListDownloader.h"
 #include "app/resource.h"
+#include "framework/AppMessages.h"
 #include "framework/WinApp.h"
 #include "skin/SkinButton.h"
 

@@ -127,6 +127,7 @@ void CMainDlg::OnHelpButton() { ShellOpen(kHelpPages); }
 
 void CMainDlg::OnDestroy() {
     Default();
-    // Waits for the download at most 10 seconds, then ends it by force.
+    // A download still under way gives up at once; the forced end after 10 seconds is only
+    // the last resort of the worker base.
     m_pAdDownloader->Stop();
 }

@@ -4,12 +4,9 @@
 
 #include "clean/EntryDeletion.h"
 #include "clean/WorkerThread.h"
+#include "framework/AppMessages.h"
 
 class CProgressDlg;
-
-// Posted by the worker to the progress dialog.
-constexpr UINT WM_DELETE_PROGRESS = WM_APP + 1;  // wParam: percentage done, 1 to 99
-constexpr UINT WM_DELETE_DONE = WM_APP + 2;      // wParam: kDeleteFinished or kDeleteInterrupted
 
 // wParam of WM_DELETE_DONE: every entry was processed, or the worker failed part-way.
 constexpr WPARAM kDeleteFinished = 0;

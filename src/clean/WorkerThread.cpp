@@ -19,7 +19,7 @@ void CWorkerThread::Stop() { StopThread(); }
 void CWorkerThread::StopThread() {
     if (m_pThread == nullptr) return;
     m_bStop = true;
-    if (::WaitForSingleObject(m_pThread->m_hThread, kStopTimeoutMs) == WAIT_TIMEOUT) {
+    if (::WaitForSingleObject(m_pThread->m_hThread, m_stopTimeoutMs) == WAIT_TIMEOUT) {
         ::TerminateThread(m_pThread->m_hThread, kTerminatedExitCode);
     }
     m_bStop = false;

@@ -4,6 +4,8 @@
 
 #include "framework/WinThread.h"
 
+#include <atomic>
+
 class CWorkerThread {
 public:
     CWorkerThread() = default;
@@ -16,16 +18,23 @@ public:
     virtual void Stop();
     virtual int GetPriority() { return THREAD_PRIORITY_NORMAL; }
 
+    // Forced termination is the last resort: a worker that watches m_bStop ends long before.
+    // Tests that prove the last resort shorten the wait; the program keeps the default.
+    void SetStopTimeout(DWORD ms) { m_stopTimeoutMs = ms; }
+
     static constexpr DWORD kStopTimeoutMs = 10000;
     static constexpr DWORD kTerminatedExitCode = 0xFFFFFFFF;
 
-    bool m_bStop = false;
+    // Written and read by two threads: the stopping one and the worker.
+    std::atomic<bool> m_bStop{false};
     CWinThread* m_pThread = nullptr;
-    bool m_bRunning = false;
+    std::atomic<bool> m_bRunning{false};
 
 protected:
     static UINT __cdecl ThreadProc(LPVOID param);
 
 private:
     void StopThread();
+
+    DWORD m_stopTimeoutMs = kStopTimeoutMs;
 };

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -80,12 +80,25 @@ protected:
 
     std::vector<std::string> Leftovers() const { return FilesIn(m_tempDir, "qvd*.tmp"); }
 
-    // Runs the downloader to its end as the program would, and collects what it read.
-    std::vector<AdEntry> Download(const char* url = nullptr) {
-        CAdListDownloader downloader(&m_owner, url != nullptr ? url : DUSTWHIRL_AD_LIST_URL);
+    // Starts the download and lets it end by itself (a Stop would cut it short); the
+    // notification, if any, is queued by then. Checks that Run returned rather than being
+    // ended by force.
+    static void RunToEnd(CAdListDownloader& downloader) {
         downloader.Start();
-        // Stop waits for Run to finish by itself; the notification, if any, is queued by then.
+        ASSERT_NE(downloader.m_pThread, nullptr);
+        HANDLE thread = downloader.m_pThread->m_hThread;
+        ASSERT_TRUE(WaitUntil([&] { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 20000));
+        DWORD code = 0xDEADBEEF;
+        ::GetExitCodeThread(thread, &code);
+        EXPECT_EQ(code, 0u);
         downloader.Stop();
+    }
+
+    // Runs the downloader to its end as the program would, and collects what it read.
+    std::vector<AdEntry> Download(const char* url = nullptr, const DownloadLimits& limits = DownloadLimits()) {
+        CAdListDownloader downloader(&m_owner, url != nullptr ? url : DUSTWHIRL_AD_LIST_URL);
+        downloader.SetLimits(limits);
+        RunToEnd(downloader);
         PumpFor(50);
         std::vector<AdEntry> ads;
         for (int i = 0; i < downloader.GetCount(); ++i) ads.push_back(downloader.GetAt(i));
@@ -288,46 +301,125 @@ TEST_F(AdListDownload, TemporaryDirectoryThatDoesNotFitEndsTheRunUntouched) {
     EXPECT_EQ(m_owner.count, 0);
 }
 
-TEST_F(AdListDownload, StalledServerIsEndedByTheStopProtocolWithoutLeftovers) {
-    ASSERT_TRUE(m_server.Stall());
-    {
-        CAdListDownloader downloader(&m_owner);
-        downloader.Start();
+// The thread's exit code once it has ended: 0 when Run returned, 0xFFFFFFFF when Stop had to
+// end it by force.
+DWORD ExitCodeOnceEnded(HANDLE thread) {
+    DWORD code = 0xDEADBEEF;
+    ::WaitForSingleObject(thread, 5000);
+    ::GetExitCodeThread(thread, &code);
+    ::CloseHandle(thread);
+    return code;
+}
+
+HANDLE ThreadOf(const CWorkerThread& worker) {
+    HANDLE copy = nullptr;
+    ::DuplicateHandle(::GetCurrentProcess(), worker.m_pThread->m_hThread, ::GetCurrentProcess(), &copy, 0, FALSE,
+                      DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+
+// A server that does not answer, before or part-way through the body, is no reason to keep a
+// closing program waiting: stopping or deleting the downloader ends its thread by itself.
+TEST_F(AdListDownload, StopEndsAWaitingDownloadByItself) {
+    const std::string list = "never,1\nshown,2\n";
+    struct Case {
+        const char* name;
+        bool (*serve)(AdServer&, const std::string&);
+        bool byDelete;
+    };
+    const Case cases[] = {
+        {"no answer, Stop", [](AdServer& s, const std::string&) { return s.Stall(); }, false},
+        {"no answer, delete", [](AdServer& s, const std::string&) { return s.Stall(); }, true},
+        {"stalled body, Stop", [](AdServer& s, const std::string& b) { return s.Trickle(b, 60000); }, false},
+        {"stalled body, delete", [](AdServer& s, const std::string& b) { return s.Trickle(b, 60000); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(m_server.Reset());
+        ASSERT_TRUE(c.serve(m_server, list));
+        auto* downloader = new CAdListDownloader(&m_owner);
+        // Well beyond a prompt stop, well short of the program's ten seconds: a thread that
+        // only ended because the server let go would be ended by force first.
+        downloader->SetStopTimeout(3000);
+        downloader->Start();
         ASSERT_TRUE(WaitUntil([&] { return m_server.ListRequests() >= 1; }, 10000));
-        EXPECT_FALSE(Leftovers().empty()) << "the temporary file exists while the download hangs";
-        DWORD start = ::GetTickCount();
-        downloader.Stop();
-        DWORD waited = ::GetTickCount() - start;
-        EXPECT_GE(waited, 9000u) << "Stop waits its ten seconds for a download that hangs";
-        EXPECT_LT(waited, 30000u);
-        EXPECT_EQ(downloader.m_pThread, nullptr);
-        EXPECT_FALSE(downloader.m_bRunning);
-        EXPECT_EQ(downloader.GetCount(), 0);
+        PumpFor(200);  // the request is on its way, or the first byte of the body arrived
+        EXPECT_EQ(Leftovers().size(), 1u) << "the temporary file exists while the download waits";
+        HANDLE thread = ThreadOf(*downloader);
+        if (c.byDelete) {
+            delete downloader;
+            downloader = nullptr;
+        } else {
+            downloader->Stop();
+            EXPECT_EQ(downloader->m_pThread, nullptr);
+            EXPECT_FALSE(downloader->m_bRunning);
+            EXPECT_FALSE(downloader->m_bStop);
+            EXPECT_EQ(downloader->GetCount(), 0);
+        }
+        EXPECT_EQ(ExitCodeOnceEnded(thread), 0u) << "Run returned by itself, no forced termination";
+        EXPECT_TRUE(Leftovers().empty());
+        delete downloader;
     }
     PumpFor(50);
     EXPECT_EQ(m_owner.count, 0);
-    EXPECT_TRUE(Leftovers().empty());
 
-    // The process goes on downloading after a download was ended by force.
-    m_server.Reset();
+    // Downloads go on working after abandoned ones.
+    ASSERT_TRUE(m_server.Reset());
     ExpectAds(DownloadList("after the stall,1\n"), {{"after the stall", "1"}});
 }
 
-TEST_F(AdListDownload, DeletingARunningDownloaderLetsItFinishFirst) {
-    ASSERT_TRUE(m_server.Stall());
-    auto* downloader = new CAdListDownloader(&m_owner);
-    downloader->Start();
-    ASSERT_TRUE(WaitUntil([&] { return m_server.ListRequests() >= 1; }, 10000));
-    // The stalled answer comes while the destructor waits: Run still fills its list then.
-    std::thread slowServer([port = AdServer::kPort] {
-        ::Sleep(500);
-        AdServer(port).ServeList("late,1\n");
-    });
-    delete downloader;
-    slowServer.join();
-    PumpFor(50);
-    EXPECT_EQ(m_owner.count, 1);
-    EXPECT_TRUE(Leftovers().empty());
+// Every way of ending a download early leaves an empty list, no file and no notification;
+// the same answer within the bounds gives the whole list.
+TEST_F(AdListDownload, SizeTimeAndCutOffBoundTheDownload) {
+    const std::string list = "a,1\nb,2\n";  // 8 bytes
+    const std::string longer = list + "c";
+    auto small = [](DWORD maxBytes) {
+        DownloadLimits limits;
+        limits.maxBytes = maxBytes;
+        return limits;
+    };
+    auto quick = [](DWORD timeoutMs) {
+        DownloadLimits limits;
+        limits.timeoutMs = timeoutMs;
+        return limits;
+    };
+    struct Case {
+        const char* name;
+        std::function<bool(AdServer&)> serve;
+        DownloadLimits limits;
+        bool listArrives;
+    };
+    const Case cases[] = {
+        {"at the size limit", [&](AdServer& s) { return s.ServeList(list); }, small(8), true},
+        {"one byte over, announced", [&](AdServer& s) { return s.ServeList(longer); }, small(8), false},
+        {"at the size limit, unannounced", [&](AdServer& s) { return s.ServeUnsized(list); }, small(8), true},
+        {"one byte over, unannounced", [&](AdServer& s) { return s.ServeUnsized(longer); }, small(8), false},
+        {"slow but in time", [&](AdServer& s) { return s.Trickle(list, 20); }, quick(5000), true},
+        {"too slow", [&](AdServer& s) { return s.Trickle(list, 400); }, quick(1000), false},
+        {"cut off", [&](AdServer& s) { return s.ServeCut(list, 4); }, DownloadLimits(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(m_server.Reset());
+        m_owner.count = 0;
+        ASSERT_TRUE(c.serve(m_server));
+        CAdListDownloader downloader(&m_owner);
+        downloader.SetLimits(c.limits);
+        RunToEnd(downloader);
+        PumpFor(50);
+        EXPECT_EQ(downloader.GetCount(), c.listArrives ? 2 : 0);
+        EXPECT_EQ(m_owner.count, c.listArrives ? 1 : 0);
+        EXPECT_TRUE(Leftovers().empty());
+    }
+}
+
+TEST_F(AdListDownload, TheProgramsSizeLimitIsOneMebibyte) {
+    std::string body;
+    while (body.size() < 1024 * 1024) body += "a,b\n";  // 4 bytes a line: exactly 1 MiB
+    EXPECT_EQ(DownloadList(body).size(), 256u * 1024u);
+    ASSERT_TRUE(m_server.Reset());
+    m_owner.count = 0;
+    EXPECT_TRUE(DownloadList(body + "x").empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "ScreenPixels.h"
 #include "Waiting.h"
 #include "app/MainDlg.h"
+#include "framework/AppMessages.h"
 #include "framework/WinApp.h"
 
 #include <gtest/gtest.h>
@@ -109,7 +110,7 @@ TEST(AdRotation, NoListMeansNoTimerAndAnEmptyBanner) {
 TEST(AdRotation, ReadyMessageWithoutAdsIsAnsweredAndIgnored) {
     WithMainDialog("", [](CMainDlg& dlg) {
         PumpFor(1500);
-        EXPECT_EQ(dlg.SendMessage(WM_APP + 1, 0, 0), 1);
+        EXPECT_EQ(dlg.SendMessage(WM_AD_LIST_READY, 0, 0), 1);
         EXPECT_EQ(dlg.CurrentAd(), -1);
         EXPECT_FALSE(::KillTimer(dlg.m_hWnd, CMainDlg::kAdTimerId));
     });

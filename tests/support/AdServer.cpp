@@ -35,6 +35,16 @@ bool AdServer::ServeList(const std::string& body, int status) {
 
 bool AdServer::ServeStatus(int status) { return Control("mode=status&status=" + std::to_string(status), ""); }
 
+bool AdServer::ServeUnsized(const std::string& body) { return Control("mode=body&length=0", body); }
+
+bool AdServer::ServeCut(const std::string& body, size_t bytes) {
+    return Control("mode=body&cut=" + std::to_string(bytes), body);
+}
+
+bool AdServer::Trickle(const std::string& body, int intervalMs) {
+    return Control("mode=trickle&interval=" + std::to_string(intervalMs), body);
+}
+
 bool AdServer::Stall() { return Control("mode=stall", ""); }
 
 bool AdServer::Reset() { return Control("mode=reset", ""); }

@@ -6,11 +6,14 @@
 //
 // What GET /ad.csv answers is set here, before the program asks:
 //     AdServer server;
-//     server.ServeList("広告,http://127.0.0.1:28017/landing\n");   // 200 with that body (UTF-8)
-//     server.ServeStatus(404);                                      // an empty 404
-//     server.Stall();                                               // never answers
-//     server.Reset();                                               // 404 again, stalls released
-//     server.ListRequests();                                        // requests for /ad.csv so far
+//     server.ServeList("広告,http://127.0.0.1:28017/landing\n");  // 200 with that body (UTF-8)
+//     server.ServeStatus(404);           // an empty 404
+//     server.ServeUnsized(body);         // 200 without Content-Length, ended by closing
+//     server.ServeCut(body, 10);         // 200 announcing all of body, cut off after 10 bytes
+//     server.Trickle(body, 500);         // 200, one byte of body every 500 ms
+//     server.Stall();                    // never answers
+//     server.Reset();                    // 404 again, stalls and trickles released
+//     server.ListRequests();             // requests for /ad.csv so far
 // Any other GET path answers 200 with a small HTML page. Control requests go over a plain
 // socket, never through WinINet, so they leave no trace in the URL cache.
 #pragma once
@@ -26,6 +29,9 @@ public:
     // Each returns false if the server could not be reached or refused the setting.
     bool ServeList(const std::string& body, int status = 200);
     bool ServeStatus(int status);
+    bool ServeUnsized(const std::string& body);
+    bool ServeCut(const std::string& body, size_t bytes);
+    bool Trickle(const std::string& body, int intervalMs);
     bool Stall();
     bool Reset();
     // Requests for /ad.csv since the last Reset; -1 if the server could not be reached.

@@ -8,6 +8,10 @@
 GET /ad.csv answers as the last control request said (at first: 404). Control requests:
 
   POST /_control?mode=body[&status=200]   the request body becomes the list's body
+         [&length=0]                      ... sent without Content-Length, ended by closing
+         [&cut=N]                         ... announced in full, cut off after N bytes
+  POST /_control?mode=trickle&interval=MS the list's body, one byte every MS milliseconds
+                                          until it is sent or the next setting comes
   POST /_control?mode=status&status=404   an empty answer with that status
   POST /_control?mode=stall               accept the request and answer nothing until the next
                                           setting, which then answers it (a reset: with 404)
@@ -37,6 +41,7 @@ class State:
         self.status = 404
         self.body = b""
         self.hits = 0
+        self.options = {}
         self.release = threading.Event()
 
 
@@ -65,19 +70,50 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if path == "/ad.csv":
             with STATE.lock:
                 STATE.hits += 1
-                mode, status, body, release = STATE.mode, STATE.status, STATE.body, STATE.release
+                mode, status, body, options, release = (
+                    STATE.mode, STATE.status, STATE.body, STATE.options, STATE.release)
             if mode == "stall":
                 # A later setting releases the request and answers it: a slow server.
                 if not release.wait(STALL_LIMIT_SECONDS):
                     self.close_connection = True
                     return
                 with STATE.lock:
-                    mode, status, body = STATE.mode, STATE.status, STATE.body
+                    mode, status, body, options = STATE.mode, STATE.status, STATE.body, STATE.options
             if mode == "status":
                 body = b""
-            self.send_bytes(status, body, "text/csv")
+            if mode == "trickle":
+                self.trickle(body, int(options.get("interval", "1000")) / 1000.0, release)
+            elif "length" in options or "cut" in options:
+                self.send_partly(status, body, options)
+            else:
+                self.send_bytes(status, body, "text/csv")
             return
         self.send_bytes(200, b"<html><body>Dustwhirl test page</body></html>", "text/html")
+
+    def trickle(self, body, interval, release):
+        self.close_connection = True
+        self.send_response(200)
+        self.send_header("Content-Type", "text/csv")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        try:
+            for i in range(len(body)):
+                self.wfile.write(body[i:i + 1])
+                self.wfile.flush()
+                if i + 1 < len(body) and release.wait(interval):
+                    return  # a later setting ends the slow answer, cut off
+        except OSError:
+            pass  # the client gave up
+
+    def send_partly(self, status, body, options):
+        self.close_connection = True
+        self.send_response(status)
+        self.send_header("Content-Type", "text/csv")
+        if options.get("length") != "0":
+            self.send_header("Content-Length", str(len(body)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(body[:int(options.get("cut", len(body)))])
 
     def do_POST(self):
         url = urllib.parse.urlsplit(self.path)
@@ -90,13 +126,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         mode = query.get("mode", ["body"])[0]
         status = int(query.get("status", ["200" if mode == "body" else "404"])[0])
         with STATE.lock:
-            if mode in ("reset", "body", "status"):
+            if mode in ("reset", "body", "status", "trickle"):
                 STATE.release.set()  # stalled requests of the earlier setting may go
                 STATE.release = threading.Event()
+            options = {k: v[0] for k, v in query.items() if k in ("length", "cut", "interval")}
             if mode == "reset":
-                STATE.mode, STATE.status, STATE.body, STATE.hits = "status", 404, b"", 0
-            elif mode in ("body", "status", "stall"):
-                STATE.mode, STATE.status, STATE.body = mode, status, body
+                STATE.mode, STATE.status, STATE.body, STATE.hits, STATE.options = "status", 404, b"", 0, {}
+            elif mode in ("body", "status", "stall", "trickle"):
+                STATE.mode, STATE.status, STATE.body, STATE.options = mode, status, body, options
             else:
                 self.send_bytes(400, b"unknown mode")
                 return

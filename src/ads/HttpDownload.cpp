@@ -1,0 +1,214 @@
+#include "ads/HttpDownload.h"
+
+#include "framework/Event.h"
+
+#include <wininet.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+constexpr char kAgent[] = "Dustwhirl";
+constexpr DWORD kChunkSize = 8192;
+
+// What WinINet's callback shares with the downloading thread. A request that the thread has
+// given up on is only invalidated: WinINet may still complete it later (when the server
+// answers or drops the connection) and write into its buffer. So every handle that names
+// this object holds a reference, which WinINet gives back with the handle's last callback.
+class CAsyncState {
+public:
+    CAsyncState() = default;
+    CAsyncState(const CAsyncState&) = delete;
+    CAsyncState& operator=(const CAsyncState&) = delete;
+
+    void AddRef() { ::InterlockedIncrement(&m_refs); }
+    void Release() {
+        if (::InterlockedDecrement(&m_refs) == 0) delete this;
+    }
+
+    bool Valid() const { return m_completed.Handle() != nullptr; }
+    HANDLE Completed() const { return m_completed.Handle(); }
+    // Before each call that may complete later, so that a completion can only be its own.
+    void Arm() { m_completed.ResetEvent(); }
+    void Complete(const INTERNET_ASYNC_RESULT& result) {
+        m_result = result;
+        m_completed.SetEvent();
+    }
+    bool Succeeded() const { return m_result.dwResult != 0; }
+
+    // The target of a read, which a pending read may still fill after the thread has left.
+    char m_buffer[kChunkSize];
+    DWORD m_bytesRead = 0;
+
+private:
+    ~CAsyncState() = default;
+
+    LONG m_refs = 1;
+    CEvent m_completed;
+    INTERNET_ASYNC_RESULT m_result{};
+};
+
+struct StateRelease {
+    void operator()(CAsyncState* state) const { state->Release(); }
+};
+using StateRef = std::unique_ptr<CAsyncState, StateRelease>;
+
+void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD) {
+    auto* state = reinterpret_cast<CAsyncState*>(context);
+    if (state == nullptr) return;  // the session handle, which names no state
+    if (status == INTERNET_STATUS_REQUEST_COMPLETE && info != nullptr) {
+        state->Complete(*static_cast<INTERNET_ASYNC_RESULT*>(info));
+    } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+        state->Release();
+    }
+}
+
+class CInternetHandle {
+public:
+    explicit CInternetHandle(HINTERNET h) : m_h(h) {}
+    ~CInternetHandle() {
+        // Safe while a call on the handle is pending: that call is cancelled.
+        if (m_h != nullptr) ::InternetCloseHandle(m_h);
+    }
+    CInternetHandle(const CInternetHandle&) = delete;
+    CInternetHandle& operator=(const CInternetHandle&) = delete;
+    HINTERNET get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    HINTERNET m_h;
+};
+
+// A handle that names the state holds a reference, given back by its closing callback.
+// When creation fails, whether that callback still comes is not documented: the reference
+// is then left to leak rather than risk releasing it twice.
+template <class Create>
+HINTERNET OpenWithState(CAsyncState& state, Create create) {
+    state.AddRef();
+    return create(reinterpret_cast<DWORD_PTR>(&state));
+}
+
+bool Signalled(HANDLE event) { return event != nullptr && ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
+
+// Waits for the pending call; a stop wins over a completion that comes at the same moment.
+DownloadResult WaitForCompletion(const CAsyncState& state, HANDLE stopEvent, ULONGLONG deadline) {
+    ULONGLONG now = ::GetTickCount64();
+    DWORD left = now >= deadline ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
+    HANDLE handles[2];
+    DWORD count = 0;
+    if (stopEvent != nullptr) handles[count++] = stopEvent;
+    const DWORD completed = count;
+    handles[count++] = state.Completed();
+    DWORD wait = ::WaitForMultipleObjects(count, handles, FALSE, left);
+    if (wait == WAIT_OBJECT_0 + completed) return DownloadResult::kComplete;
+    if (wait == WAIT_TIMEOUT) return DownloadResult::kTimedOut;
+    if (stopEvent != nullptr && wait == WAIT_OBJECT_0) return DownloadResult::kStopped;
+    return DownloadResult::kFailed;
+}
+
+// The declared length of the body, if the answer gives a readable one.
+bool ContentLength(HINTERNET request, unsigned long long& length) {
+    char text[32];
+    DWORD size = sizeof(text);
+    if (!::HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return false;
+    char* end = nullptr;
+    length = std::strtoull(text, &end, 10);
+    return end != text && *end == '\0';
+}
+
+DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body) {
+    const ULONGLONG deadline = ::GetTickCount64() + limits.timeoutMs;
+
+    char host[INTERNET_MAX_HOST_NAME_LENGTH];
+    char path[INTERNET_MAX_PATH_LENGTH];
+    char extra[INTERNET_MAX_PATH_LENGTH];
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof(host);
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = sizeof(path);
+    parts.lpszExtraInfo = extra;
+    parts.dwExtraInfoLength = sizeof(extra);
+    if (!::InternetCrackUrlA(url, 0, 0, &parts)) return DownloadResult::kFailed;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return DownloadResult::kFailed;
+    std::string object = std::string(path) + extra;
+    if (object.empty()) object = "/";
+
+    CInternetHandle session(::InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
+    if (!session) return DownloadResult::kFailed;
+    if (::InternetSetStatusCallbackA(session.get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
+        return DownloadResult::kFailed;
+    }
+    StateRef state(new CAsyncState);
+    if (!state->Valid()) return DownloadResult::kFailed;
+
+    CInternetHandle connection(OpenWithState(*state, [&](DWORD_PTR context) {
+        return ::InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, context);
+    }));
+    if (!connection) return DownloadResult::kFailed;
+    // Always from the server, and nothing left in the cache that this program cleans.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+    CInternetHandle request(OpenWithState(*state, [&](DWORD_PTR context) {
+        return ::HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr, nullptr, nullptr, flags, context);
+    }));
+    if (!request) return DownloadResult::kFailed;
+
+    state->Arm();
+    if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+        if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
+        DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
+        if (woken != DownloadResult::kComplete) return woken;
+        if (!state->Succeeded()) return DownloadResult::kFailed;
+    }
+
+    // An error page is not the list, however well it would parse.
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!::HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+        status < 200 || status >= 300) {
+        return DownloadResult::kFailed;
+    }
+    unsigned long long declared = 0;
+    const bool hasLength = ContentLength(request.get(), declared);
+    if (hasLength && declared > limits.maxBytes) return DownloadResult::kTooLarge;
+
+    for (;;) {
+        if (Signalled(stopEvent)) return DownloadResult::kStopped;
+        if (::GetTickCount64() >= deadline) return DownloadResult::kTimedOut;
+        DWORD available = 0;
+        state->Arm();
+        if (!::InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
+            if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
+            DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
+            if (woken != DownloadResult::kComplete) return woken;
+            continue;  // data has arrived or the answer has ended: asked again, it says which
+        }
+        if (available == 0) break;
+        if (available > limits.maxBytes - body.size()) return DownloadResult::kTooLarge;
+
+        state->m_bytesRead = 0;
+        state->Arm();
+        if (!::InternetReadFile(request.get(), state->m_buffer, std::min(available, kChunkSize), &state->m_bytesRead)) {
+            if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
+            DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
+            if (woken != DownloadResult::kComplete) return woken;
+            if (!state->Succeeded()) return DownloadResult::kFailed;
+        }
+        if (state->m_bytesRead == 0) break;
+        body.append(state->m_buffer, state->m_bytesRead);
+    }
+    // A connection that dropped part-way leaves a body shorter than announced.
+    if (hasLength && body.size() != declared) return DownloadResult::kFailed;
+    return DownloadResult::kComplete;
+}
+}  // namespace
+
+DownloadResult HttpDownload(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body) {
+    body.clear();
+    DownloadResult result = Fetch(url, stopEvent, limits, body);
+    if (result != DownloadResult::kComplete) body.clear();
+    return result;
+}

@@ -1,0 +1,14 @@
+// Every message of the program's own (WM_APP and above), in one place, so that no number is
+// used twice by accident. A number may serve two windows, as long as each window receives
+// only the messages meant for it.
+#pragma once
+
+#include "Afx.h"
+
+// To the main window, from the ad list downloader: the list holds at least one ad
+// (wParam 0, lParam 0).
+constexpr UINT WM_AD_LIST_READY = WM_APP + 1;
+
+// To the progress dialog, from the deletion worker.
+constexpr UINT WM_DELETE_PROGRESS = WM_APP + 1;  // wParam: percentage done, 1 to 99
+constexpr UINT WM_DELETE_DONE = WM_APP + 2;      // wParam: kDeleteFinished or kDeleteInterrupted
