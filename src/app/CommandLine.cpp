@@ -3,16 +3,16 @@
 #include <mbstring.h>
 
 const char kCommandLineUsage[] =
-    "使い方: Dustwhirl.exe [/cache | /cookie | /all] [/silent] [/log ファイル]\n"
+    "使い方: Dustwhirl.exe /cache|/cookie|/all [/silent] [/log ファイル]\n"
     "\n"
-    "  /cache\tキャッシュを削除します\n"
-    "  /cookie\tクッキーを削除します\n"
-    "  /all\tキャッシュとクッキーを削除します\n"
-    "  /silent\tウィンドウを出さずに削除します\n"
-    "  /log ファイル\t削除した項目の一覧を UTF-8 で書き出します\n"
+    "/cache ― キャッシュを削除します\n"
+    "/cookie ― クッキーを削除します\n"
+    "/all ― キャッシュとクッキーを削除します\n"
+    "/silent ― ウィンドウを出さずに削除します\n"
+    "/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
     "\n"
     "確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
-    "終了コード: 0 すべて削除, 1 削除できない項目あり, 2 使い方の誤り\n"
+    "終了コード: 0 すべて削除 / 1 削除できない項目あり / 2 使い方の誤り\n"
     "オプションなしで起動すると、いつものウィンドウが開きます。";
 
 namespace {
