@@ -1,5 +1,7 @@
 #include "app/MainApp.h"
+#include "app/CommandLine.h"
 #include "app/MainDlg.h"
+#include "app/UnattendedClean.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -20,11 +22,25 @@ BOOL CMainApp::InitInstance() {
     m_pszAppName = strdup(kAppName);
     AfxSetAppName(m_pszAppName);
 
-    {
+    const CommandLine line = ParseCommandLine(__argc - 1, __argv + 1);
+    switch (line.mode) {
+    case CommandLine::Mode::Window: {
         CMainDlg dlg;
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;
+        break;
+    }
+    case CommandLine::Mode::Clean:
+        m_nExitCode = RunUnattendedClean(line);
+        break;
+    case CommandLine::Mode::Usage:
+        if (!line.bSilent) {
+            CString text = line.error.empty() ? CString(kCommandLineUsage) : line.error + "\n\n" + kCommandLineUsage;
+            AfxMessageBox(text.c_str(), line.error.empty() ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
+        }
+        m_nExitCode = kExitUsage;
+        break;
     }
     // No message loop of our own: the program ends with its main dialog.
     return FALSE;

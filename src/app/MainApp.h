@@ -8,4 +8,8 @@ public:
     CMainApp() = default;
     ~CMainApp() override;
     BOOL InitInstance() override;
+    int ExitInstance() override { return m_nExitCode; }
+
+private:
+    int m_nExitCode = 0;
 };

@@ -9,6 +9,7 @@ DeleteOutcome DeleteCacheEntry(const char* url) {
 }
 
 void DeletionResult::Add(const SelectedEntry& entry, DeleteOutcome outcome) {
+    outcomes.push_back(outcome);
     switch (outcome) {
     case DeleteOutcome::Deleted:
         ++deleted;

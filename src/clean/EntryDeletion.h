@@ -7,8 +7,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <vector>
 
-enum class DeleteOutcome {
+enum class DeleteOutcome : unsigned char {
     Deleted,      // the cache removed it
     AlreadyGone,  // it had gone before its turn; as good as deleted
     NotDeleted,   // the cache refused (in use, locked index, no rights)
@@ -23,6 +24,7 @@ struct DeletionResult {
     size_t alreadyGone = 0;
     size_t notDeleted = 0;
     ULONGLONG bytesFreed = 0;  // the sizes the walk found for the entries this run deleted
+    std::vector<DeleteOutcome> outcomes;  // one per entry handled, in list order
 
     void Add(const SelectedEntry& entry, DeleteOutcome outcome);
     size_t Removed() const { return deleted + alreadyGone; }  // gone from the cache now

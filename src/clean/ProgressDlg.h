@@ -12,6 +12,9 @@ public:
     CProgressDlg(const SelectedEntries* pList, CWnd* parent);
     ~CProgressDlg() override;
 
+    // What the worker did; complete once the dialog has ended.
+    const DeletionResult& Result() const { return m_pWorker->m_result; }
+
     CDeleteThread* m_pWorker;
     CProgressCtrl m_progress;
 

@@ -19,9 +19,10 @@ AppProcess::~AppProcess() {
     if (m_pi.hThread != nullptr) ::CloseHandle(m_pi.hThread);
 }
 
-bool AppProcess::Start(const std::string& exe) {
+bool AppProcess::Start(const std::string& exe, const std::string& args) {
     std::string path = exe.empty() ? EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe") : exe;
     std::string cmd = "\"" + path + "\"";
+    if (!args.empty()) cmd += " " + args;
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     if (!::CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi)) {

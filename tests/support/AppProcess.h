@@ -14,8 +14,9 @@ public:
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    // Starts the program (the path in %DUSTWHIRL_EXE% unless one is given).
-    bool Start(const std::string& exe = std::string());
+    // Starts the program (the path in %DUSTWHIRL_EXE% unless one is given) with the given
+    // command-line arguments.
+    bool Start(const std::string& exe = std::string(), const std::string& args = std::string());
     // The first visible top-level window of the process that matches the class (null: any)
     // and title (null: any), waiting up to timeoutMs for it.
     HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 10000) const;

@@ -1,0 +1,147 @@
+// Unattended cleaning from the command line: Dustwhirl.exe started with options as its own
+// process, against Wine's real URL cache, its exit code, log and leftovers checked.
+#include "AppProcess.h"
+#include "CleanFixtures.h"
+#include "CleanUrlCache.h"
+#include "Waiting.h"
+#include "app/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace cleanfix;
+
+namespace {
+
+// A UTF-8 line of the log in the ANSI code page of the fixtures' names.
+std::string FromUtf8(const std::string& utf8) {
+    int wide = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], wide);
+    int bytes = ::WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, w.data(), wide, &ansi[0], bytes, nullptr, nullptr);
+    return ansi;
+}
+
+std::vector<std::string> LogLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(FromUtf8(line));
+    }
+    return lines;
+}
+
+// The names of the log lines with the given label, sorted.
+std::vector<std::string> Logged(const std::vector<std::string>& lines, const std::string& label) {
+    std::vector<std::string> names;
+    for (const std::string& line : lines) {
+        if (line.compare(0, label.size() + 1, label + "\t") == 0) names.push_back(line.substr(label.size() + 1));
+    }
+    return Sorted(names);
+}
+
+class CommandLineRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearUrlCache();
+        char dir[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, dir);
+        log = std::string(dir) + "dustwhirl-e2e.log";
+        std::ofstream(log) << "an earlier run's log\n";
+    }
+    void TearDown() override {
+        ClearUrlCache();
+        ::DeleteFileA(log.c_str());
+    }
+
+    // Runs the program with args to its end; its exit code, or -1 when it did not end.
+    int Run(const std::string& args) {
+        AppProcess app;
+        if (!app.Start(std::string(), args)) return -1;
+        DWORD code = 0;
+        if (!app.WaitForExit(60000, &code)) return -1;
+        EXPECT_TRUE(app.TopWindows().empty());
+        return static_cast<int>(code);
+    }
+
+    std::string log;
+};
+
+TEST_F(CommandLineRun, EachKindSilentlyDeletesWhatItsButtonWouldAndLogsIt) {
+    struct Case {
+        const char* option;
+        bool bCache, bCookie;
+    };
+    for (Case c : {Case{"/cache", true, false}, Case{"-COOKIE", false, true}, Case{"/All", true, true}}) {
+        SCOPED_TRACE(c.option);
+        ClearUrlCache();
+        ASSERT_TRUE(SeedUrlCache(AllNames()));
+        EXPECT_EQ(Run(std::string(c.option) + " /silent /log \"" + log + "\""), 0);
+        EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(c.bCache, c.bCookie));
+
+        std::vector<std::string> expected;
+        if (c.bCache) expected.insert(expected.end(), ContentNames().begin(), ContentNames().end());
+        if (c.bCookie) expected.insert(expected.end(), CookieNames().begin(), CookieNames().end());
+        std::vector<std::string> lines = LogLines(log);
+        EXPECT_EQ(Logged(lines, "削除しました"), Sorted(expected));
+        ASSERT_EQ(lines.size(), expected.size() + 1) << "one line per entry and a summary";
+        EXPECT_EQ(lines.back().rfind("合計: 削除 " + std::to_string(expected.size()) + "件", 0), 0u) << lines.back();
+    }
+}
+
+TEST_F(CommandLineRun, AMistakeDeletesNothingAndEndsWithTwo) {
+    ASSERT_TRUE(SeedUrlCache(AllNames()));
+    EXPECT_EQ(Run("/cache /cookie /silent /log \"" + log + "\""), 2);
+
+    // Without /silent the usage shows in a message box first.
+    AppProcess app;
+    ASSERT_TRUE(app.Start(std::string(), "/cache /verbose"));
+    HWND box = app.WaitForWindow("#32770", "Dustwhirl");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find("使い方: Dustwhirl.exe"), std::string::npos) << MessageBoxText(box);
+    PostClick(::GetDlgItem(box, IDOK));
+    DWORD code = 0;
+    EXPECT_TRUE(app.WaitForExit(20000, &code));
+    EXPECT_EQ(code, 2u);
+
+    EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(AllNames()));
+    EXPECT_EQ(LogLines(log), std::vector<std::string>{"an earlier run's log"}) << "the log stays as it was";
+}
+
+TEST_F(CommandLineRun, AnEntryInUseEndsWithOneAndIsLoggedAsNotDeleted) {
+    const std::string held = "http://www.example.test/in-use.js";
+    ASSERT_TRUE(SeedUrlCache(CookieNames()));
+    ASSERT_TRUE(SeedUrlCacheFile(held, 1000));
+    HeldCacheEntry reader(held);
+    ASSERT_TRUE(reader.held());
+    EXPECT_EQ(Run("/all /silent /log \"" + log + "\""), 1);
+
+    std::vector<std::string> lines = LogLines(log);
+    EXPECT_EQ(Logged(lines, "削除できませんでした"), std::vector<std::string>{held});
+    EXPECT_EQ(Logged(lines, "削除しました"), Sorted(CookieNames()));
+    EXPECT_NE(lines.back().find("削除できず 1件"), std::string::npos) << lines.back();
+}
+
+TEST_F(CommandLineRun, WithoutSilentTheProgressDialogRunsWithoutAskingThenTheProgramEnds) {
+    ASSERT_TRUE(SeedUrlCache(AllNames()));
+    AppProcess app;
+    ASSERT_TRUE(app.Start(std::string(), "/cookie"));
+    HWND progress = app.WaitForWindow("#32770", nullptr);
+    ASSERT_NE(progress, nullptr);
+    ASSERT_NE(::GetDlgItem(progress, IDC_PROGRESS), nullptr) << "no confirmation comes first";
+    HWND button = ::GetDlgItem(progress, IDC_END_BUTTON);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(button) != FALSE; }, 30000));
+    EXPECT_EQ(WindowText(::GetDlgItem(progress, IDC_STATUS)).rfind("削除が終わりました", 0), 0u);
+    PostClick(button);
+    DWORD code = 0;
+    EXPECT_TRUE(app.WaitForExit(20000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true));
+}
+
+}  // namespace
