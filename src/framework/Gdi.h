@@ -36,9 +36,8 @@ public:
     int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
     int DrawText(const char* text, RECT* rect, UINT format) { return ::DrawTextA(m_hDC, text, -1, rect, format); }
-    int DrawText(const CString& text, RECT* rect, UINT format) {
-        return ::DrawTextA(m_hDC, text.c_str(), static_cast<int>(text.size()), rect, format);
-    }
+    // An empty text still measures (to an empty rectangle): a count of 0 would leave rect as it was.
+    int DrawText(const CString& text, RECT* rect, UINT format) { return DrawText(text.c_str(), rect, format); }
     SIZE GetTextExtent(const char* text) const {
         SIZE size{};
         ::GetTextExtentPoint32A(m_hDC, text, static_cast<int>(std::strlen(text)), &size);

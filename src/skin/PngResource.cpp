@@ -74,6 +74,7 @@ bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CStri
         bitCount = 24;
     } else {
         ReportPngError(errorText, "このPNGの画像フォーマットには未対応です。");
+        image.Release();  // a refused image leaves the target empty, as a failed Create would
         return false;
     }
     if (!image.Create(static_cast<int>(width), static_cast<int>(height), bitCount)) return false;
