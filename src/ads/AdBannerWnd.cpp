@@ -4,24 +4,17 @@
 #include "app/resource.h"
 #include "framework/ShellOpen.h"
 #include "framework/WinApp.h"
+#include "framework/WinUtil.h"
 
 namespace {
 constexpr UINT kTextFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 }  // namespace
 
-POINT GetCursorClientPos(HWND wnd) {
-    POINT pt{};
-    ::GetCursorPos(&pt);
-    ::ScreenToClient(wnd, &pt);
-    return pt;
-}
-
 CAdBannerWnd::~CAdBannerWnd() = default;
 
 BOOL CAdBannerWnd::Create(const RECT& rect, CWnd* parent) {
     if (!CreateEx(0, "", WS_CHILD | WS_VISIBLE, rect, parent, 0)) return FALSE;
-    m_font.reset(::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック"));
+    m_font = CreateAppFont();
     return TRUE;
 }
 
@@ -35,10 +28,10 @@ bool CAdBannerWnd::SetAd(AdEntry ad) {
     // the whole screen to the calls below.
     if (m_hWnd == nullptr) return true;
 
-    ClientDC dc(m_hWnd);
-    SelectGuard font(dc.get(), m_font.get());
+    CClientDC dc(m_hWnd);
+    CSelectObject font(dc, m_font);
     ::GetClientRect(m_hWnd, &m_rcText);
-    ::DrawTextA(dc.get(), m_strCaption.c_str(), -1, &m_rcText, DT_CALCRECT | kTextFormat);
+    dc.DrawText(m_strCaption, &m_rcText, DT_CALCRECT | kTextFormat);
 
     Invalidate(TRUE);
     return true;
@@ -69,22 +62,20 @@ LRESULT CAdBannerWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CAdBannerWnd::OnPaint() {
-    PaintDC dc(m_hWnd);
+    CPaintDC dc(m_hWnd);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
+    dc.FillSolidRect(&client, kBackColor);
 
-    BrushHandle back(::CreateSolidBrush(kBackColor));
-    ::FillRect(dc.get(), &client, back.get());
-
-    SelectGuard font(dc.get(), m_font.get());
-    ::SetTextColor(dc.get(), kTextColor);
-    ::SetBkMode(dc.get(), TRANSPARENT);
-    ::DrawTextA(dc.get(), m_strCaption.c_str(), -1, &client, kTextFormat);
+    CSelectObject font(dc, m_font);
+    dc.SetTextColor(kTextColor);
+    dc.SetBkMode(TRANSPARENT);
+    dc.DrawText(m_strCaption, &client, kTextFormat);
 }
 
 BOOL CAdBannerWnd::OnSetCursor(UINT hitTest) {
     if (hitTest != HTCLIENT || !IsCursorOverText()) return FALSE;
-    ::SetCursor(::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
+    ::SetCursor(GetAppCursor(IDC_LINK_CURSOR));
     return TRUE;
 }
 

@@ -30,11 +30,8 @@ protected:
     void OnLButtonDown();
     void OpenLink();
 
-    FontHandle m_font;
+    CFont m_font;
     RECT m_rcText{};
     CString m_strCaption;
     CString m_strLink;
 };
-
-// The mouse cursor's position in wnd's client coordinates, read now.
-POINT GetCursorClientPos(HWND wnd);

@@ -17,7 +17,6 @@ CMainDlg::CMainDlg(CWnd* parent)
 CMainDlg::~CMainDlg() {
     // The downloader goes first: its thread must not outlive the window it reports to.
     m_pAdDownloader.reset();
-    m_buttons.clear();
 }
 
 void CMainDlg::DoDataExchange(CDataExchange* pDX) { CDialog::DoDataExchange(pDX); }
@@ -51,15 +50,14 @@ void CMainDlg::CreateSkinButtons() {
         int x, y;
         UINT firstPng;
     };
-    static const ButtonPlace kButtons[] = {
+    static const ButtonPlace kButtons[std::tuple_size<decltype(m_buttons)>::value] = {
         {IDC_HELP_BUTTON, 405, 1, IDB_HELP_NORMAL},      {IDCANCEL, 461, 1, IDB_EXIT_NORMAL},
         {IDC_CACHE, 14, 92, IDB_CACHE_NORMAL},           {IDC_COOKIE, 176, 92, IDB_COOKIE_NORMAL},
         {IDC_CACHE_COOKIE, 338, 92, IDB_CACHE_COOKIE_NORMAL},
     };
-    for (const ButtonPlace& b : kButtons) {
-        auto button = std::make_unique<CSkinButton>();
-        button->Init(this, b.id, b.x, b.y, b.firstPng, SBS_NORMAL | SBS_HOVER | SBS_PRESSED);
-        m_buttons.push_back(std::move(button));
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        const ButtonPlace& b = kButtons[i];
+        m_buttons[i].Init(this, b.id, b.x, b.y, b.firstPng, SBS_NORMAL | SBS_HOVER | SBS_PRESSED);
     }
 }
 

@@ -5,12 +5,12 @@
 #include "framework/Dialog.h"
 #include "skin/SkinImage.h"
 
-#include <list>
+#include "skin/SkinButton.h"
+
+#include <array>
 #include <memory>
 
 class CAdListDownloader;
-class CDC;
-class CSkinButton;
 
 class CMainDlg : public CDialog {
 public:
@@ -70,13 +70,9 @@ private:
     CAdBannerWnd m_banner;
     int m_nCurrentAd;
     CSkinImage m_background;
-    std::list<std::unique_ptr<CSkinButton>> m_buttons;
+    std::array<CSkinButton, 5> m_buttons;  // help, exit, cache, cookie, cache && cookie
     RECT m_rcLink[2] = {};
     int m_nHoverLink;
     bool m_bTrackingLeave;
     HICON m_hIcon;
 };
-
-// The file-system folder of a shell special folder (CSIDL), without a trailing backslash;
-// empty when the shell does not know it.
-CString GetSpecialFolderPath(int csidl);

@@ -7,9 +7,9 @@
 #include "app/resource.h"
 #include "framework/ShellOpen.h"
 #include "framework/WinApp.h"
+#include "framework/WinUtil.h"
 
 #include <shlobj.h>
-#include <shlwapi.h>
 
 namespace {
 constexpr RECT kDragStrip{0, 0, 405, 36};
@@ -17,17 +17,6 @@ constexpr char kFirstMakerSite[] = DUSTWHIRL_MAKER_SERVER "/";
 constexpr char kSecondMakerSite[] = DUSTWHIRL_SECOND_MAKER_SITE "/";
 constexpr char kHelpPages[] = DUSTWHIRL_MAKER_SERVER "/dustwhirl/help/";
 }  // namespace
-
-CString GetSpecialFolderPath(int csidl) {
-    char path[MAX_PATH] = {};
-    LPITEMIDLIST idList = nullptr;
-    if (::SHGetSpecialFolderLocation(nullptr, csidl, &idList) == S_OK) {
-        ::SHGetPathFromIDListA(idList, path);
-        ::CoTaskMemFree(idList);
-        ::PathRemoveBackslashA(path);
-    }
-    return path;
-}
 
 void CMainDlg::AddSystemMenuItems() {
     HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
@@ -60,7 +49,7 @@ int CMainDlg::LinkAt(POINT pt) const {
 
 LRESULT CMainDlg::OnSetCursor(UINT hitTest) {
     if (hitTest == HTCLIENT && LinkAt(GetCursorClientPos(m_hWnd)) >= 0) {
-        ::SetCursor(::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
+        ::SetCursor(GetAppCursor(IDC_LINK_CURSOR));
         return TRUE;
     }
     return Default();
@@ -83,8 +72,7 @@ void CMainDlg::InvalidateUnderline(int link) {
 void CMainDlg::OnMouseMove(POINT pt) {
     if (!m_bTrackingLeave) {
         m_bTrackingLeave = true;
-        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, m_hWnd, 0};
-        ::_TrackMouseEvent(&tme);
+        TrackMouseLeave(m_hWnd);
     }
     int link = LinkAt(pt);
     if (link != m_nHoverLink) {

@@ -7,6 +7,7 @@
 #include "about/VersionInfo.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
+#include "framework/WinUtil.h"
 #include "skin/DibSection.h"
 #include "skin/OffscreenDC.h"
 
@@ -25,16 +26,9 @@ constexpr char kDescription[] =
     "Internet Explorerのキャッシュまたはクッキーを削除します。\n"
     "削除したい内容のボタンをクリックしてください。";
 
-HFONT CreateTextFont() {
-    return ::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
-}
-
 CString OwnFileVersion() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     CVersionInfo info;
-    info.Read(path);
+    info.Read(GetModuleFilePath());
     return info.GetFileVersion();
 }
 }  // namespace
@@ -54,8 +48,8 @@ void CMainDlg::ComposeBackground() {
         picture.Draw(dc.GetSafeHdc(), 0, 0);
         dc.SetBkMode(TRANSPARENT);
         dc.SetTextColor(kVersionColor);
-        FontHandle font(CreateTextFont());
-        HGDIOBJ oldFont = dc.SelectObject(font.get());
+        CFont font = CreateAppFont();
+        CSelectObject selectFont(dc, font);
 
         CString version = CString(AfxGetAppName()) + " " + OwnFileVersion();
         RECT rc = kVersionRect;
@@ -66,7 +60,6 @@ void CMainDlg::ComposeBackground() {
         dc.DrawText(kDescription, &rc, 0);
 
         DrawCreditLine(dc);
-        dc.SelectObject(oldFont);
     }
 
     // Both sides are bottom-up 24-bit rows, but each has its own row length.
@@ -109,21 +102,19 @@ BOOL CMainDlg::OnEraseBkgnd(HDC dc) {
 }
 
 void CMainDlg::OnPaint() {
-    PaintDC dc(m_hWnd);
+    CPaintDC dc(m_hWnd);
     if (::IsIconic(m_hWnd)) {
-        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0);
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
         RECT rc;
         ::GetClientRect(m_hWnd, &rc);
         int x = (rc.right - rc.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
         int y = (rc.bottom - rc.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-        ::DrawIcon(dc.get(), x, y, m_hIcon);
+        dc.DrawIcon(x, y, m_hIcon);
         return;
     }
     if (m_nHoverLink == 0 || m_nHoverLink == 1) {
         const RECT& link = m_rcLink[m_nHoverLink];
         RECT underline{link.left, link.bottom, link.right, link.bottom + 1};
-        // A solid fill without creating a brush.
-        ::SetBkColor(dc.get(), kLinkColor);
-        ::ExtTextOutA(dc.get(), 0, 0, ETO_OPAQUE, &underline, nullptr, 0, nullptr);
+        dc.FillSolidRect(&underline, kLinkColor);
     }
 }

@@ -13,7 +13,8 @@ void __verbose_terminate_handler() { std::abort(); }
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 1;
-    if (!app->InitInstance()) return app->ExitInstance();
-    // This program never runs a message loop outside its modal dialogs.
+    // This program never runs a message loop outside its modal dialogs: InitInstance runs the
+    // main dialog and returns false, and the program ends either way.
+    app->InitInstance();
     return app->ExitInstance();
 }

@@ -5,8 +5,6 @@
 
 class CButton : public CWnd {};
 
-class CStatic : public CWnd {};
-
 class CProgressCtrl : public CWnd {
 public:
     void SetRange32(int lower, int upper) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper); }

@@ -84,14 +84,10 @@ void CDialog::EndDialog(INT_PTR result) {
     if (m_hWnd != nullptr) ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wake the modal loop
 }
 
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-    CDataExchange dx{this, saveAndValidate};
-    DoDataExchange(&dx);
-    return TRUE;
-}
-
 BOOL CDialog::OnInitDialog() {
-    UpdateData(FALSE);
+    // Binds the controls to their objects.
+    CDataExchange dx{this};
+    DoDataExchange(&dx);
     return TRUE;
 }
 

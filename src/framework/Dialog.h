@@ -8,7 +8,6 @@ class CDialog;
 // Binds dialog controls to their objects while a dialog initialises.
 struct CDataExchange {
     CDialog* m_pDlgWnd;
-    BOOL m_bSaveAndValidate;
 };
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 
@@ -21,7 +20,6 @@ public:
     // (-1 when the dialog could not be created).
     virtual INT_PTR DoModal();
     void EndDialog(INT_PTR result);
-    BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     BOOL PreTranslateMessage(MSG* msg) override;
 

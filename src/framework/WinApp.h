@@ -20,7 +20,6 @@ public:
     // thread is busy; once messages flow again, windows choose their cursors as usual.
     void BeginWaitCursor() { DoWaitCursor(1); }
     void EndWaitCursor() { DoWaitCursor(-1); }
-    void RestoreWaitCursor() { DoWaitCursor(0); }
     void DoWaitCursor(int nCode);
     int WaitCursorCount() const { return m_nWaitCursorCount; }
 

@@ -56,13 +56,6 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     return SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
 }
 
-HWND CWnd::UnsubclassWindow() {
-    HWND hwnd = m_hWnd;
-    if (hwnd != nullptr) Unbind(hwnd);
-    m_hWnd = nullptr;
-    return hwnd;
-}
-
 BOOL CWnd::CreateEx(DWORD exStyle, const char* text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     RegisterChildClass();
     HWND hwnd = ::CreateWindowExA(exStyle, kChildClass, text, style, rect.left, rect.top,

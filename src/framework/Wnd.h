@@ -24,7 +24,6 @@ public:
 
     BOOL SubclassWindow(HWND hwnd);
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
-    HWND UnsubclassWindow();
 
     // Creates a window of our default child class (double clicks, redraw on resize,
     // arrow cursor, no background brush) and binds it to this object.

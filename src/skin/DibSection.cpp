@@ -8,7 +8,6 @@ CDibSection::~CDibSection() { Release(); }
 bool CDibSection::Create(int width, int height, int bitCount) {
     Release();
     if (bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) return false;
-    m_bitCount = bitCount;
     m_width = width;
     m_height = height;
     m_bytesPerPixel = bitCount / 8;

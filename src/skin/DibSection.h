@@ -34,7 +34,6 @@ private:
     int m_imageSize = 0;
     int m_width = 0;
     int m_height = 0;
-    int m_bitCount = 0;
     int m_bytesPerPixel = 0;
     void* m_bits = nullptr;
     HBITMAP m_bitmap = nullptr;

@@ -2,17 +2,15 @@
 // CDibSection), so the caller can read the pixels as soon as each GDI call returns.
 #pragma once
 
-#include "framework/Dc.h"
+#include "framework/Gdi.h"
 
-#include <memory>
+#include <optional>
 
 class COffscreenDC : public CDC {
 public:
     explicit COffscreenDC(HBITMAP bitmap);
-    // Puts the context's previous bitmap back; the caller's bitmap is never deleted.
-    ~COffscreenDC() override;
 
 private:
-    HGDIOBJ m_oldBitmap = nullptr;
-    std::unique_ptr<CBitmap> m_bitmap;  // holds, never owns, the caller's bitmap
+    // Put back before the base deletes the context; the caller's bitmap is never deleted.
+    std::optional<CSelectObject> m_selectBitmap;
 };

@@ -2,10 +2,28 @@
 
 #include "framework/WinApp.h"
 
+#include <png.h>
+
 #include <csetjmp>
 #include <new>
 
 namespace {
+
+// libpng's read callback: serves bytes from the CMemFile that is the read structure's I/O
+// pointer; a short read is raised as a libpng error.
+void ReadPngData(png_structp png, png_bytep data, png_size_t length) {
+    auto* file = static_cast<CMemFile*>(png_get_io_ptr(png));
+    if (file->Read(data, static_cast<UINT>(length)) < length) png_error(png, "unexpected end of PNG data");
+}
+
+// Stores the message in *errorText, or shows it in the application's message box.
+void ReportPngError(CString* errorText, const char* message) {
+    if (errorText != nullptr) {
+        *errorText = message;
+    } else {
+        AfxMessageBox(message, MB_OK, 0);
+    }
+}
 
 // The libpng structures and the row table of one decode, released on every way out:
 // normal return, refusal, libpng error and C++ exception alike.
@@ -56,6 +74,8 @@ bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CStri
         bitCount = 24;
     } else {
         ReportPngError(errorText, "このPNGの画像フォーマットには未対応です。");
+        image.Release();  // a refused image leaves the target empty, as a failed Create would
+        return false;
     }
     if (!image.Create(static_cast<int>(width), static_cast<int>(height), bitCount)) return false;
 
@@ -87,19 +107,6 @@ bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CStri
 }
 
 }  // namespace
-
-void ReadPngData(png_structp png, png_bytep data, png_size_t length) {
-    auto* file = static_cast<CMemFile*>(png_get_io_ptr(png));
-    if (file->Read(data, static_cast<UINT>(length)) < length) png_error(png, "unexpected end of PNG data");
-}
-
-void ReportPngError(CString* errorText, const char* message) {
-    if (errorText != nullptr) {
-        *errorText = message;
-    } else {
-        AfxMessageBox(message, MB_OK, 0);
-    }
-}
 
 bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText) {
     try {

@@ -7,16 +7,9 @@
 #include "framework/MemFile.h"
 #include "skin/PackedDib.h"
 
-#include <png.h>
-
 // Fills image from the program's PNG resource pngId. A missing resource gives false without
 // a message; a refused image gives false and its message, stored in *errorText when given,
 // shown in a message box otherwise. Corrupt or short data gives false without a message.
 bool LoadPngResource(CPackedDib& image, WORD pngId, CString* errorText);
 // The same over PNG bytes already wrapped in a memory file.
 bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText);
-// libpng's read callback: serves bytes from the CMemFile that is the read structure's I/O
-// pointer; a short read is raised as a libpng error.
-void ReadPngData(png_structp png, png_bytep data, png_size_t length);
-// Stores the message in *errorText, or shows it in the application's message box.
-void ReportPngError(CString* errorText, const char* message);

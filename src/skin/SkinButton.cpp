@@ -1,7 +1,8 @@
 #include "skin/SkinButton.h"
 
-#include "framework/Dc.h"
+#include "framework/Gdi.h"
 #include "framework/WinApp.h"
+#include "framework/WinUtil.h"
 
 UINT CSkinButton::s_cursorId = 0;
 
@@ -32,7 +33,7 @@ int CSkinButton::ImageForState(UINT stateBit) {
     return 0;
 }
 
-void CSkinButton::DrawState(CDC* dc, UINT stateBit) { m_images[ImageForState(stateBit)].Draw(dc); }
+void CSkinButton::DrawState(HDC dc, UINT stateBit) { m_images[ImageForState(stateBit)].Draw(dc); }
 
 void CSkinButton::DrawItem(DRAWITEMSTRUCT* dis) {
     const bool pressed = (dis->itemState & ODS_SELECTED) != 0;
@@ -45,8 +46,7 @@ void CSkinButton::DrawItem(DRAWITEMSTRUCT* dis) {
     } else if (m_hover && (m_imageMask & SBS_HOVER) != 0) {
         state = SBS_HOVER;
     }
-    CBorrowedDC dc(dis->hDC);
-    DrawState(&dc, state);
+    DrawState(dis->hDC, state);
 }
 
 BOOL CSkinButton::PreTranslateMessage(MSG* msg) {
@@ -61,12 +61,7 @@ LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
         if (!m_hover) {
             m_hover = true;
-            TRACKMOUSEEVENT tme{};
-            tme.cbSize = sizeof(tme);
-            tme.dwFlags = TME_LEAVE;
-            tme.hwndTrack = m_hWnd;
-            tme.dwHoverTime = 0;
-            ::_TrackMouseEvent(&tme);
+            TrackMouseLeave(m_hWnd);
             if ((m_imageMask & SBS_HOVER) != 0) InvalidateRect(nullptr, TRUE);
         }
         break;  // the button still needs the move while it holds the capture
@@ -74,7 +69,7 @@ LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;  // the image covers every pixel
     case WM_SETCURSOR:
         if (LOWORD(lp) == HTCLIENT) {
-            HCURSOR hand = ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(s_cursorId));
+            HCURSOR hand = GetAppCursor(s_cursorId);
             // Without a cursor resource keep the class cursor rather than none at all.
             if (hand != nullptr) {
                 ::SetCursor(hand);

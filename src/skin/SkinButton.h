@@ -6,7 +6,6 @@
 #include "framework/Controls.h"
 #include "skin/SkinImage.h"
 
-class CDC;
 
 // State bits; image slot i belongs to bit 2^i.
 constexpr UINT SBS_NORMAL = 0x01;
@@ -30,7 +29,7 @@ public:
     bool LoadImages(UINT firstPngId);
     // The slot of a state bit; anything but a single known bit selects slot 0.
     static int ImageForState(UINT stateBit);
-    void DrawState(CDC* dc, UINT stateBit);
+    void DrawState(HDC dc, UINT stateBit);
 
     void DrawItem(DRAWITEMSTRUCT* dis) override;
     BOOL PreTranslateMessage(MSG* msg) override;

@@ -3,8 +3,6 @@
 
 #include "skin/PackedDib.h"
 
-class CDC;
-
 class CSkinImage {
 public:
     CSkinImage() = default;
@@ -14,8 +12,8 @@ public:
 
     // Decodes PNG resource pngId; a decoding message is shown in a message box.
     bool Load(UINT pngId);
-    // Draws the image at (0, 0) of the context (a null CDC passes a null context).
-    void Draw(CDC* dc);
+    // Draws the image at (0, 0) of the context.
+    void Draw(HDC dc);
 
     CPackedDib& Image() { return m_image; }
     const CPackedDib& Image() const { return m_image; }

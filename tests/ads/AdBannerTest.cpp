@@ -22,7 +22,7 @@ public:
     RECT TextRect() const { return m_rcText; }
     const CString& Caption() const { return m_strCaption; }
     const CString& Link() const { return m_strLink; }
-    HFONT Font() const { return m_font.get(); }
+    HFONT Font() const { return m_font; }
 };
 
 // A plain top-level window holding the banner where the main window has it.

@@ -1,6 +1,7 @@
 // COffscreenDC: GDI drawing lands in the caller's bitmap, which outlives the context.
 #include "SkinTestSupport.h"
 #include "skin/DibSection.h"
+#include "framework/WinUtil.h"
 #include "skin/OffscreenDC.h"
 
 #include <gtest/gtest.h>
@@ -23,15 +24,12 @@ TEST(OffscreenDC, TextLandsInTheSectionAndNowhereElse) {
     {
         COffscreenDC dc(section.Bitmap());
         ASSERT_NE(dc.GetSafeHdc(), nullptr);
-        HFONT font = ::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
-        HGDIOBJ oldFont = dc.SelectObject(font);
+        CFont font = CreateAppFont();
+        CSelectObject selectFont(dc, font);
         dc.SetBkMode(TRANSPARENT);
         dc.SetTextColor(RGB(255, 255, 255));
         extent = dc.GetTextExtent(text);
         EXPECT_TRUE(dc.TextOut(10, 8, text));
-        dc.SelectObject(oldFont);
-        ::DeleteObject(font);
     }
     ASSERT_GT(extent.cx, 40);
     ASSERT_GT(extent.cy, 8);

@@ -1,0 +1,64 @@
+#include "WinUtil.h"
+
+#include "WinApp.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <utility>
+#include <vector>
+
+POINT GetCursorClientPos(HWND wnd) {
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    ::ScreenToClient(wnd, &pt);
+    return pt;
+}
+
+CString GetModuleFilePath(HMODULE module) {
+    CString path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD len = ::GetModuleFileNameA(module, &path[0], static_cast<DWORD>(path.size()));
+        if (len == 0) return CString();
+        // A path that fills the buffer may have been cut short (and left unterminated).
+        if (len < path.size()) {
+            path.resize(len);
+            return path;
+        }
+        if (path.size() >= 32768) return CString();
+        path.resize(path.size() * 2);
+    }
+}
+
+CString GetSpecialFolderPath(int csidl) {
+    char path[MAX_PATH] = {};
+    LPITEMIDLIST idList = nullptr;
+    if (::SHGetSpecialFolderLocation(nullptr, csidl, &idList) == S_OK) {
+        ::SHGetPathFromIDListA(idList, path);
+        ::CoTaskMemFree(idList);
+        ::PathRemoveBackslashA(path);
+    }
+    return path;
+}
+
+HCURSOR GetAppCursor(UINT id) {
+    // Resource cursors are shared by the system and never destroyed, so one load serves all.
+    static std::vector<std::pair<UINT, HCURSOR>> loaded;
+    for (const auto& entry : loaded) {
+        if (entry.first == id) return entry.second;
+    }
+    HCURSOR cursor = ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+    if (cursor != nullptr) loaded.emplace_back(id, cursor);
+    return cursor;
+}
+
+CFont CreateAppFont() {
+    return CFont(::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック"));
+}
+
+void TrackMouseLeave(HWND wnd) {
+    TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, wnd, 0};
+    ::_TrackMouseEvent(&tme);
+}

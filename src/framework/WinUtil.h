@@ -1,0 +1,24 @@
+// Small Win32 helpers shared by the windows of the program.
+#pragma once
+
+#include "Afx.h"
+#include "Gdi.h"
+
+// The mouse cursor's position in wnd's client coordinates, read now.
+POINT GetCursorClientPos(HWND wnd);
+
+// The full path of a module (null: the running program), however long it is; empty on failure.
+CString GetModuleFilePath(HMODULE module = nullptr);
+
+// The path of a shell folder (CSIDL_INTERNET_CACHE, CSIDL_COOKIES, ...) without a trailing
+// backslash; empty when the shell does not know it.
+CString GetSpecialFolderPath(int csidl);
+
+// A cursor resource of the program, loaded once; null when there is none.
+HCURSOR GetAppCursor(UINT id);
+
+// The program's text font: 12-pixel "ＭＳ Ｐゴシック".
+CFont CreateAppFont();
+
+// Asks for one WM_MOUSELEAVE when the mouse leaves wnd.
+void TrackMouseLeave(HWND wnd);
