@@ -20,8 +20,8 @@ dw_use_arch "$ARCH"
 trap dw_stop EXIT
 dw_start_display
 dw_prepare_prefix "${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
-wine "$BUILD/tests/main/main_bench.exe" "$(winepath -w "$BUILD/Dustwhirl.exe")" \
-  "$(winepath -w "$BUILD/tests/main/bare_dialog.exe")" "${1:-7}"
+wine "$BUILD/bench/main_bench.exe" "$(winepath -w "$BUILD/Dustwhirl.exe")" \
+  "$(winepath -w "$BUILD/bench/bare_dialog.exe")" "${1:-7}"
 STRIPPED="$BUILD/Dustwhirl-stripped.exe"
 "$ARCH-w64-mingw32-strip" -o "$STRIPPED" "$BUILD/Dustwhirl.exe"
 echo "executable size: $(stat -c %s "$BUILD/Dustwhirl.exe") bytes as built, $(stat -c %s "$STRIPPED") bytes stripped (the PE32's limit: 524288)"

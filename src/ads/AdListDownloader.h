@@ -5,7 +5,7 @@
 
 #include "ads/AdEntry.h"
 #include "ads/HttpDownload.h"
-#include "clean/WorkerThread.h"
+#include "framework/WorkerThread.h"
 #include "framework/AppMessages.h"
 #include "framework/Event.h"
 

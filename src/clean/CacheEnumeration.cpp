@@ -3,10 +3,14 @@
 
 #include <cstdlib>
 
-CCacheEnumeration::CCacheEnumeration(const char* pattern) : m_pattern(pattern) { Grow(kInitialBufferSize); }
+CCacheEnumeration::CCacheEnumeration(const char* pattern) : CCacheEnumeration(pattern, UrlCache()) {}
+
+CCacheEnumeration::CCacheEnumeration(const char* pattern, IUrlCache& cache) : m_cache(cache), m_pattern(pattern) {
+    Grow(kInitialBufferSize);
+}
 
 CCacheEnumeration::~CCacheEnumeration() {
-    if (m_enumeration != nullptr) UrlCache().FindClose(m_enumeration);
+    if (m_enumeration != nullptr) m_cache.FindClose(m_enumeration);
     std::free(m_buffer);
 }
 
@@ -19,7 +23,7 @@ bool CCacheEnumeration::Grow(DWORD size) {
 }
 
 CCacheEnumeration::Read CCacheEnumeration::ReadEntry() {
-    IUrlCache& cache = UrlCache();
+    IUrlCache& cache = m_cache;
     auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(m_buffer);
     for (;;) {
         DWORD size = m_capacity;

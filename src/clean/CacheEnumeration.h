@@ -7,10 +7,14 @@
 
 #include <wininet.h>
 
+class IUrlCache;
+
 class CCacheEnumeration {
 public:
-    // pattern: null, "cookie:" or "visited:", as the platform takes it.
+    // pattern: null, "cookie:" or "visited:", as the platform takes it. The walk goes through
+    // the cache in use (UrlCache()) unless it is given one.
     explicit CCacheEnumeration(const char* pattern);
+    CCacheEnumeration(const char* pattern, IUrlCache& cache);
     ~CCacheEnumeration();
     CCacheEnumeration(const CCacheEnumeration&) = delete;
     CCacheEnumeration& operator=(const CCacheEnumeration&) = delete;
@@ -27,6 +31,7 @@ private:
     Read ReadEntry();
     bool Grow(DWORD size);
 
+    IUrlCache& m_cache;
     const char* m_pattern;
     HANDLE m_enumeration = nullptr;
     bool m_ended = false;

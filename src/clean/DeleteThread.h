@@ -3,7 +3,7 @@
 #pragma once
 
 #include "clean/EntryDeletion.h"
-#include "clean/WorkerThread.h"
+#include "framework/WorkerThread.h"
 #include "framework/AppMessages.h"
 
 class CProgressDlg;

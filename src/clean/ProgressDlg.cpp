@@ -18,8 +18,8 @@ void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CProgressDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    m_progress.SendMessage(PBM_SETPOS, 0, 0);
+    m_progress.SetRange(0, 100);
+    m_progress.SetPos(0);
     // Fully painted before the worker can keep the system busy.
     ShowWindow(SW_SHOW);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -45,14 +45,14 @@ LRESULT CProgressDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CProgressDlg::OnEndButton() { EndDialog(IDOK); }
 
 LRESULT CProgressDlg::OnProgress(WPARAM wp, LPARAM) {
-    m_progress.SendMessage(PBM_SETPOS, wp, 0);
+    m_progress.SetPos(static_cast<int>(wp));
     return 1;
 }
 
 LRESULT CProgressDlg::OnDeleteDone(WPARAM wp, LPARAM) {
     // An interrupted run leaves the bar where the work stopped: 100 would report it as done.
     const bool finished = wp != kDeleteInterrupted;
-    if (finished) m_progress.SendMessage(PBM_SETPOS, 100, 0);
+    if (finished) m_progress.SetPos(100);
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_END_BUTTON), SW_SHOW);
     // The worker has posted its last message: its result is complete and no longer written.
     SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : "削除を中断しました");

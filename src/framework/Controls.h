@@ -7,7 +7,6 @@ class CButton : public CWnd {};
 
 class CProgressCtrl : public CWnd {
 public:
-    void SetRange32(int lower, int upper) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper); }
+    void SetRange(short lower, short upper) { SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper)); }
     int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(pos), 0)); }
-    int GetPos() { return static_cast<int>(SendMessage(PBM_GETPOS, 0, 0)); }
 };

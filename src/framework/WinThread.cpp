@@ -7,22 +7,18 @@ CWinThread::~CWinThread() {
 }
 
 bool CWinThread::CreateThread(DWORD createFlags, UINT stackSize) {
-    // Always created suspended, so that the object is complete before the thread can end
-    // (and, with automatic deletion, delete it).
+    // Always created suspended, so that the object is complete before the thread runs.
     unsigned id = 0;
     uintptr_t h = _beginthreadex(nullptr, stackSize, Entry, this, CREATE_SUSPENDED, &id);
     if (h == 0) return false;
     m_hThread = reinterpret_cast<HANDLE>(h);
-    m_nThreadID = id;
     if ((createFlags & CREATE_SUSPENDED) == 0) ResumeThread();
     return true;
 }
 
 unsigned __stdcall CWinThread::Entry(void* p) {
     auto* self = static_cast<CWinThread*>(p);
-    UINT code = self->m_pfnThreadProc(self->m_pThreadParams);
-    if (self->m_bAutoDelete) delete self;
-    return code;
+    return self->m_pfnThreadProc(self->m_pThreadParams);
 }
 
 CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT stackSize, DWORD createFlags,

@@ -18,10 +18,6 @@ public:
     DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
 
     HANDLE m_hThread = nullptr;
-    DWORD m_nThreadID = 0;
-    // When true the object deletes itself as its thread ends; owners that wait for the
-    // thread switch this off and delete the object themselves.
-    bool m_bAutoDelete = true;
 
 private:
     static unsigned __stdcall Entry(void* self);

@@ -1,5 +1,8 @@
 #include "CleanUrlCache.h"
 
+#include "clean/CacheEnumeration.h"
+#include "clean/UrlCache.h"
+
 #include <windows.h>
 #include <wininet.h>
 
@@ -18,24 +21,13 @@ bool SeedUrlCache(const std::vector<std::string>& names) {
 }
 
 std::vector<std::string> UrlCacheSourceNames() {
+    // Always the real cache, even while a test has installed another one for the program.
+    CSystemUrlCache system;
+    CCacheEnumeration walk(nullptr, system);
     std::vector<std::string> names;
-    std::vector<char> buffer;
-    DWORD size = 0;
-    ::FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
-    if (size == 0) return names;
-    buffer.assign(size, 0);
-    HANDLE enumeration = ::FindFirstUrlCacheEntryA(nullptr, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()), &size);
-    if (enumeration == nullptr) return names;
-    for (;;) {
-        auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-        if (info->lpszSourceUrlName != nullptr) names.emplace_back(info->lpszSourceUrlName);
-        size = 0;
-        ::FindNextUrlCacheEntryA(enumeration, nullptr, &size);
-        if (size == 0) break;
-        buffer.assign(size, 0);
-        if (!::FindNextUrlCacheEntryA(enumeration, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()), &size)) break;
+    while (const INTERNET_CACHE_ENTRY_INFOA* entry = walk.Next()) {
+        if (entry->lpszSourceUrlName != nullptr) names.emplace_back(entry->lpszSourceUrlName);
     }
-    ::FindCloseUrlCache(enumeration);
     return names;
 }
 

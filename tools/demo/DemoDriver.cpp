@@ -3,6 +3,8 @@
 // dw_demo tour EXE DIR        run EXE through one cookie cleaning, saving a screenshot (BMP) of each step
 // dw_demo hold URL SECONDS    hold the cached file of URL open that long, as a reader would: a
 //                             cleaning meanwhile cannot delete that entry
+#include "clean/CacheEnumeration.h"
+
 #include <windows.h>
 #include <wininet.h>
 
@@ -49,23 +51,10 @@ bool Commit(const Sample& s) {
 
 std::set<std::string> CacheNames() {
     std::set<std::string> names;
-    DWORD size = 0;
-    ::FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
-    if (size == 0) return names;
-    std::vector<char> buf(size);
-    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buf.data());
-    HANDLE find = ::FindFirstUrlCacheEntryA(nullptr, info, &size);
-    if (find == nullptr) return names;
-    for (;;) {
-        if (info->lpszSourceUrlName != nullptr) names.insert(info->lpszSourceUrlName);
-        size = 0;
-        ::FindNextUrlCacheEntryA(find, nullptr, &size);
-        if (size == 0) break;
-        buf.assign(size, 0);
-        info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buf.data());
-        if (!::FindNextUrlCacheEntryA(find, info, &size)) break;
+    CCacheEnumeration walk(nullptr);
+    while (const INTERNET_CACHE_ENTRY_INFOA* entry = walk.Next()) {
+        if (entry->lpszSourceUrlName != nullptr) names.insert(entry->lpszSourceUrlName);
     }
-    ::FindCloseUrlCache(find);
     return names;
 }
 

@@ -1,6 +1,6 @@
 // The stop protocol every worker of the program relies on.
 #include "Waiting.h"
-#include "clean/WorkerThread.h"
+#include "framework/WorkerThread.h"
 
 #include <gtest/gtest.h>
 

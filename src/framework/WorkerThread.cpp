@@ -1,4 +1,4 @@
-#include "clean/WorkerThread.h"
+#include "framework/WorkerThread.h"
 
 CWorkerThread::~CWorkerThread() {
     // A derived object is already gone here, so the base's own steps run, never an override.
@@ -10,7 +10,6 @@ void CWorkerThread::Start() {
     CWinThread* thread = AfxBeginThread(ThreadProc, this, GetPriority(), 0, CREATE_SUSPENDED, nullptr);
     if (thread == nullptr) return;  // no thread: the object stays safe to stop and delete
     m_pThread = thread;
-    m_pThread->m_bAutoDelete = false;
     m_pThread->ResumeThread();
 }
 
