@@ -4,21 +4,8 @@
 # maker's server, runs under Wine in a private Xvfb, prints figures.
 # DW_BENCH_EXE=PATH measures another build of Dustwhirl.exe (one made with the same server).
 set -euo pipefail
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
-bash scripts/setup.sh >/dev/null
-. scripts/arch.sh
-dw_check_arch_choice
-ARCH="$(dw_runnable_arches | cut -d' ' -f1)"
-echo "architecture: $ARCH"
-BUILD="${DW_BUILD_DIR:-$ROOT/build/bench}-$ARCH"
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" -DCMAKE_BUILD_TYPE=Release \
-  -DDUSTWHIRL_DEPS_PREFIX="$(dw_deps_prefix "$ARCH")" \
-  -DDUSTWHIRL_MAKER_SERVER=http://127.0.0.1:28017 -DDUSTWHIRL_SECOND_MAKER_SITE=http://127.0.0.2:28018 >/dev/null
-cmake --build "$BUILD" --target Dustwhirl ad_close_bench -j"$(nproc)" >/dev/null
-
-. scripts/wine-env.sh
-dw_use_arch "$ARCH"
+. "$(dirname "${BASH_SOURCE[0]}")/bench-build.sh"
+bench_build Dustwhirl ad_close_bench
 STATE="$BUILD/adserver-bench"
 stop_all() {
   python3 tests/tools/adserver.py stop --state "$STATE" >/dev/null || true
