@@ -3,6 +3,7 @@
 // process has gone: after the ad list was served, and while the maker's server holds the
 // download without answering (it accepts the request and never sends a byte). The program is
 // built with the loopback maker server that the script starts.
+#include "BenchClock.h"
 #include "AdServer.h"
 #include "AppProcess.h"
 #include "Waiting.h"
@@ -15,16 +16,7 @@
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
+double Now() { return NowMs(); }
 
 // One run of the program: started, its download begun (and, when served, given time to
 // arrive and show), then closed with the exit button. Milliseconds to the process's end;

@@ -5,6 +5,7 @@
 //   - the worker's pauses and progress messages;
 //   - the longest the progress dialog took to answer WM_NULL while deleting.
 // Prints the figures; judges nothing.
+#include "BenchClock.h"
 #include "CleanUrlCache.h"
 #include "app/resource.h"
 #include "clean/CacheEnumeration.h"
@@ -25,16 +26,7 @@
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+double Now() { return NowMs() / 1000.0; }  // seconds
 
 // One in six history entries, two in six cookies, the rest pages.
 std::vector<std::string> MixedNames(int count, std::vector<std::string>& deleted) {

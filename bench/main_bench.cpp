@@ -1,6 +1,7 @@
 // main_bench DUSTWHIRL_EXE BARE_EXE [ROUNDS]
 // Start-up of Dustwhirl.exe to a painted, idle window against a bare dialog program, the cost of
 // one hover repaint of the main window (measured in-process), and the executable's size.
+#include "BenchClock.h"
 #include "Waiting.h"
 #include "app/MainDlg.h"
 #include "framework/WinApp.h"
@@ -12,16 +13,7 @@
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
+double Now() { return NowMs(); }
 
 struct FindCtx {
     DWORD pid;
