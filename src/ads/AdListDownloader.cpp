@@ -1,6 +1,7 @@
 #include "ads/AdListDownloader.h"
 
 #include "clean/UrlCache.h"
+#include "framework/WinUtil.h"
 #include "framework/Wnd.h"
 
 #include <cstdio>
@@ -66,23 +67,7 @@ private:
 };
 }  // namespace
 
-CString ConvertUtf8ToAnsi(const char* utf8) {
-    int length = static_cast<int>(std::strlen(utf8));
-    // Flags 0 on both sides: malformed input and characters the code page lacks are
-    // replaced rather than failing the whole line.
-    int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8, length, nullptr, 0);
-    if (units == 0) return CString();
-    std::vector<wchar_t> wide(static_cast<size_t>(units));
-    if (::MultiByteToWideChar(CP_UTF8, 0, utf8, length, wide.data(), units) == 0) return CString();
-    int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    if (bytes == 0) return CString();
-    CString ansi(static_cast<size_t>(bytes), '\0');
-    if (::WideCharToMultiByte(CP_ACP, 0, wide.data(), units, ansi.data(), bytes, nullptr, nullptr) == 0) {
-        return CString();
-    }
-    ansi.resize(std::strlen(ansi.c_str()));
-    return ansi;
-}
+CString ConvertUtf8ToAnsi(const char* utf8) { return ConvertCodePage(utf8, std::strlen(utf8), CP_UTF8, CP_ACP); }
 
 CAdListDownloader::CAdListDownloader(CWnd* owner, const char* listUrl) : m_pOwner(owner), m_strListUrl(listUrl) {}
 

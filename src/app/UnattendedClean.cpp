@@ -3,25 +3,15 @@
 #include "clean/CompletionText.h"
 #include "clean/ProgressDlg.h"
 #include "framework/WinApp.h"
+#include "framework/WinUtil.h"
 
 #include <cstdio>
 #include <memory>
-#include <vector>
 
 namespace {
 
 // Text of the ANSI code page (the cache's names) as UTF-8.
-CString ToUtf8(const CString& text) {
-    if (text.empty()) return text;
-    int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    // A vector rather than a wide string: the wide string class alone would add 35 KB.
-    std::vector<wchar_t> w(static_cast<size_t>(wide));
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    CString utf8(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &utf8[0], bytes, nullptr, nullptr);
-    return utf8;
-}
+CString ToUtf8(const CString& text) { return ConvertCodePage(text.data(), text.size(), CP_ACP, CP_UTF8); }
 
 const char* OutcomeLabel(DeleteOutcome outcome) {
     switch (outcome) {

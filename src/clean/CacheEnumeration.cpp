@@ -23,16 +23,15 @@ bool CCacheEnumeration::Grow(DWORD size) {
 }
 
 CCacheEnumeration::Read CCacheEnumeration::ReadEntry() {
-    IUrlCache& cache = m_cache;
     auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(m_buffer);
     for (;;) {
         DWORD size = m_capacity;
         bool ok;
         if (m_enumeration == nullptr) {
-            m_enumeration = cache.FindFirstEntry(m_pattern, info, &size);
+            m_enumeration = m_cache.FindFirstEntry(m_pattern, info, &size);
             ok = m_enumeration != nullptr;
         } else {
-            ok = cache.FindNextEntry(m_enumeration, info, &size) != FALSE;
+            ok = m_cache.FindNextEntry(m_enumeration, info, &size) != FALSE;
         }
         if (ok) return Read::Entry;
         const DWORD error = ::GetLastError();

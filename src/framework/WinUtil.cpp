@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -40,6 +41,23 @@ CString GetSpecialFolderPath(int csidl) {
         ::PathRemoveBackslashA(path);
     }
     return path;
+}
+
+CString ConvertCodePage(const char* text, size_t length, UINT from, UINT to) {
+    const int count = static_cast<int>(length);
+    // Flags 0 on both sides: replacement characters instead of a refusal.
+    int units = ::MultiByteToWideChar(from, 0, text, count, nullptr, 0);
+    if (units == 0) return CString();
+    std::vector<wchar_t> wide(static_cast<size_t>(units));
+    if (::MultiByteToWideChar(from, 0, text, count, wide.data(), units) == 0) return CString();
+    int bytes = ::WideCharToMultiByte(to, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    if (bytes == 0) return CString();
+    CString converted(static_cast<size_t>(bytes), '\0');
+    if (::WideCharToMultiByte(to, 0, wide.data(), units, converted.data(), bytes, nullptr, nullptr) == 0) {
+        return CString();
+    }
+    converted.resize(std::strlen(converted.c_str()));
+    return converted;
 }
 
 HCURSOR GetAppCursor(UINT id) {

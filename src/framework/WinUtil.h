@@ -14,6 +14,11 @@ CString GetModuleFilePath(HMODULE module = nullptr);
 // backslash; empty when the shell does not know it.
 CString GetSpecialFolderPath(int csidl);
 
+// Text from one code page into another (CP_UTF8, CP_ACP, ...), through UTF-16. Malformed
+// input and characters the target lacks are replaced rather than failing the whole text; the
+// result ends at the first NUL. Empty when the system cannot convert at all.
+CString ConvertCodePage(const char* text, size_t length, UINT from, UINT to);
+
 // A cursor resource of the program, loaded once; null when there is none.
 HCURSOR GetAppCursor(UINT id);
 

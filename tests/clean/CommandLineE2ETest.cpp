@@ -5,6 +5,7 @@
 #include "CleanUrlCache.h"
 #include "Waiting.h"
 #include "app/resource.h"
+#include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,7 @@ using namespace cleanfix;
 namespace {
 
 // A UTF-8 line of the log in the ANSI code page of the fixtures' names.
-std::string FromUtf8(const std::string& utf8) {
-    int wide = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], wide);
-    int bytes = ::WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, w.data(), wide, &ansi[0], bytes, nullptr, nullptr);
-    return ansi;
-}
+std::string FromUtf8(const std::string& utf8) { return ConvertCodePage(utf8.data(), utf8.size(), CP_UTF8, CP_ACP); }
 
 std::vector<std::string> LogLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
