@@ -54,7 +54,10 @@ CString DeletionPrompt(bool bCache, bool bCookie) {
 }
 
 void CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {
-    // Names taken by the unfiltered walk, looked up only when the cookie walk follows it.
+    // Where the unfiltered walk put cookies in the list. Only they can meet the cookie walk
+    // again, and only a cookie walk that delivers anything needs them looked up: on Wine it
+    // delivers nothing, on Windows the unfiltered walk leaves the cookies to it.
+    std::vector<size_t> cookiesTaken;
     std::unordered_set<CString> taken;
     const char* const patterns[] = {nullptr, kCookiePattern};
     const int walks = bCookie ? 2 : 1;
@@ -62,10 +65,16 @@ void CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {
         CCacheEnumeration walk(patterns[w]);
         while (const INTERNET_CACHE_ENTRY_INFOA* entry = walk.Next()) {
             // Classified by its name alone, whichever walk delivered it: history stays.
-            if (!IsCollected(ClassifyEntry(entry->lpszSourceUrlName), bCache, bCookie)) continue;
-            if (w > 0 && taken.count(entry->lpszSourceUrlName) != 0) continue;
+            const EntryClass entryClass = ClassifyEntry(entry->lpszSourceUrlName);
+            if (!IsCollected(entryClass, bCache, bCookie)) continue;
+            if (w > 0 && !cookiesTaken.empty()) {
+                if (taken.empty()) {
+                    for (size_t i : cookiesTaken) taken.insert(list[i].url);
+                }
+                if (taken.count(entry->lpszSourceUrlName) != 0) continue;
+            }
+            if (w == 0 && walks > 1 && entryClass == EntryClass::Cookie) cookiesTaken.push_back(list.size());
             list.push_back({entry->lpszSourceUrlName, EntryBytes(*entry)});
-            if (w == 0 && walks > 1) taken.insert(list.back().url);
         }
     }
 }
