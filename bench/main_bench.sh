@@ -7,7 +7,7 @@ bench_build Dustwhirl bare_dialog main_bench
 trap dw_stop EXIT
 dw_start_display
 dw_prepare_prefix "${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
-wine "$BUILD/bench/main_bench.exe" "$(winepath -w "$BUILD/Dustwhirl.exe")" \
+bench_wine "$BUILD/bench/main_bench.exe" "$(winepath -w "$BUILD/Dustwhirl.exe")" \
   "$(winepath -w "$BUILD/bench/bare_dialog.exe")" "${1:-7}"
 STRIPPED="$BUILD/Dustwhirl-stripped.exe"
 "$ARCH-w64-mingw32-strip" -o "$STRIPPED" "$BUILD/Dustwhirl.exe"
