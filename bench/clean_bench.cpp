@@ -172,7 +172,7 @@ Run Cleaning() {
 int main(int argc, char** argv) {
     CWinApp app;
     app.Enable3dControlsStatic();
-    app.m_pszAppName = strdup("Dustwhirl");
+    app.m_pszAppName = _wcsdup(L"Dustwhirl");
     AfxSetAppName(app.m_pszAppName);
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
