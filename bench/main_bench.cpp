@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     CWinApp app;
-    app.m_pszAppName = _strdup("Dustwhirl");
+    app.m_pszAppName = _wcsdup(L"Dustwhirl");
     AfxSetAppName(app.m_pszAppName);
     app.Enable3dControlsStatic();
 
