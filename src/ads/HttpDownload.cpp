@@ -1,8 +1,7 @@
 #include "ads/HttpDownload.h"
 
 #include "framework/Event.h"
-
-#include <wininet.h>
+#include "framework/WinInetLibrary.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -89,8 +88,9 @@ class CInternetHandle {
 public:
     explicit CInternetHandle(HINTERNET h) : m_h(h) {}
     ~CInternetHandle() {
-        // Safe while a call on the handle is pending: that call is cancelled.
-        if (m_h != nullptr) ::InternetCloseHandle(m_h);
+        // Safe while a call on the handle is pending: that call is cancelled. A handle was
+        // only made through the library, so the library is there.
+        if (m_h != nullptr) WinInet()->InternetCloseHandle(m_h);
     }
     CInternetHandle(const CInternetHandle&) = delete;
     CInternetHandle& operator=(const CInternetHandle&) = delete;
@@ -129,10 +129,10 @@ DownloadResult WaitForCompletion(const CAsyncState& state, HANDLE stopEvent, ULO
 }
 
 // The declared length of the body, if the answer gives a readable one.
-bool ContentLength(HINTERNET request, unsigned long long& length) {
+bool ContentLength(const WinInetFunctions& inet, HINTERNET request, unsigned long long& length) {
     char text[32];
     DWORD size = sizeof(text);
-    if (!::HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return false;
+    if (!inet.HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return false;
     char* end = nullptr;
     length = std::strtoull(text, &end, 10);
     return end != text && *end == '\0';
@@ -140,6 +140,8 @@ bool ContentLength(HINTERNET request, unsigned long long& length) {
 
 DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body) {
     const ULONGLONG deadline = ::GetTickCount64() + limits.timeoutMs;
+    const WinInetFunctions* inet = WinInet();
+    if (inet == nullptr) return DownloadResult::kFailed;
 
     char host[INTERNET_MAX_HOST_NAME_LENGTH];
     char path[INTERNET_MAX_PATH_LENGTH];
@@ -152,33 +154,33 @@ DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& li
     parts.dwUrlPathLength = sizeof(path);
     parts.lpszExtraInfo = extra;
     parts.dwExtraInfoLength = sizeof(extra);
-    if (!::InternetCrackUrlA(url, 0, 0, &parts)) return DownloadResult::kFailed;
+    if (!inet->InternetCrackUrlA(url, 0, 0, &parts)) return DownloadResult::kFailed;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return DownloadResult::kFailed;
     std::string object = std::string(path) + extra;
     if (object.empty()) object = "/";
 
-    CInternetHandle session(::InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
+    CInternetHandle session(inet->InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
     if (!session) return DownloadResult::kFailed;
-    if (::InternetSetStatusCallbackA(session.get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
+    if (inet->InternetSetStatusCallbackA(session.get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
         return DownloadResult::kFailed;
     }
     StateRef state(new CAsyncState);
     if (!state->Valid()) return DownloadResult::kFailed;
 
     CInternetHandle connection(OpenWithState(*state, [&](DWORD_PTR context) {
-        return ::InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, context);
+        return inet->InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, context);
     }));
     if (!connection) return DownloadResult::kFailed;
     // Always from the server, and nothing left in the cache that this program cleans.
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
     if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
     CInternetHandle request(OpenWithState(*state, [&](DWORD_PTR context) {
-        return ::HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr, nullptr, nullptr, flags, context);
+        return inet->HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr, nullptr, nullptr, flags, context);
     }));
     if (!request) return DownloadResult::kFailed;
 
     state->Arm();
-    if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+    if (!inet->HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
         if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
         DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
         if (woken != DownloadResult::kComplete) return woken;
@@ -188,12 +190,12 @@ DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& li
     // An error page is not the list, however well it would parse.
     DWORD status = 0;
     DWORD size = sizeof(status);
-    if (!::HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+    if (!inet->HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
         status < 200 || status >= 300) {
         return DownloadResult::kFailed;
     }
     unsigned long long declared = 0;
-    const bool hasLength = ContentLength(request.get(), declared);
+    const bool hasLength = ContentLength(*inet, request.get(), declared);
     if (hasLength && declared > limits.maxBytes) return DownloadResult::kTooLarge;
 
     for (;;) {
@@ -201,7 +203,7 @@ DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& li
         if (::GetTickCount64() >= deadline) return DownloadResult::kTimedOut;
         state->m_available = CAsyncState::kNotAnswered;
         state->Arm();
-        if (!::InternetQueryDataAvailable(request.get(), &state->m_available, 0, 0)) {
+        if (!inet->InternetQueryDataAvailable(request.get(), &state->m_available, 0, 0)) {
             if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
             DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
             if (woken != DownloadResult::kComplete) {
@@ -218,7 +220,7 @@ DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& li
 
         state->m_bytesRead = 0;
         state->Arm();
-        if (!::InternetReadFile(request.get(), state->m_buffer, std::min(available, kChunkSize), &state->m_bytesRead)) {
+        if (!inet->InternetReadFile(request.get(), state->m_buffer, std::min(available, kChunkSize), &state->m_bytesRead)) {
             if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
             DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
             if (woken != DownloadResult::kComplete) return woken;

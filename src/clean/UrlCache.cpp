@@ -1,16 +1,26 @@
 #include "clean/UrlCache.h"
 
+#include "framework/WinInetLibrary.h"
+
 HANDLE CSystemUrlCache::FindFirstEntry(const char* pattern, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) {
-    return ::FindFirstUrlCacheEntryA(pattern, entry, size);
+    const WinInetFunctions* inet = WinInet();
+    return inet != nullptr ? inet->FindFirstUrlCacheEntryA(pattern, entry, size) : nullptr;
 }
 
 BOOL CSystemUrlCache::FindNextEntry(HANDLE enumeration, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) {
-    return ::FindNextUrlCacheEntryA(enumeration, entry, size);
+    const WinInetFunctions* inet = WinInet();
+    return inet != nullptr && inet->FindNextUrlCacheEntryA(enumeration, entry, size);
 }
 
-BOOL CSystemUrlCache::FindClose(HANDLE enumeration) { return ::FindCloseUrlCache(enumeration); }
+BOOL CSystemUrlCache::FindClose(HANDLE enumeration) {
+    const WinInetFunctions* inet = WinInet();
+    return inet != nullptr && inet->FindCloseUrlCache(enumeration);
+}
 
-BOOL CSystemUrlCache::DeleteEntry(const char* url) { return ::DeleteUrlCacheEntryA(url); }
+BOOL CSystemUrlCache::DeleteEntry(const char* url) {
+    const WinInetFunctions* inet = WinInet();
+    return inet != nullptr && inet->DeleteUrlCacheEntryA(url);
+}
 
 namespace {
 CSystemUrlCache g_systemCache;

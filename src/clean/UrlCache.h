@@ -23,7 +23,8 @@ public:
     virtual BOOL DeleteEntry(const char* url) = 0;
 };
 
-// The platform's own cache, calling the four functions as they are.
+// The platform's own cache, calling the four functions as they are. WinInet is loaded at the
+// first call; when it cannot be, each call fails as the function itself would.
 class CSystemUrlCache : public IUrlCache {
 public:
     HANDLE FindFirstEntry(const char* pattern, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) override;

@@ -2,7 +2,8 @@
 """Checks the package for users: check_package.py ZIP
 
 Both executables are present: Dustwhirl.exe a PE32 for i386 within 1 MiB, x64/Dustwhirl.exe a
-PE32+ for x86-64; both GUI programs that import only DLLs that Windows ships; the read-me is
+PE32+ for x86-64; both GUI programs that import only DLLs that Windows ships, and not those that
+the program loads on first use (they would cost every start-up); the read-me is
 Shift_JIS with CRLF line ends and says that the history stays.
 """
 import struct
@@ -11,6 +12,7 @@ import zipfile
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "shell32.dll", "shlwapi.dll",
                "ole32.dll", "urlmon.dll", "wininet.dll", "version.dll", "msvcrt.dll", "advapi32.dll"}
+LOADED_ON_FIRST_USE = {"wininet.dll"}
 MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
 PE32_LIMIT = 1024 * 1024
 
@@ -67,6 +69,9 @@ def check(zip_path):
             foreign = sorted(set(pe.imports()) - SYSTEM_DLLS)
             if foreign:
                 problems.append("%s imports %s" % (name, ", ".join(foreign)))
+            eager = sorted(set(pe.imports()) & LOADED_ON_FIRST_USE)
+            if eager:
+                problems.append("%s imports %s, which it should load on first use" % (name, ", ".join(eager)))
             print("%-18s %-7s %8d bytes, imports %s" % (name, MACHINES.get(pe.machine), len(data), " ".join(sorted(pe.imports()))))
         if "Dustwhirl.exe" in names and z.getinfo("Dustwhirl.exe").file_size > PE32_LIMIT:
             problems.append("Dustwhirl.exe is %d bytes, more than %d" % (z.getinfo("Dustwhirl.exe").file_size, PE32_LIMIT))
