@@ -34,13 +34,12 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
 
 std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second) {
     const DeletionResult both = BothPasses(first, second.result);
-    const std::wstring text = AsWide(CompletionText(both));
-    if (!second.Failed()) return text;
-    if (both.Complete()) {
-        return std::wstring(kNotCleaned) + L"（" + AsWide(FormatCount(both.Removed())) + L"件、" +
-               AsWide(FormatBytes(both.bytesFreed)) + L" を削除）";
-    }
-    return std::wstring(kNotCleaned) + L"。" + text;
+    if (!second.Failed()) return AsWide(CompletionText(both));
+    // The status line holds two lines: the refusals in one count, the rest in the log.
+    const std::wstring refused =
+        both.Refused() != 0 ? L"、" + AsWide(FormatCount(both.Refused())) + L"件は削除できず" : std::wstring();
+    return std::wstring(kNotCleaned) + L"（" + AsWide(FormatCount(both.Removed())) + L"件、" +
+           AsWide(FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"）";
 }
 
 std::wstring SecondPassFailureText(const SecondPassResult& second) {

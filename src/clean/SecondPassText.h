@@ -20,7 +20,7 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
 
 // The completion of both passes. It begins with "削除が終わりました" only when both passes
 // reached their ends and nothing was refused; a second pass that did not run or failed is
-// said first.
+// said first, with what was deleted and how many entries were refused.
 std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second);
 
 // Why the Protected Mode cache was not cleaned, as a log line; empty when it was.

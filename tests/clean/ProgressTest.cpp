@@ -582,6 +582,13 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed,
                     DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
         r.neededHeight = std::max<int>(needed.bottom, needed.right > statusRect.right ? INT_MAX : 0);
+        // And the longest of two passes, the second one failed.
+        const std::wstring both = CompletionTextOfBoth(worst, SecondPassResult());
+        needed = statusRect;
+        ::DrawTextW(dc, both.c_str(), static_cast<int>(both.size()), &needed,
+                    DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        r.neededHeight = std::max<int>({r.neededHeight, static_cast<int>(needed.bottom),
+                                        needed.right > statusRect.right ? INT_MAX : 0});
         ::SelectObject(dc, old);
         ::ReleaseDC(status, dc);
         // Position and size in dialog units, each mapped the way the dialog manager maps them.
