@@ -9,26 +9,22 @@
 
 namespace {
 
-// Text of the ANSI code page (the cache's names) as UTF-8.
-CString ToUtf8(const CString& text) { return ConvertCodePage(text.data(), text.size(), CP_ACP, CP_UTF8); }
-
-const char* OutcomeLabel(DeleteOutcome outcome) {
+const wchar_t* OutcomeLabel(DeleteOutcome outcome) {
     switch (outcome) {
-    case DeleteOutcome::Deleted: return "削除しました";
-    case DeleteOutcome::AlreadyGone: return "既にありませんでした";
-    case DeleteOutcome::InUse: return "使用中のため削除できませんでした";
-    case DeleteOutcome::NotDeleted: return "削除できませんでした";
+    case DeleteOutcome::Deleted: return L"削除しました";
+    case DeleteOutcome::AlreadyGone: return L"既にありませんでした";
+    case DeleteOutcome::InUse: return L"使用中のため削除できませんでした";
+    case DeleteOutcome::NotDeleted: return L"削除できませんでした";
     }
-    return "";
+    return L"";
 }
-
-std::string Utf8(const std::wstring& text) { return FromWide(text.data(), text.size(), CP_UTF8); }
 
 // One line per entry handled: its outcome and its name.
 std::string EntryLines(const SelectedEntries& entries, const DeletionResult& result) {
     std::string text;
     for (size_t i = 0; i < result.outcomes.size() && i < entries.size(); ++i) {
-        text += ToUtf8(OutcomeLabel(result.outcomes[i])) + "\t" + ToUtf8(entries[i].url) + "\r\n";
+        text += ToUtf8(OutcomeLabel(result.outcomes[i])) + "\t" + ToUtf8(DisplayEntryName(entries[i].url.c_str())) +
+                "\r\n";
     }
     return text;
 }
@@ -44,24 +40,23 @@ int CleaningExitCode(const SelectedEntries& entries, const DeletionResult& resul
 std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult& firstResult,
                             const SecondPassResult* second) {
     std::string text;
-    if (second != nullptr) text += Utf8(StageHeading(kUsualCacheStage)) + "\r\n";
+    if (second != nullptr) text += ToUtf8(StageHeading(kUsualCacheStage)) + "\r\n";
     text += EntryLines(entries, firstResult);
     if (second != nullptr) {
-        text += Utf8(StageHeading(kProtectedCacheStage)) + "\r\n" + EntryLines(second->entries, second->result);
-        if (second->Failed()) text += Utf8(SecondPassFailureText(*second)) + "\r\n";
+        text += ToUtf8(StageHeading(kProtectedCacheStage)) + "\r\n" + EntryLines(second->entries, second->result);
+        if (second->Failed()) text += ToUtf8(SecondPassFailureText(*second)) + "\r\n";
     }
     // The summary counts both passes; what stopped part-way is the first pass's own.
     const DeletionResult result = second != nullptr ? BothPasses(firstResult, second->result) : firstResult;
-    CString summary = "合計: 削除 " + FormatCount(result.deleted) + "件、既になし " + FormatCount(result.alreadyGone) +
-                      "件、使用中 " + FormatCount(result.inUse) + "件、削除できず " + FormatCount(result.notDeleted) +
-                      "件、" + FormatBytes(result.bytesFreed) + " を解放";
+    CString summary = L"合計: 削除 " + FormatCount(result.deleted) + L"件、既になし " +
+                      FormatCount(result.alreadyGone) + L"件、使用中 " + FormatCount(result.inUse) + L"件、削除できず " +
+                      FormatCount(result.notDeleted) + L"件、" + FormatBytes(result.bytesFreed) + L" を解放";
     if (firstResult.Handled() < entries.size()) {
-        summary += "（" + FormatCount(entries.size() - firstResult.Handled()) + "件は途中で止まったため未処理）";
+        summary += L"（" + FormatCount(entries.size() - firstResult.Handled()) + L"件は途中で止まったため未処理）";
     }
-    if (result.walkFailed) summary += "（キャッシュの一覧を最後まで読めなかったため、残った項目があります）";
-    std::string tail;
-    if (second != nullptr && second->Failed()) tail = Utf8(L"（保護モードのキャッシュは削除できませんでした）");
-    return text + ToUtf8(summary) + tail + "\r\n";
+    if (result.walkFailed) summary += L"（キャッシュの一覧を最後まで読めなかったため、残った項目があります）";
+    if (second != nullptr && second->Failed()) summary += L"（保護モードのキャッシュは削除できませんでした）";
+    return text + ToUtf8(summary) + "\r\n";
 }
 
 bool WriteCleaningLog(const std::wstring& path, const SelectedEntries& entries, const DeletionResult& result,

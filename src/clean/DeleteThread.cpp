@@ -2,7 +2,7 @@
 #include "clean/ProgressDlg.h"
 #include "clean/SecondPassText.h"
 
-void CDeleteThread::Post(UINT msg, WPARAM wp) { ::PostMessageA(m_pDialog->GetSafeHwnd(), msg, wp, 0); }
+void CDeleteThread::Post(UINT msg, WPARAM wp) { ::PostMessageW(m_pDialog->GetSafeHwnd(), msg, wp, 0); }
 
 void CDeleteThread::Run() {
     try {

@@ -47,17 +47,17 @@ bool IsCollected(EntryClass entryClass, bool bCache, bool bCookie) {
 
 CString DeletionPrompt(bool bCache, bool bCookie) {
     CString subject;
-    if (bCache) subject = "キャッシュ";
+    if (bCache) subject = L"キャッシュ";
     if (bCookie) {
-        if (!subject.empty()) subject += "と";
-        subject += "クッキー";
+        if (!subject.empty()) subject += L"と";
+        subject += L"クッキー";
     }
-    return subject + "を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
+    return subject + L"を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
 }
 
 bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {
     // Names taken by the unfiltered walk, looked up only when the cookie walk follows it.
-    std::unordered_set<CString> taken;
+    std::unordered_set<std::string> taken;
     const char* const patterns[] = {nullptr, kCookiePattern};
     const int walks = bCookie ? 2 : 1;
     bool complete = true;

@@ -20,8 +20,6 @@ constexpr DWORD kEndWaitMs = 5000;
 // The exit code given to a copy ended by force.
 constexpr UINT kEndedCode = 1;
 
-std::wstring AsWide(const std::string& text) { return ToWide(text.data(), text.size(), CP_ACP); }
-[[maybe_unused]] const std::wstring& AsWide(const std::wstring& text) { return text; }
 
 // The relative id of the token's integrity level; false where the system has none.
 bool IntegrityRid(HANDLE token, DWORD* rid) {
@@ -153,7 +151,7 @@ std::optional<SecondPassRequest> PlanSecondPass(bool bCache, bool bCookie) {
     SecondPassRequest request;
     request.bCache = bCache;
     request.bCookie = bCookie;
-    request.exe = AsWide(GetModuleFilePath());
+    request.exe = (GetModuleFilePath());
     return request;
 }
 

@@ -61,7 +61,7 @@ LRESULT CProgressDlg::OnDeleteDone(WPARAM wp, LPARAM) {
         ::SetDlgItemTextW(m_hWnd, IDC_STATUS, CompletionTextOfBoth(m_pWorker->m_result, m_pWorker->m_second).c_str());
         return 1;
     }
-    SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : "削除を中断しました");
+        SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : L"削除を中断しました");
     return 1;
 }
 

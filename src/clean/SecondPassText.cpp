@@ -5,9 +5,6 @@
 
 namespace {
 
-// The shared texts are narrow in the code page for now; either form reads as UTF-16 here.
-std::wstring AsWide(const std::string& text) { return ToWide(text.data(), text.size(), CP_ACP); }
-[[maybe_unused]] const std::wstring& AsWide(const std::wstring& text) { return text; }
 
 const wchar_t kNotCleaned[] = L"保護モードのキャッシュは削除できませんでした";
 
@@ -34,12 +31,12 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
 
 std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second) {
     const DeletionResult both = BothPasses(first, second.result);
-    if (!second.Failed()) return AsWide(CompletionText(both));
+    if (!second.Failed()) return (CompletionText(both));
     // The status line holds two lines: the refusals in one count, the rest in the log.
     const std::wstring refused =
-        both.Refused() != 0 ? L"、" + AsWide(FormatCount(both.Refused())) + L"件は削除できず" : std::wstring();
-    return std::wstring(kNotCleaned) + L"（" + AsWide(FormatCount(both.Removed())) + L"件、" +
-           AsWide(FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"）";
+        both.Refused() != 0 ? L"、" + (FormatCount(both.Refused())) + L"件は削除できず" : std::wstring();
+    return std::wstring(kNotCleaned) + L"（" + (FormatCount(both.Removed())) + L"件、" +
+           (FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"）";
 }
 
 std::wstring SecondPassFailureText(const SecondPassResult& second) {

@@ -7,6 +7,7 @@
 #include "RecordingUrlCache.h"
 #include "Waiting.h"
 #include "app/resource.h"
+#include "framework/WinUtil.h"
 #include "clean/CompletionText.h"
 #include "app/UnattendedClean.h"
 #include "clean/ProgressDlg.h"
@@ -343,8 +344,7 @@ std::vector<std::string> ReadLog(const std::wstring& path) {
     }
     ::DeleteFileW(path.c_str());
     for (size_t at = 0, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        const std::string line = bytes.substr(at, end - at);
-        lines.push_back(ConvertCodePage(line.data(), line.size(), CP_UTF8, CP_ACP));
+        lines.push_back(bytes.substr(at, end - at));
     }
     return lines;
 }
@@ -560,9 +560,9 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         ::MapDialogRect(hwnd, &r.expectClient);
         ::GetWindowRect(hwnd, &r.window);
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &r.work, 0);
-        LOGFONTA lf{};
-        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
-        r.face = lf.lfFaceName;
+        LOGFONTW lf{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+        r.face = ToUtf8(lf.lfFaceName);
         // The longest completion a real cache could give still fits the status line, wrapped
         // the way the static control wraps it.
         DeletionResult worst;
@@ -579,7 +579,7 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(status, WM_GETFONT, 0, 0)));
         const CString text = CompletionText(worst);
         RECT needed = statusRect;
-        ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
                     DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
         r.neededHeight = std::max<int>(needed.bottom, needed.right > statusRect.right ? INT_MAX : 0);
         // And the longest of two passes, the second one failed.
