@@ -1,11 +1,12 @@
 #include "Wnd.h"
 
 namespace {
-constexpr UINT_PTR kSubclassId = 0x44575731;  // "DWW1"
 constexpr wchar_t kChildClass[] = L"DustwhirlWnd";
-// The bound object is also kept in a window property, so that FromHandle needs no
-// GetWindowSubclass, which not every comctl32 import library provides.
-constexpr wchar_t kBindingProp[] = L"Dustwhirl.CWnd";
+// The procedure that was replaced, for a window whose object has gone while another
+// procedure was installed above ours, so that ours can no longer be taken out.
+constexpr wchar_t kPreviousProcProp[] = L"Dustwhirl.PreviousProc";
+
+WNDPROC ProcOf(HWND hwnd) { return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)); }
 
 ATOM RegisterChildClass() {
     static ATOM atom = [] {
@@ -22,32 +23,39 @@ ATOM RegisterChildClass() {
 }
 }  // namespace
 
-void CWnd::Unbind(HWND hwnd) {
-    ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
-    ::RemovePropW(hwnd, kBindingProp);
+void CWnd::Unbind(HWND hwnd, WNDPROC previous) {
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (ProcOf(hwnd) == BoundProc) {
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        ::RemovePropW(hwnd, kPreviousProcProp);
+    }
 }
 
 CWnd::~CWnd() {
     if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
         // The object goes first: the window lives on unbound.
-        Unbind(m_hWnd);
+        Unbind(m_hWnd, m_previousProc);
     }
     m_hWnd = nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-    if (hwnd == nullptr) return nullptr;
-    return static_cast<CWnd*>(::GetPropW(hwnd, kBindingProp));
+    if (hwnd == nullptr || ProcOf(hwnd) != BoundProc) return nullptr;
+    return reinterpret_cast<CWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
     if (hwnd == nullptr || m_hWnd != nullptr || FromHandle(hwnd) != nullptr) return FALSE;
-    if (!::SetPropW(hwnd, kBindingProp, this)) return FALSE;
-    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-        ::RemovePropW(hwnd, kBindingProp);
-        return FALSE;
-    }
+    // A window of another process, or one whose object has gone but not its procedure.
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != ::GetCurrentProcessId() || ProcOf(hwnd) == BoundProc) return FALSE;
+    WNDPROC previous = ProcOf(hwnd);
+    if (previous == nullptr || !::SetPropW(hwnd, kPreviousProcProp, reinterpret_cast<HANDLE>(previous))) return FALSE;
+    m_previousProc = previous;
     m_hWnd = hwnd;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoundProc));
     return TRUE;
 }
 
@@ -135,10 +143,16 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM, LPARAM lp) {
 
 LRESULT CWnd::Default() { return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam); }
 
-LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) { return ::DefSubclassProc(m_hWnd, msg, wp, lp); }
+LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    return ::CallWindowProcW(m_previousProc, m_hWnd, msg, wp, lp);
+}
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-    CWnd* self = reinterpret_cast<CWnd*>(ref);
+LRESULT CALLBACK CWnd::BoundProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CWnd* self = reinterpret_cast<CWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) {
+        auto previous = reinterpret_cast<WNDPROC>(::GetPropW(hwnd, kPreviousProcProp));
+        return previous != nullptr ? ::CallWindowProcW(previous, hwnd, msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
 
     MSG saved = self->m_current;
     self->m_current = MSG{hwnd, msg, wp, lp, 0, {}};
@@ -146,7 +160,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
     self->m_current = saved;
 
     if (msg == WM_NCDESTROY) {
-        Unbind(hwnd);
+        Unbind(hwnd, self->m_previousProc);
         self->m_hWnd = nullptr;
         self->PostNcDestroy();
     }
