@@ -32,6 +32,7 @@ BOOL CMainApp::InitInstance() {
     switch (line.mode) {
     case CommandLine::Mode::Window: {
         CMainDlg dlg;
+        dlg.SetKeepList(KeepSourceOf(line));
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;

@@ -18,6 +18,19 @@ const wchar_t* OutcomeLabel(DeleteOutcome outcome) {
     return L"";
 }
 
+std::string LogLine(const wchar_t* label, const SelectedEntry& entry) {
+    return ToUtf8(label) + "\t" + ToUtf8(DisplayEntryName(entry.url.c_str())) + "\r\n";
+}
+
+// A text of the program as the log's lines: its line breaks in the file's own form.
+std::string LogLines(const CString& text) {
+    std::string lines;
+    for (char c : ToUtf8(text)) lines += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return lines + "\r\n";
+}
+
+bool WriteLog(const std::wstring& path, const std::string& text) { return path.empty() || ReplaceFileWith(path, text); }
+
 }  // namespace
 
 int CleaningExitCode(const SelectedEntries& entries, const DeletionResult& result) {
@@ -26,15 +39,16 @@ int CleaningExitCode(const SelectedEntries& entries, const DeletionResult& resul
     return result.Complete() && result.Handled() == entries.size() ? kExitAllDeleted : kExitSomeNotDeleted;
 }
 
-std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult& result) {
+std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult& result, const SelectedEntries& kept) {
     std::string text;
     for (size_t i = 0; i < result.outcomes.size() && i < entries.size(); ++i) {
-        text += ToUtf8(OutcomeLabel(result.outcomes[i])) + "\t" + ToUtf8(DisplayEntryName(entries[i].url.c_str())) +
-                "\r\n";
+        text += LogLine(OutcomeLabel(result.outcomes[i]), entries[i]);
     }
+    for (const SelectedEntry& entry : kept) text += LogLine(L"残しました", entry);
     CString summary = L"合計: 削除 " + FormatCount(result.deleted) + L"件、既になし " +
                       FormatCount(result.alreadyGone) + L"件、使用中 " + FormatCount(result.inUse) + L"件、削除できず " +
-                      FormatCount(result.notDeleted) + L"件、" + FormatBytes(result.bytesFreed) + L" を解放";
+                      FormatCount(result.notDeleted) + L"件、残した " + FormatCount(kept.size()) + L"件、" +
+                      FormatBytes(result.bytesFreed) + L" を解放";
     if (result.Handled() < entries.size()) {
         summary += L"（" + FormatCount(entries.size() - result.Handled()) + L"件は途中で止まったため未処理）";
     }
@@ -42,28 +56,47 @@ std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult
     return text + ToUtf8(summary) + "\r\n";
 }
 
-bool WriteCleaningLog(const std::wstring& path, const SelectedEntries& entries, const DeletionResult& result) {
-    return ReplaceFileWith(path, CleaningLogText(entries, result));
+std::string PreviewLogText(const CleaningPlan& plan) {
+    std::string text;
+    for (const SelectedEntry& entry : plan.entries) text += LogLine(L"削除します", entry);
+    for (const SelectedEntry& entry : plan.kept) text += LogLine(L"残します", entry);
+    CString summary = L"合計（何も削除していません）: 削除する項目 " + FormatCount(plan.entries.size()) + L"件、" +
+                      FormatBytes(TotalBytes(plan.entries)) + L"、残すクッキー " + FormatCount(plan.kept.size()) + L"件";
+    if (plan.walkFailed) summary += L"（キャッシュの一覧を最後まで読めなかったため、ほかにも項目があります）";
+    return text + LogLines(summary);
 }
 
 int RunUnattendedClean(const CommandLine& line) {
-    SelectedEntries entries;
+    CleaningPlan plan;
+    CString error;
+    bool planned;
+    {
+        CWaitCursor wait;
+        planned = PlanCleaning(line.bCache, line.bCookie, KeepSourceOf(line), plan, error);
+    }
+    if (!planned) {
+        // Fail closed: a list that cannot be read must not turn into "keep nothing".
+        if (!line.bSilent) AfxMessageBox(error.c_str(), MB_OK | MB_ICONSTOP);
+        WriteLog(line.logPath, LogLines(error));
+        return kExitUsage;
+    }
+    if (line.bPreview) {
+        if (!line.bSilent) AfxMessageBox(PreviewText(line.bCache, line.bCookie, plan).c_str(), MB_OK | MB_ICONINFORMATION);
+        if (!WriteLog(line.logPath, PreviewLogText(plan))) return kExitLogFailed;
+        // A preview that could not see the whole cache is no complete answer.
+        return plan.walkFailed ? kExitSomeNotDeleted : kExitAllDeleted;
+    }
     DeletionResult result;
     if (line.bSilent) {
-        const bool walked = CollectEntries(line.bCache, line.bCookie, entries);
-        result.walkFailed = !walked;
-        DeleteSelected(entries, result);
+        result.walkFailed = plan.walkFailed;
+        result.kept = plan.kept.size();
+        DeleteSelected(plan.entries, result);
     } else {
-        bool walked;
-        {
-            CWaitCursor wait;
-            walked = CollectEntries(line.bCache, line.bCookie, entries);
-        }
-        CProgressDlg progress(&entries, nullptr, !walked);
+        CProgressDlg progress(&plan.entries, nullptr, plan.walkFailed, plan.kept.size());
         progress.DoModal();
         result = progress.Result();
     }
-    const int code = CleaningExitCode(entries, result);
-    if (!line.logPath.empty() && !WriteCleaningLog(line.logPath, entries, result)) return kExitLogFailed;
+    const int code = CleaningExitCode(plan.entries, result);
+    if (!WriteLog(line.logPath, CleaningLogText(plan.entries, result, plan.kept))) return kExitLogFailed;
     return code;
 }

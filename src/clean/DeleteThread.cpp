@@ -18,6 +18,7 @@ void CDeleteThread::Run() {
 void CDeleteThread::DeleteAll() {
     m_result = DeletionResult();
     m_result.walkFailed = m_walkFailed;
+    m_result.kept = m_kept;
     m_pauses = 0;
     const size_t count = m_pList->size();
     int last = 0;

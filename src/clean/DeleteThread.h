@@ -15,8 +15,8 @@ constexpr WPARAM kDeleteInterrupted = 1;
 class CDeleteThread : public CWorkerThread {
 public:
     // Neither the dialog nor the list is owned; both outlive the thread.
-    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed)
-        : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed) {}
+    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed, size_t kept = 0)
+        : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed), m_kept(kept) {}
     ~CDeleteThread() override = default;
 
     void Run() override;
@@ -29,6 +29,7 @@ public:
     CProgressDlg* m_pDialog;
     const SelectedEntries* m_pList;
     bool m_walkFailed;  // the list may lack entries: the result says so
+    size_t m_kept;      // cookies the keep list left out of the list, for the result
     // Written by the worker only; read by the dialog once WM_DELETE_DONE has arrived.
     DeletionResult m_result;
     // How many times the worker paused (at most one per progress message, and 99 at most).

@@ -9,8 +9,9 @@
 class CProgressDlg : public CDialog {
 public:
     // The list is lent for the dialog's lifetime; parent null makes the main window the owner.
-    // walkFailed: the walk that made the list ended early, which the completion must say.
-    CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false);
+    // walkFailed: the walk that made the list ended early, which the completion must say;
+    // kept: how many cookies the keep list left out of it, which the completion counts.
+    CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false, size_t kept = 0);
     ~CProgressDlg() override;
 
     // What the worker did; complete once the dialog has ended.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <vector>
 
 namespace {
@@ -57,6 +59,37 @@ TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
     EXPECT_EQ(help.mode, CommandLine::Mode::Usage);
     EXPECT_TRUE(help.error.empty()) << "asking for the usage is no mistake: " << ToUtf8(help.error);
     EXPECT_TRUE(Parse({L"/cache", L"/cookie", L"/silent"}).bSilent) << "a silent mistake shows no box";
+}
+
+TEST(CommandLine, TheKeepListIsTheStoredOneUnlessNamedOrRefused) {
+    wchar_t appData[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData), S_OK);
+    const KeepListSource stored = KeepSourceOf(Parse({L"/cookie"}));
+    EXPECT_EQ(stored.path, std::wstring(appData) + L"\\Dustwhirl\\keep.txt");
+    EXPECT_FALSE(stored.mustExist) << "no stored list: keep nothing";
+
+    CommandLine named = Parse({L"/cookie", L"/KEEP", L"C:\\ケープ\\café.txt", L"-Preview", L"/silent"});
+    EXPECT_EQ(named.mode, CommandLine::Mode::Clean);
+    EXPECT_TRUE(named.bPreview);
+    EXPECT_EQ(KeepSourceOf(named).path, L"C:\\ケープ\\café.txt");
+    EXPECT_TRUE(KeepSourceOf(named).mustExist) << "a named list that is missing is a mistake";
+    EXPECT_TRUE(KeepSourceOf(Parse({L"/all", L"/nokeep"})).path.empty());
+    EXPECT_FALSE(Parse({L"/all"}).bPreview);
+
+    // Only the list chosen: the window, which then uses it.
+    for (const auto& args : std::vector<std::vector<const wchar_t*>>{{L"/keep", L"k.txt"}, {L"-nokeep"}}) {
+        CommandLine line = Parse(args);
+        EXPECT_EQ(line.mode, CommandLine::Mode::Window);
+        EXPECT_EQ(KeepSourceOf(line).path, args.size() == 2 ? L"k.txt" : L"");
+    }
+    const std::vector<std::vector<const wchar_t*>> mistakes = {
+        {L"/cookie", L"/keep"}, {L"/keep"}, {L"/cookie", L"/keep", L"k.txt", L"/nokeep"}, {L"/preview"},
+        {L"/keep", L"k.txt", L"/silent"}, {L"/nokeep", L"stray"},
+    };
+    for (const auto& args : mistakes) {
+        SCOPED_TRACE(testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end())));
+        EXPECT_EQ(Parse(args).mode, CommandLine::Mode::Usage);
+    }
 }
 
 }  // namespace
