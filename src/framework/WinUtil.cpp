@@ -71,8 +71,8 @@ HCURSOR GetAppCursor(UINT id) {
     return cursor;
 }
 
-CFont CreateAppFont() {
-    return CFont(::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+CFont CreateAppFont(int dpi) {
+    return CFont(::CreateFontA(::MulDiv(12, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック"));
 }
 

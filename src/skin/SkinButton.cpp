@@ -6,21 +6,27 @@
 
 UINT CSkinButton::s_cursorId = 0;
 
-void CSkinButton::Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask) {
+void CSkinButton::Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask, int dpi) {
     m_imageMask = imageMask;
+    m_firstPngId = firstPngId;
     SubclassDlgItem(controlId, parent);
     // The template's push button becomes BS_OWNERDRAW (0xB): it draws nothing of its own.
     ModifyStyle(0, BS_OWNERDRAW, 0);
-    LoadImages(firstPngId);
-    const CPackedDib& normal = m_images[0].Image();
-    SetWindowPos(nullptr, x, y, normal.Width(), normal.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    Place(x, y, dpi);
 }
 
-bool CSkinButton::LoadImages(UINT firstPngId) {
+void CSkinButton::Place(int x, int y, int dpi) {
+    LoadImages(m_firstPngId, dpi);
+    const CPackedDib& normal = m_images[0].Image();
+    SetWindowPos(nullptr, x, y, normal.Width(), normal.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(nullptr, TRUE);
+}
+
+bool CSkinButton::LoadImages(UINT firstPngId, int dpi) {
     UINT next = firstPngId;
     for (int slot = 0; slot < 8; ++slot) {
         if ((m_imageMask & (1u << slot)) == 0) continue;
-        if (!m_images[slot].Load(next)) return false;
+        if (!m_images[slot].Load(next, dpi)) return false;
         ++next;
     }
     return true;

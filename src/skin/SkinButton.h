@@ -22,11 +22,13 @@ public:
     ~CSkinButton() override = default;
 
     // Binds the parent's control controlId, makes it owner-drawn, loads one image per bit of
-    // imageMask from consecutive PNG ids starting at firstPngId, and moves it to (x, y) at
-    // the size of its normal image.
-    void Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask);
+    // imageMask from consecutive PNG ids starting at firstPngId, and places it (see Place).
+    void Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask, int dpi = 96);
+    // Loads the images drawn for dpi and moves the button to (x, y) of its parent, at the size
+    // of its normal image: (x, y) are the parent's pixels, already at that scale.
+    void Place(int x, int y, int dpi);
     // Stops at the first image that fails to load.
-    bool LoadImages(UINT firstPngId);
+    bool LoadImages(UINT firstPngId, int dpi = 96);
     // The slot of a state bit; anything but a single known bit selects slot 0.
     static int ImageForState(UINT stateBit);
     void DrawState(HDC dc, UINT stateBit);
@@ -45,4 +47,5 @@ private:
     CSkinImage m_images[8];
     bool m_hover = false;
     UINT m_imageMask = 0;
+    UINT m_firstPngId = 0;
 };

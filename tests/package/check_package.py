@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the package for users: check_package.py ZIP
 
-Both executables are present: Dustwhirl.exe a PE32 for i386 within 512 KiB, x64/Dustwhirl.exe a
+Both executables are present: Dustwhirl.exe a PE32 for i386 within 1 MiB, x64/Dustwhirl.exe a
 PE32+ for x86-64; both GUI programs that import only DLLs that Windows ships; the read-me is
 Shift_JIS with CRLF line ends and says that the history stays.
 """
@@ -12,7 +12,7 @@ import zipfile
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "shell32.dll", "shlwapi.dll",
                "ole32.dll", "urlmon.dll", "wininet.dll", "version.dll", "msvcrt.dll", "advapi32.dll"}
 MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
-PE32_LIMIT = 512 * 1024
+PE32_LIMIT = 1024 * 1024
 
 
 class PeFile:
