@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace {
-constexpr char kTempPrefix[] = "qvd";
+constexpr wchar_t kTempPrefix[] = L"qvd";
 constexpr int kLineBufferSize = 1024;
 
 // Removes every occurrence of ch, walking the text by characters of the ANSI code page so
@@ -44,8 +44,8 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
-bool WriteWholeFile(const char* path, const std::string& bytes) {
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "wb"));
+bool WriteWholeFile(const wchar_t* path, const std::string& bytes) {
+    std::unique_ptr<FILE, FileCloser> file(::_wfopen(path, L"wb"));
     if (!file) return false;
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     return std::fclose(file.release()) == 0 && written;
@@ -54,16 +54,16 @@ bool WriteWholeFile(const char* path, const std::string& bytes) {
 // Deletes the temporary file and forgets its name.
 class TempFileRemover {
 public:
-    explicit TempFileRemover(CString& path) : m_path(path) {}
+    explicit TempFileRemover(std::wstring& path) : m_path(path) {}
     ~TempFileRemover() {
-        ::DeleteFileA(m_path.c_str());
+        ::DeleteFileW(m_path.c_str());
         m_path.clear();
     }
     TempFileRemover(const TempFileRemover&) = delete;
     TempFileRemover& operator=(const TempFileRemover&) = delete;
 
 private:
-    CString& m_path;
+    std::wstring& m_path;
 };
 }  // namespace
 
@@ -82,7 +82,7 @@ void CAdListDownloader::Stop() {
     m_stopRequested.ResetEvent();
     // A download ended by force never reached its own clean-up.
     if (!m_strTempFile.empty()) {
-        ::DeleteFileA(m_strTempFile.c_str());
+        ::DeleteFileW(m_strTempFile.c_str());
         m_strTempFile.clear();
     }
 }
@@ -93,13 +93,14 @@ AdEntry CAdListDownloader::GetAt(int index) const {
 }
 
 void CAdListDownloader::Run() {
-    char tempDir[MAX_PATH];
-    DWORD dirLength = ::GetTempPathA(MAX_PATH, tempDir);
+    // Wide: a temporary folder named outside the code page has no narrow name that works.
+    wchar_t tempDir[MAX_PATH];
+    DWORD dirLength = ::GetTempPathW(MAX_PATH, tempDir);
     // A directory that does not fit is reported by its needed length, the buffer unfilled.
     if (dirLength == 0 || dirLength >= MAX_PATH) return;
 
-    char tempFile[MAX_PATH];
-    if (::GetTempFileNameA(tempDir, kTempPrefix, 0, tempFile) == 0) return;
+    wchar_t tempFile[MAX_PATH];
+    if (::GetTempFileNameW(tempDir, kTempPrefix, 0, tempFile) == 0) return;
     m_strTempFile = tempFile;
     {
         // Deleted on every way out of this block, an exception's included.
@@ -112,7 +113,7 @@ void CAdListDownloader::Run() {
         if (HttpDownload(m_strListUrl.c_str(), m_stopRequested.Handle(), m_limits, body) == DownloadResult::kComplete &&
             WriteWholeFile(tempFile, body)) {
             // Text mode on purpose: CR LF arrives as LF and a 0x1A byte ends the list.
-            std::unique_ptr<FILE, FileCloser> file(std::fopen(tempFile, "r"));
+            std::unique_ptr<FILE, FileCloser> file(::_wfopen(tempFile, L"r"));
             if (file) {
                 // The list is filled in one step, so that nobody ever sees part of it.
                 std::vector<AdEntry> ads;

@@ -3,6 +3,8 @@
 // request ends the download at once, whatever the server does.
 #pragma once
 
+#include <string>
+
 #include "ads/AdEntry.h"
 #include "ads/HttpDownload.h"
 #include "framework/WorkerThread.h"
@@ -46,7 +48,7 @@ private:
     // Signalled by Stop while it waits for the thread.
     CEvent m_stopRequested{true};
     // Path of the temporary file while Run owns one; empty once Run has deleted it.
-    CString m_strTempFile;
+    std::wstring m_strTempFile;
 };
 
 // UTF-8 to the system ANSI code page; empty text when either conversion fails.

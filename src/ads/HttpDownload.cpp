@@ -14,11 +14,12 @@ constexpr DWORD kChunkSize = 8192;
 
 // What WinINet's callback shares with the downloading thread. A request that the thread has
 // given up on is only invalidated: WinINet may still complete it later (when the server
-// answers or drops the connection) and write into its buffer. So every handle that names
-// this object holds a reference, which WinINet gives back with the handle's last callback.
+// answers or drops the connection) and write into its out-parameters. So every one of them
+// lives here, and every handle that names this object holds a reference, which WinINet gives
+// back with the handle's last callback.
 class CAsyncState {
 public:
-    CAsyncState() = default;
+    CAsyncState() { ::InterlockedIncrement(&s_live); }
     CAsyncState(const CAsyncState&) = delete;
     CAsyncState& operator=(const CAsyncState&) = delete;
 
@@ -35,19 +36,39 @@ public:
         m_result = result;
         m_completed.SetEvent();
     }
-    bool Succeeded() const { return m_result.dwResult != 0; }
+    // A call that fails says so with a zero result and an error; a query for the data
+    // available completes with the byte count as its result, zero at the end of the body.
+    bool Succeeded() const { return m_result.dwResult != 0 || m_result.dwError == ERROR_SUCCESS; }
 
-    // The target of a read, which a pending read may still fill after the thread has left.
+    // The downloading thread has returned; a call it left pending may still complete.
+    void Abandon(bool queryPending) { m_abandonedQuery = queryPending; }
+
+    static HttpAbandonedCalls Counts() { return {s_live, s_lateQueryAnswers}; }
+
+    // The targets of a query and a read, which a pending call may still fill after the
+    // thread has left.
+    static constexpr DWORD kNotAnswered = 0xFFFFFFFF;
+    DWORD m_available = kNotAnswered;
     char m_buffer[kChunkSize];
     DWORD m_bytesRead = 0;
 
 private:
-    ~CAsyncState() = default;
+    ~CAsyncState() {
+        if (m_abandonedQuery && m_available != kNotAnswered) ::InterlockedIncrement(&s_lateQueryAnswers);
+        ::InterlockedDecrement(&s_live);
+    }
 
     LONG m_refs = 1;
     CEvent m_completed;
     INTERNET_ASYNC_RESULT m_result{};
+    bool m_abandonedQuery = false;  // written before the thread lets go of its reference
+
+    static LONG s_live;
+    static LONG s_lateQueryAnswers;
 };
+
+LONG CAsyncState::s_live = 0;
+LONG CAsyncState::s_lateQueryAnswers = 0;
 
 struct StateRelease {
     void operator()(CAsyncState* state) const { state->Release(); }
@@ -178,14 +199,20 @@ DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& li
     for (;;) {
         if (Signalled(stopEvent)) return DownloadResult::kStopped;
         if (::GetTickCount64() >= deadline) return DownloadResult::kTimedOut;
-        DWORD available = 0;
+        state->m_available = CAsyncState::kNotAnswered;
         state->Arm();
-        if (!::InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
+        if (!::InternetQueryDataAvailable(request.get(), &state->m_available, 0, 0)) {
             if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
             DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
-            if (woken != DownloadResult::kComplete) return woken;
+            if (woken != DownloadResult::kComplete) {
+                state->Abandon(true);
+                return woken;
+            }
+            // A connection that failed is not the end of the body.
+            if (!state->Succeeded()) return DownloadResult::kFailed;
             continue;  // data has arrived or the answer has ended: asked again, it says which
         }
+        const DWORD available = state->m_available;
         if (available == 0) break;
         if (available > limits.maxBytes - body.size()) return DownloadResult::kTooLarge;
 
@@ -212,3 +239,5 @@ DownloadResult HttpDownload(const char* url, HANDLE stopEvent, const DownloadLim
     if (result != DownloadResult::kComplete) body.clear();
     return result;
 }
+
+HttpAbandonedCalls HttpAbandonedCallCounts() { return CAsyncState::Counts(); }

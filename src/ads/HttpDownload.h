@@ -26,6 +26,15 @@ enum class DownloadResult {
     kStopped,   // the stop event was signalled
 };
 
+// Downloads given up while WinINet still held one of their calls: how many of their shared
+// states are still alive, and how many queries were answered after the thread had left. For
+// tests and diagnostics; the answers land in state the downloads still own.
+struct HttpAbandonedCalls {
+    LONG liveStates;
+    LONG lateQueryAnswers;
+};
+HttpAbandonedCalls HttpAbandonedCallCounts();
+
 // Fetches url (http or https) afresh, never from the URL cache and without writing to it.
 // body receives the answer's body when the result is kComplete, and is left empty otherwise.
 DownloadResult HttpDownload(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body);

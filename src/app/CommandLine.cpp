@@ -1,6 +1,10 @@
 #include "app/CommandLine.h"
 
-#include <mbstring.h>
+#include "framework/WinUtil.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
 
 const char kCommandLineUsage[] =
     "使い方: Dustwhirl.exe /cache|/cookie|/all [/silent] [/log ファイル]\n"
@@ -12,14 +16,17 @@ const char kCommandLineUsage[] =
     "/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
     "\n"
     "確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
-    "終了コード: 0 すべて削除 / 1 削除できない項目あり / 2 使い方の誤り\n"
+    "終了コード: 0 すべて削除 / 1 削除できない項目があった、またはキャッシュの一覧を最後まで読めなかった /\n"
+    "2 使い方の誤り / 3 ログを書けなかった / 4 内部のエラーで中断\n"
     "オプションなしで起動すると、いつものウィンドウが開きます。";
 
 namespace {
 
-bool Is(const char* arg, const char* name) {
-    return _mbsicmp(reinterpret_cast<const unsigned char*>(arg), reinterpret_cast<const unsigned char*>(name)) == 0;
-}
+bool Is(const wchar_t* arg, const wchar_t* name) { return ::_wcsicmp(arg, name) == 0; }
+
+bool IsOption(const wchar_t* arg) { return arg[0] == L'/' || arg[0] == L'-'; }
+
+CString Shown(const wchar_t* arg) { return FromWide(arg, std::wcslen(arg), CP_ACP); }
 
 CommandLine Usage(CString error) {
     CommandLine usage;
@@ -30,50 +37,64 @@ CommandLine Usage(CString error) {
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, const char* const* argv) {
+std::vector<std::wstring> ProcessArguments() {
+    std::vector<std::wstring> args;
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (argv == nullptr) return args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    ::LocalFree(argv);
+    return args;
+}
+
+CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     CommandLine line;
+    // A file dropped on the program, or whatever a launcher adds, is no request to clean:
+    // without any option the window opens as it always has.
+    bool anyOption = false;
+    for (int i = 0; i < argc; ++i) anyOption = anyOption || IsOption(argv[i]);
+    if (!anyOption) return line;
+
     bool wantsUsage = false;
     int kinds = 0;
     CString error;
     for (int i = 0; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (arg[0] != '/' && arg[0] != '-') {
-            if (error.empty()) error = CString("不明な引数です: ") + arg;
+        const wchar_t* arg = argv[i];
+        if (!IsOption(arg)) {
+            if (error.empty()) error = "不明な引数です: " + Shown(arg);
             continue;
         }
-        const char* name = arg + 1;
-        if (Is(name, "cache")) {
+        const wchar_t* name = arg + 1;
+        if (Is(name, L"cache")) {
             line.bCache = true;
             ++kinds;
-        } else if (Is(name, "cookie")) {
+        } else if (Is(name, L"cookie")) {
             line.bCookie = true;
             ++kinds;
-        } else if (Is(name, "all")) {
+        } else if (Is(name, L"all")) {
             line.bCache = line.bCookie = true;
             ++kinds;
-        } else if (Is(name, "silent")) {
+        } else if (Is(name, L"silent")) {
             line.bSilent = true;
-        } else if (Is(name, "log")) {
-            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+        } else if (Is(name, L"log")) {
+            if (i + 1 >= argc || argv[i + 1][0] == L'\0') {
                 if (error.empty()) error = "/log の後にファイル名がありません。";
             } else {
                 line.logPath = argv[++i];
             }
-        } else if (Is(name, "?") || Is(name, "h") || Is(name, "help")) {
+        } else if (Is(name, L"?") || Is(name, L"h") || Is(name, L"help")) {
             wantsUsage = true;
         } else if (error.empty()) {
-            error = CString("不明なオプションです: ") + arg;
+            error = "不明なオプションです: " + Shown(arg);
         }
     }
     if (error.empty() && kinds > 1) error = "/cache、/cookie、/all はどれか一つだけを指定してください。";
-    if (error.empty() && !wantsUsage && kinds == 0 && argc > 0) {
-        error = "/cache、/cookie、/all のどれかを指定してください。";
-    }
+    if (error.empty() && !wantsUsage && kinds == 0) error = "/cache、/cookie、/all のどれかを指定してください。";
     if (!error.empty() || wantsUsage) {
         CommandLine usage = Usage(error);
         usage.bSilent = line.bSilent;
         return usage;
     }
-    if (kinds == 1) line.mode = CommandLine::Mode::Clean;
+    line.mode = CommandLine::Mode::Clean;
     return line;
 }

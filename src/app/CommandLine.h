@@ -5,6 +5,9 @@
 
 #include "framework/Afx.h"
 
+#include <string>
+#include <vector>
+
 struct CommandLine {
     enum class Mode {
         Window,    // no option: the main window, as always
@@ -15,17 +18,22 @@ struct CommandLine {
     bool bCache = false;
     bool bCookie = false;
     bool bSilent = false;
-    CString logPath;  // empty: no log
-    CString error;    // why the usage is shown (empty for /?)
+    std::wstring logPath;  // empty: no log. Wide, as typed: a narrow path could name another file
+    CString error;         // why the usage is shown (empty for /?)
 };
 
-// Parses the arguments after the program's name, split as the C runtime splits them.
-CommandLine ParseCommandLine(int argc, const char* const* argv);
+// Parses the arguments after the program's name, as CommandLineToArgvW splits them.
+CommandLine ParseCommandLine(int argc, const wchar_t* const* argv);
+
+// The arguments of this process after the program's name, read as Unicode.
+std::vector<std::wstring> ProcessArguments();
 
 // The usage text shown in a message box.
 extern const char kCommandLineUsage[];
 
-// Exit codes of an unattended cleaning.
+// Exit codes of an unattended cleaning. An internal failure that ends the program
+// (kExitAborted of the framework) is 4.
 constexpr int kExitAllDeleted = 0;
-constexpr int kExitSomeNotDeleted = 1;
+constexpr int kExitSomeNotDeleted = 1;  // an entry could not be deleted, or the walk ended early
 constexpr int kExitUsage = 2;
+constexpr int kExitLogFailed = 3;  // the cleaning ran but its log could not be written

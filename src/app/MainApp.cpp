@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 constexpr char kAppName[] = "Dustwhirl";
@@ -22,7 +24,11 @@ BOOL CMainApp::InitInstance() {
     m_pszAppName = strdup(kAppName);
     AfxSetAppName(m_pszAppName);
 
-    const CommandLine line = ParseCommandLine(__argc - 1, __argv + 1);
+    // The wide command line: the narrow one has names outside the code page mapped to others.
+    const std::vector<std::wstring> args = ProcessArguments();
+    std::vector<const wchar_t*> argv;
+    for (const std::wstring& arg : args) argv.push_back(arg.c_str());
+    const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
     switch (line.mode) {
     case CommandLine::Mode::Window: {
         CMainDlg dlg;

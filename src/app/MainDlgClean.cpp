@@ -9,10 +9,10 @@ void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
     CWaitCursor wait;
     // Declared before the dialog: the worker reads the list until the dialog has stopped it.
     SelectedEntries list;
-    CollectEntries(bCache, bCookie, list);
+    const bool walked = CollectEntries(bCache, bCookie, list);
     {
         // Shown even for an empty list, so that every confirmed cleaning ends the same way.
-        CProgressDlg progress(&list, nullptr);
+        CProgressDlg progress(&list, nullptr, !walked);
         progress.DoModal();
         EndDialog(IDOK);
     }

@@ -5,8 +5,7 @@
 #include "app/CommandLine.h"
 #include "clean/EntryDeletion.h"
 
-// Exit code when the cleaning ran but its log could not be written.
-constexpr int kExitLogFailed = 3;
+#include <string>
 
 // Runs line's cleaning (line.mode is Clean) and returns the program's exit code.
 int RunUnattendedClean(const CommandLine& line);
@@ -14,6 +13,9 @@ int RunUnattendedClean(const CommandLine& line);
 // The exit code of a finished run over entries.
 int CleaningExitCode(const SelectedEntries& entries, const DeletionResult& result);
 
-// Writes the log of a run: one line per entry handled and a summary line, UTF-8. The file at
-// path is replaced only once the whole log has been written; false if it could not be.
-bool WriteCleaningLog(const CString& path, const SelectedEntries& entries, const DeletionResult& result);
+// The log of a run, UTF-8: one line per entry handled and a summary line.
+std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult& result);
+
+// Writes the log of a run to path, replacing the file there only once the whole log has been
+// written; false if it could not be.
+bool WriteCleaningLog(const std::wstring& path, const SelectedEntries& entries, const DeletionResult& result);

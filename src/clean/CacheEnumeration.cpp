@@ -39,7 +39,7 @@ CCacheEnumeration::Read CCacheEnumeration::ReadEntry() {
         // Too small a buffer leaves the walk where it stood: the same entry is read again.
         // A size that would not grow the buffer is a failure, or this could go on forever.
         if (error == ERROR_INSUFFICIENT_BUFFER && size > m_capacity) {
-            if (!Grow(size)) return Read::End;
+            if (!Grow(size)) return Read::Failed;
             info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(m_buffer);
             continue;
         }
@@ -48,7 +48,11 @@ CCacheEnumeration::Read CCacheEnumeration::ReadEntry() {
 }
 
 const INTERNET_CACHE_ENTRY_INFOA* CCacheEnumeration::Next() {
-    if (m_ended || m_buffer == nullptr) return nullptr;
+    if (m_ended) return nullptr;
+    if (m_buffer == nullptr) {
+        m_ended = m_failed = true;
+        return nullptr;
+    }
     for (int failures = 0; failures < kReadAttempts; ++failures) {
         switch (ReadEntry()) {
         case Read::Entry: return reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOA*>(m_buffer);
@@ -56,6 +60,6 @@ const INTERNET_CACHE_ENTRY_INFOA* CCacheEnumeration::Next() {
         case Read::Failed: break;  // whatever the buffer holds now is not an entry
         }
     }
-    m_ended = true;
+    m_ended = m_failed = true;
     return nullptr;
 }

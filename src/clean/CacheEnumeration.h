@@ -19,9 +19,13 @@ public:
     CCacheEnumeration(const CCacheEnumeration&) = delete;
     CCacheEnumeration& operator=(const CCacheEnumeration&) = delete;
 
-    // The next entry, valid until the following call; null at the end of the walk. A read
+    // The next entry, valid until the following call; null once the walk is over. A read
     // that fails is never handed out; after kReadAttempts failures in a row the walk ends.
     const INTERNET_CACHE_ENTRY_INFOA* Next();
+
+    // Whether the walk ended on a failure (the cache kept refusing, or the buffer could not
+    // grow) rather than at its last entry: then entries may be missing from what it gave.
+    bool Failed() const { return m_failed; }
 
     static constexpr int kReadAttempts = 3;
     static constexpr DWORD kInitialBufferSize = 4096;
@@ -35,6 +39,7 @@ private:
     const char* m_pattern;
     HANDLE m_enumeration = nullptr;
     bool m_ended = false;
+    bool m_failed = false;
     char* m_buffer = nullptr;
     DWORD m_capacity = 0;
 };

@@ -25,8 +25,23 @@ CString FormatBytes(ULONGLONG bytes) {
     return text;
 }
 
+CString RefusalText(const DeletionResult& result) {
+    // Entries in use are told apart: the user can close the program that holds them.
+    const CString inUse = FormatCount(result.inUse) + "件はほかのプログラムが使用中";
+    const CString other = FormatCount(result.notDeleted) + "件は";
+    if (result.inUse != 0 && result.notDeleted != 0) return inUse + "、" + other + "その他の理由で削除できませんでした";
+    if (result.inUse != 0) return inUse + "のため削除できませんでした";
+    if (result.notDeleted != 0) return other + "削除できませんでした";
+    return CString();
+}
+
 CString CompletionText(const DeletionResult& result) {
     const CString removed = FormatCount(result.Removed()) + "件、" + FormatBytes(result.bytesFreed);
-    if (result.AllRemoved()) return "削除が終わりました（" + removed + "）";
-    return FormatCount(result.notDeleted) + "件は削除できませんでした（" + removed + " を削除）";
+    const CString refused = RefusalText(result);
+    if (result.walkFailed) {
+        const CString head = "キャッシュの一覧を最後まで読めませんでした";
+        return (refused.empty() ? head : head + "。" + refused) + "（" + removed + " を削除）";
+    }
+    if (refused.empty()) return "削除が終わりました（" + removed + "）";
+    return refused + "（" + removed + " を削除）";
 }

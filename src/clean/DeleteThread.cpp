@@ -17,6 +17,7 @@ void CDeleteThread::Run() {
 
 void CDeleteThread::DeleteAll() {
     m_result = DeletionResult();
+    m_result.walkFailed = m_walkFailed;
     m_pauses = 0;
     const size_t count = m_pList->size();
     int last = 0;

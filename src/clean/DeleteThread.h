@@ -15,7 +15,8 @@ constexpr WPARAM kDeleteInterrupted = 1;
 class CDeleteThread : public CWorkerThread {
 public:
     // Neither the dialog nor the list is owned; both outlive the thread.
-    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList) : m_pDialog(pDialog), m_pList(pList) {}
+    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed)
+        : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed) {}
     ~CDeleteThread() override = default;
 
     void Run() override;
@@ -27,6 +28,7 @@ public:
 
     CProgressDlg* m_pDialog;
     const SelectedEntries* m_pList;
+    bool m_walkFailed;  // the list may lack entries: the result says so
     // Written by the worker only; read by the dialog once WM_DELETE_DONE has arrived.
     DeletionResult m_result;
     // How many times the worker paused (at most one per progress message, and 99 at most).

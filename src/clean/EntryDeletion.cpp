@@ -3,9 +3,12 @@
 
 DeleteOutcome DeleteCacheEntry(const char* url) {
     if (UrlCache().DeleteEntry(url)) return DeleteOutcome::Deleted;
-    // Anything else (a sharing violation, access denied) leaves the entry where it was; the
-    // platform may remove it later, once whoever holds it lets go.
-    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? DeleteOutcome::AlreadyGone : DeleteOutcome::NotDeleted;
+    switch (::GetLastError()) {
+    case ERROR_FILE_NOT_FOUND: return DeleteOutcome::AlreadyGone;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return DeleteOutcome::InUse;
+    default: return DeleteOutcome::NotDeleted;
+    }
 }
 
 void DeletionResult::Add(const SelectedEntry& entry, DeleteOutcome outcome) {
@@ -16,6 +19,7 @@ void DeletionResult::Add(const SelectedEntry& entry, DeleteOutcome outcome) {
         bytesFreed += entry.bytes;
         break;
     case DeleteOutcome::AlreadyGone: ++alreadyGone; break;
+    case DeleteOutcome::InUse: ++inUse; break;
     case DeleteOutcome::NotDeleted: ++notDeleted; break;
     }
 }

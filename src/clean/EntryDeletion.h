@@ -12,7 +12,9 @@
 enum class DeleteOutcome : unsigned char {
     Deleted,      // the cache removed it
     AlreadyGone,  // it had gone before its turn; as good as deleted
-    NotDeleted,   // the cache refused (in use, locked index, no rights)
+    InUse,        // a program holds it open: Windows documents access denied for that,
+                  // Wine and Windows' own conformance tests give a sharing violation
+    NotDeleted,   // the cache refused for any other reason
 };
 
 // Deletes one entry from the cache in use.
@@ -22,14 +24,19 @@ DeleteOutcome DeleteCacheEntry(const char* url);
 struct DeletionResult {
     size_t deleted = 0;
     size_t alreadyGone = 0;
+    size_t inUse = 0;
     size_t notDeleted = 0;
     ULONGLONG bytesFreed = 0;  // the sizes the walk found for the entries this run deleted
+    bool walkFailed = false;   // the walk that chose the entries ended early: some were missed
     std::vector<DeleteOutcome> outcomes;  // one per entry handled, in list order
 
     void Add(const SelectedEntry& entry, DeleteOutcome outcome);
     size_t Removed() const { return deleted + alreadyGone; }  // gone from the cache now
-    size_t Handled() const { return Removed() + notDeleted; }
-    bool AllRemoved() const { return notDeleted == 0; }
+    size_t Refused() const { return inUse + notDeleted; }
+    size_t Handled() const { return Removed() + Refused(); }
+    bool AllRemoved() const { return Refused() == 0; }
+    // Everything the cleaning was asked for is gone: no refusal and no entry missed.
+    bool Complete() const { return AllRemoved() && !walkFailed; }
 };
 
 // Told of each entry once its deletion has been tried: its place in the list, the entry and

@@ -2,6 +2,7 @@
 #include "clean/CacheEnumeration.h"
 
 #include <mbstring.h>
+#include <wininet.h>
 
 #include <unordered_set>
 
@@ -26,8 +27,9 @@ ULONGLONG EntryBytes(const INTERNET_CACHE_ENTRY_INFOA& entry) {
 
 }  // namespace
 
-EntryClass ClassifyEntry(const char* sourceUrlName) {
+EntryClass ClassifyEntry(const char* sourceUrlName, DWORD cacheEntryType) {
     if (sourceUrlName == nullptr) return EntryClass::NoName;
+    if ((cacheEntryType & URLHISTORY_CACHE_ENTRY) != 0) return EntryClass::History;
     if (HasPrefix(sourceUrlName, kCookiePrefix, sizeof(kCookiePrefix) - 1)) return EntryClass::Cookie;
     if (HasPrefix(sourceUrlName, kHistoryPrefix, sizeof(kHistoryPrefix) - 1)) return EntryClass::History;
     return EntryClass::Content;
@@ -53,19 +55,23 @@ CString DeletionPrompt(bool bCache, bool bCookie) {
     return subject + "を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
 }
 
-void CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {
+bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {
     // Names taken by the unfiltered walk, looked up only when the cookie walk follows it.
     std::unordered_set<CString> taken;
     const char* const patterns[] = {nullptr, kCookiePattern};
     const int walks = bCookie ? 2 : 1;
+    bool complete = true;
     for (int w = 0; w < walks; ++w) {
         CCacheEnumeration walk(patterns[w]);
         while (const INTERNET_CACHE_ENTRY_INFOA* entry = walk.Next()) {
-            // Classified by its name alone, whichever walk delivered it: history stays.
-            if (!IsCollected(ClassifyEntry(entry->lpszSourceUrlName), bCache, bCookie)) continue;
+            // Classified the same whichever walk delivered it: history stays.
+            const EntryClass kind = ClassifyEntry(entry->lpszSourceUrlName, entry->CacheEntryType);
+            if (!IsCollected(kind, bCache, bCookie)) continue;
             if (w > 0 && taken.count(entry->lpszSourceUrlName) != 0) continue;
             list.push_back({entry->lpszSourceUrlName, EntryBytes(*entry)});
             if (w == 0 && walks > 1) taken.insert(list.back().url);
         }
+        if (walk.Failed()) complete = false;
     }
+    return complete;
 }

@@ -19,12 +19,13 @@ using SelectedEntries = std::vector<SelectedEntry>;
 enum class EntryClass {
     NoName,   // the record carries no source URL name
     Cookie,   // "cookie:" in any case
-    History,  // "visited:" in any case: never deleted
+    History,  // "visited:" in any case, or typed as history by the cache: never deleted
     Content,  // everything else
 };
 
-// The class of an entry, decided by its source URL name alone.
-EntryClass ClassifyEntry(const char* sourceUrlName);
+// The class of an entry, decided by its type (CacheEntryType) and its source URL name. The
+// cache's own history mark wins over any name.
+EntryClass ClassifyEntry(const char* sourceUrlName, DWORD cacheEntryType = 0);
 
 // Whether a cleaning with these flags deletes entries of that class.
 bool IsCollected(EntryClass entryClass, bool bCache, bool bCookie);
@@ -36,4 +37,5 @@ CString DeletionPrompt(bool bCache, bool bCookie);
 // the order in which the cache delivers them. The unfiltered walk may leave the cookies out
 // (Windows documents it so) or deliver them too (Wine does), so a cleaning of cookies walks
 // the cookies by their own pattern as well; an entry met by both walks is taken once.
-void CollectEntries(bool bCache, bool bCookie, SelectedEntries& list);
+// False when a walk failed before its end: the list then holds only what was found.
+bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list);

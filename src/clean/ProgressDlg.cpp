@@ -2,8 +2,8 @@
 #include "app/resource.h"
 #include "clean/CompletionText.h"
 
-CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent)
-    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList)) {}
+CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed)
+    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList, walkFailed)) {}
 
 CProgressDlg::~CProgressDlg() {
     // The worker posts to this window: it is stopped before the window can go.

@@ -9,7 +9,8 @@
 class CProgressDlg : public CDialog {
 public:
     // The list is lent for the dialog's lifetime; parent null makes the main window the owner.
-    CProgressDlg(const SelectedEntries* pList, CWnd* parent);
+    // walkFailed: the walk that made the list ended early, which the completion must say.
+    CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false);
     ~CProgressDlg() override;
 
     // What the worker did; complete once the dialog has ended.

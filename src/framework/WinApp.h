@@ -5,6 +5,11 @@
 
 class CWnd;
 
+// The exit code of a program that ended on an internal failure (an abort, an exception that
+// nothing caught). Not 3, which the C runtime's abort would give and callers may read as
+// something of their own.
+constexpr int kExitAborted = 4;
+
 class CWinApp {
 public:
     CWinApp();

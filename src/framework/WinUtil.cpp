@@ -43,21 +43,46 @@ CString GetSpecialFolderPath(int csidl) {
     return path;
 }
 
-CString ConvertCodePage(const char* text, size_t length, UINT from, UINT to) {
+std::wstring ToWide(const char* text, size_t length, UINT codePage) {
     const int count = static_cast<int>(length);
-    // Flags 0 on both sides: replacement characters instead of a refusal.
-    int units = ::MultiByteToWideChar(from, 0, text, count, nullptr, 0);
-    if (units == 0) return CString();
-    std::vector<wchar_t> wide(static_cast<size_t>(units));
-    if (::MultiByteToWideChar(from, 0, text, count, wide.data(), units) == 0) return CString();
-    int bytes = ::WideCharToMultiByte(to, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    if (bytes == 0) return CString();
+    // Flags 0: replacement characters instead of a refusal.
+    const int units = ::MultiByteToWideChar(codePage, 0, text, count, nullptr, 0);
+    if (units <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    if (::MultiByteToWideChar(codePage, 0, text, count, wide.data(), units) == 0) return std::wstring();
+    return wide;
+}
+
+CString FromWide(const wchar_t* text, size_t length, UINT codePage) {
+    const int units = static_cast<int>(length);
+    const int bytes = ::WideCharToMultiByte(codePage, 0, text, units, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return CString();
     CString converted(static_cast<size_t>(bytes), '\0');
-    if (::WideCharToMultiByte(to, 0, wide.data(), units, converted.data(), bytes, nullptr, nullptr) == 0) {
+    if (::WideCharToMultiByte(codePage, 0, text, units, converted.data(), bytes, nullptr, nullptr) == 0) {
         return CString();
     }
+    return converted;
+}
+
+CString ConvertCodePage(const char* text, size_t length, UINT from, UINT to) {
+    const std::wstring wide = ToWide(text, length, from);
+    CString converted = FromWide(wide.data(), wide.size(), to);
     converted.resize(std::strlen(converted.c_str()));
     return converted;
+}
+
+std::wstring LongPathForm(const std::wstring& path) {
+    if (path.empty()) return std::wstring();
+    if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::wstring();
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return std::wstring();
+    full.resize(length);
+    // "\\server\share\..." becomes "\\?\UNC\server\share\...".
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }
 
 HCURSOR GetAppCursor(UINT id) {

@@ -19,6 +19,14 @@ CString GetSpecialFolderPath(int csidl);
 // result ends at the first NUL. Empty when the system cannot convert at all.
 CString ConvertCodePage(const char* text, size_t length, UINT from, UINT to);
 
+// Narrow text of a code page as UTF-16, and back; the same replacement rules as above.
+std::wstring ToWide(const char* text, size_t length, UINT codePage);
+CString FromWide(const wchar_t* text, size_t length, UINT codePage);
+
+// The path in the form the wide file functions take beyond MAX_PATH: a full path with the
+// "\\?\" prefix (relative paths are resolved against the current folder). Empty on failure.
+std::wstring LongPathForm(const std::wstring& path);
+
 // A cursor resource of the program, loaded once; null when there is none.
 HCURSOR GetAppCursor(UINT id);
 

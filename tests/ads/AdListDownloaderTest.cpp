@@ -4,6 +4,7 @@
 #include "Waiting.h"
 
 #include "ads/AdListDownloader.h"
+#include "ads/HttpDownload.h"
 #include "framework/Wnd.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +328,7 @@ TEST_F(AdListDownload, StopEndsAWaitingDownloadByItself) {
         bool (*serve)(AdServer&, const std::string&);
         bool byDelete;
     };
+    const HttpAbandonedCalls before = HttpAbandonedCallCounts();
     const Case cases[] = {
         {"no answer, Stop", [](AdServer& s, const std::string&) { return s.Stall(); }, false},
         {"no answer, delete", [](AdServer& s, const std::string&) { return s.Stall(); }, true},
@@ -363,8 +365,15 @@ TEST_F(AdListDownload, StopEndsAWaitingDownloadByItself) {
     PumpFor(50);
     EXPECT_EQ(m_owner.count, 0);
 
-    // Downloads go on working after abandoned ones.
+    // The server lets go: WinINet finishes the calls it still held, answering the two queries
+    // of the stalled bodies into the state the abandoned downloads left to it, which is freed
+    // once WinINet has done with it.
     ASSERT_TRUE(m_server.Reset());
+    EXPECT_TRUE(WaitUntil([&] { return HttpAbandonedCallCounts().liveStates == before.liveStates; }, 30000))
+        << HttpAbandonedCallCounts().liveStates;
+    EXPECT_EQ(HttpAbandonedCallCounts().lateQueryAnswers - before.lateQueryAnswers, 2);
+
+    // Downloads go on working after abandoned ones.
     ExpectAds(DownloadList("after the stall,1\n"), {{"after the stall", "1"}});
 }
 

@@ -7,22 +7,25 @@
 
 namespace {
 
-CommandLine Parse(std::vector<const char*> args) { return ParseCommandLine(static_cast<int>(args.size()), args.data()); }
+CommandLine Parse(std::vector<const wchar_t*> args) {
+    return ParseCommandLine(static_cast<int>(args.size()), args.data());
+}
 
 TEST(CommandLine, KindsAndSwitchesInAnyCaseAndEitherPrefix) {
     struct Case {
-        std::vector<const char*> args;
+        std::vector<const wchar_t*> args;
         bool bCache, bCookie, bSilent;
-        const char* log;
+        const wchar_t* log;
     };
+    // A path outside every single code page arrives as typed.
     const Case cases[] = {
-        {{"/cache"}, true, false, false, ""},
-        {{"-COOKIE"}, false, true, false, ""},
-        {{"/All", "-Silent"}, true, true, true, ""},
-        {{"/log", "C:\\ログ\\clean log.txt", "/cookie", "/silent"}, false, true, true, "C:\\ログ\\clean log.txt"},
+        {{L"/cache"}, true, false, false, L""},
+        {{L"-COOKIE"}, false, true, false, L""},
+        {{L"/All", L"-Silent"}, true, true, true, L""},
+        {{L"/log", L"C:\\ログ\\café 로그.txt", L"/cookie", L"/silent"}, false, true, true, L"C:\\ログ\\café 로그.txt"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.args[0]);
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(c.args[0])));
         CommandLine line = Parse(c.args);
         EXPECT_EQ(line.mode, CommandLine::Mode::Clean);
         EXPECT_EQ(line.bCache, c.bCache);
@@ -30,24 +33,29 @@ TEST(CommandLine, KindsAndSwitchesInAnyCaseAndEitherPrefix) {
         EXPECT_EQ(line.bSilent, c.bSilent);
         EXPECT_EQ(line.logPath, c.log);
     }
-    EXPECT_EQ(Parse({}).mode, CommandLine::Mode::Window) << "no option: the window, as always";
+    // No option at all, a dropped file included: the window, as always.
+    for (const auto& args : std::vector<std::vector<const wchar_t*>>{{}, {L"C:\\dropped.txt"}, {L"a", L"b c"}}) {
+        EXPECT_EQ(Parse(args).mode, CommandLine::Mode::Window) << args.size();
+    }
 }
 
 TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
-    const std::vector<std::vector<const char*>> mistakes = {
-        {"/cache", "/cookie"}, {"/all", "/cache"}, {"/cache", "/log"}, {"/cache", "/log", ""},
-        {"/cache", "/verbose"}, {"/cache", "extra"}, {"/silent"}, {"/log", "x.txt"}, {"/"},
+    // With any option, a stray argument is a mistake like any other.
+    const std::vector<std::vector<const wchar_t*>> mistakes = {
+        {L"/cache", L"/cookie"}, {L"/all", L"/cache"}, {L"/cache", L"/log"}, {L"/cache", L"/log", L""},
+        {L"/cache", L"/verbose"}, {L"/cache", L"extra"}, {L"dropped.txt", L"/all"}, {L"/silent"},
+        {L"/log", L"x.txt"}, {L"/"},
     };
     for (const auto& args : mistakes) {
-        SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(args.begin(), args.end())));
+        SCOPED_TRACE(testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end())));
         CommandLine line = Parse(args);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage);
         EXPECT_FALSE(line.error.empty());
     }
-    CommandLine help = Parse({"/?"});
+    CommandLine help = Parse({L"/?"});
     EXPECT_EQ(help.mode, CommandLine::Mode::Usage);
     EXPECT_TRUE(help.error.empty()) << "asking for the usage is no mistake";
-    EXPECT_TRUE(Parse({"/cache", "/cookie", "/silent"}).bSilent) << "a silent mistake shows no box";
+    EXPECT_TRUE(Parse({L"/cache", L"/cookie", L"/silent"}).bSilent) << "a silent mistake shows no box";
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <wininet.h>
+
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -70,12 +73,17 @@ TEST_F(CommandLineRun, EachKindSilentlyDeletesWhatItsButtonWouldAndLogsIt) {
         const char* option;
         bool bCache, bCookie;
     };
+    // The cache's own history mark keeps an entry whatever its name says.
+    const std::vector<std::string> typedHistory = {"http://typed.example.test/history", "Cookie:typed@example.test/"};
     for (Case c : {Case{"/cache", true, false}, Case{"-COOKIE", false, true}, Case{"/All", true, true}}) {
         SCOPED_TRACE(c.option);
         ClearUrlCache();
         ASSERT_TRUE(SeedUrlCache(AllNames()));
+        ASSERT_TRUE(SeedUrlCache(typedHistory, URLHISTORY_CACHE_ENTRY));
         EXPECT_EQ(Run(std::string(c.option) + " /silent /log \"" + log + "\""), 0);
-        EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(c.bCache, c.bCookie));
+        std::vector<std::string> left = LeftAfter(c.bCache, c.bCookie);
+        left.insert(left.end(), typedHistory.begin(), typedHistory.end());
+        EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(left));
 
         std::vector<std::string> expected;
         if (c.bCache) expected.insert(expected.end(), ContentNames().begin(), ContentNames().end());
@@ -115,9 +123,9 @@ TEST_F(CommandLineRun, AnEntryInUseEndsWithOneAndIsLoggedAsNotDeleted) {
     EXPECT_EQ(Run("/all /silent /log \"" + log + "\""), 1);
 
     std::vector<std::string> lines = LogLines(log);
-    EXPECT_EQ(Logged(lines, "削除できませんでした"), std::vector<std::string>{held});
+    EXPECT_EQ(Logged(lines, "使用中のため削除できませんでした"), std::vector<std::string>{held});
     EXPECT_EQ(Logged(lines, "削除しました"), Sorted(CookieNames()));
-    EXPECT_NE(lines.back().find("削除できず 1件"), std::string::npos) << lines.back();
+    EXPECT_NE(lines.back().find("使用中 1件、削除できず 0件"), std::string::npos) << lines.back();
 }
 
 TEST_F(CommandLineRun, WithoutSilentTheProgressDialogRunsWithoutAskingThenTheProgramEnds) {
@@ -135,6 +143,79 @@ TEST_F(CommandLineRun, WithoutSilentTheProgressDialogRunsWithoutAskingThenThePro
     EXPECT_TRUE(app.WaitForExit(20000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true));
+}
+
+// The log goes exactly where it was told, whatever the path's characters and length, and
+// never through a file of the user's; a log that cannot be written is exit code 3.
+TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring base = std::wstring(temp) + L"dw-log-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring longFolder = base + L"\\" + std::wstring(120, L'f');
+    std::wstring longFile = longFolder + L"\\";
+    longFile += std::wstring(255 - longFile.size() - 4, L'n') + L".log";
+    struct Case {
+        const char* name;
+        std::wstring folder, file;
+        int code;
+    };
+    const Case cases[] = {
+        {"outside code page 932", base + L"\\café-로그", base + L"\\café-로그\\café.log", 0},
+        {"255 characters", longFolder, longFile, 0},
+        {"folder missing", base + L"\\here", base + L"\\here\\missing\\x.log", 3},
+        {"a folder, not a file", base + L"\\here", base + L"\\here", 3},
+    };
+    auto readAll = [](const std::wstring& path) {
+        std::string bytes;
+        if (FILE* f = ::_wfopen((L"\\\\?\\" + path).c_str(), L"rb")) {
+            char buf[4096];
+            for (size_t n; (n = std::fread(buf, 1, sizeof(buf), f)) > 0;) bytes.append(buf, n);
+            std::fclose(f);
+        }
+        return bytes;
+    };
+    auto writeAll = [](const std::wstring& path, const std::string& bytes) {
+        FILE* f = ::_wfopen((L"\\\\?\\" + path).c_str(), L"wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearUrlCache();
+        ASSERT_TRUE(SeedUrlCache(AllNames()));
+        ::CreateDirectoryW(base.c_str(), nullptr);
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + c.folder).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+        // Files of the user's that a careless writer would take: the narrow form of the
+        // name, and the name with the suffix of a side file.
+        const std::wstring lookalike = c.folder + L"\\cafe.log";
+        const std::wstring partial = c.file + L".partial";
+        writeAll(lookalike, "the user's cafe.log");
+        if (c.code == 0) writeAll(partial, "the user's own .partial");
+
+        AppProcess app;
+        ASSERT_TRUE(app.StartWide(L"/cookie /silent /log \"" + c.file + L"\""));
+        DWORD code = 99;
+        ASSERT_TRUE(app.WaitForExit(60000, &code));
+        EXPECT_EQ(code, static_cast<DWORD>(c.code));
+        EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true)) << "the cleaning itself ran";
+        EXPECT_EQ(readAll(lookalike), "the user's cafe.log");
+        if (c.code == 0) {
+            EXPECT_EQ(readAll(partial), "the user's own .partial");
+            const std::string written = readAll(c.file);
+            EXPECT_EQ(written.rfind(u8"削除しました\t", 0), 0u) << written.substr(0, 80);
+        }
+        // Nothing of the program's is left beside the log.
+        WIN32_FIND_DATAW found;
+        HANDLE find = ::FindFirstFileW((L"\\\\?\\" + c.folder + L"\\~dustwhirl-*").c_str(), &found);
+        EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        ::DeleteFileW((L"\\\\?\\" + c.file).c_str());
+        ::DeleteFileW((L"\\\\?\\" + partial).c_str());
+        ::DeleteFileW((L"\\\\?\\" + lookalike).c_str());
+        ::RemoveDirectoryW((L"\\\\?\\" + c.folder).c_str());
+    }
+    ::RemoveDirectoryW(base.c_str());
 }
 
 }  // namespace

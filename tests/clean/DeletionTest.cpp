@@ -50,14 +50,15 @@ TEST_F(DeleteFromWineCache, EachEntryIsDeletedAlreadyGoneOrRefusedAndOnlyDeleted
     ASSERT_EQ(seen.size(), entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(seen[i].first, entries[i].url) << "in list order";
-        const DeleteOutcome want = entries[i].url == held   ? DeleteOutcome::NotDeleted
+        const DeleteOutcome want = entries[i].url == held   ? DeleteOutcome::InUse
                                    : entries[i].url == gone ? DeleteOutcome::AlreadyGone
                                                             : DeleteOutcome::Deleted;
         EXPECT_EQ(seen[i].second, want) << entries[i].url;
     }
     EXPECT_EQ(result.deleted, 3u);
     EXPECT_EQ(result.alreadyGone, 1u);
-    EXPECT_EQ(result.notDeleted, 1u);
+    EXPECT_EQ(result.inUse, 1u) << "a file held open is in use, not refused for another reason";
+    EXPECT_EQ(result.notDeleted, 0u);
     EXPECT_EQ(result.Removed(), 4u);
     EXPECT_EQ(result.Handled(), entries.size());
     EXPECT_FALSE(result.AllRemoved());
@@ -65,24 +66,29 @@ TEST_F(DeleteFromWineCache, EachEntryIsDeletedAlreadyGoneOrRefusedAndOnlyDeleted
     EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{held}) << "the refused entry is still there";
 }
 
-TEST(CompletionText, SaysFinishedOnlyWhenNothingWasRefusedAndAlwaysGivesCountAndSize) {
-    struct Case { size_t deleted, gone, refused; ULONGLONG bytes; const char* text; };
+TEST(CompletionText, SaysFinishedOnlyWhenTheWalkEndedAndNothingWasRefused) {
+    struct Case { size_t deleted, gone, inUse, refused; bool walkFailed; ULONGLONG bytes; const char* text; };
     const Case cases[] = {
-        {0, 0, 0, 0, "削除が終わりました（0件、0 B）"},
-        {1233, 1, 0, 59454259, "削除が終わりました（1,234件、56.7 MB）"},
-        {2, 0, 0, 1023, "削除が終わりました（2件、1023 B）"},
-        {1221, 1, 12, 59454259, "12件は削除できませんでした（1,222件、56.7 MB を削除）"},
-        {0, 0, 3, 0, "3件は削除できませんでした（0件、0 B を削除）"},
+        {0, 0, 0, 0, false, 0, "削除が終わりました（0件、0 B）"},
+        {1233, 1, 0, 0, false, 59454259, "削除が終わりました（1,234件、56.7 MB）"},
+        {1221, 1, 0, 12, false, 59454259, "12件は削除できませんでした（1,222件、56.7 MB を削除）"},
+        {5, 0, 2, 0, false, 0, "2件はほかのプログラムが使用中のため削除できませんでした（5件、0 B を削除）"},
+        {5, 0, 2, 3, false, 0, "2件はほかのプログラムが使用中、3件はその他の理由で削除できませんでした（5件、0 B を削除）"},
+        {0, 0, 0, 0, true, 0, "キャッシュの一覧を最後まで読めませんでした（0件、0 B を削除）"},
+        {7, 0, 1, 0, true, 1023,
+         "キャッシュの一覧を最後まで読めませんでした。1件はほかのプログラムが使用中のため削除できませんでした（7件、1023 B を削除）"},
     };
     for (const Case& c : cases) {
         DeletionResult r;
         r.deleted = c.deleted;
         r.alreadyGone = c.gone;
+        r.inUse = c.inUse;
         r.notDeleted = c.refused;
+        r.walkFailed = c.walkFailed;
         r.bytesFreed = c.bytes;
         const CString text = CompletionText(r);
         EXPECT_EQ(text, c.text);
-        EXPECT_EQ(text.rfind("削除が終わりました", 0) == 0, c.refused == 0) << text;
+        EXPECT_EQ(text.rfind("削除が終わりました", 0) == 0, r.Complete()) << text;
     }
 }
 

@@ -7,11 +7,14 @@
 #include "Waiting.h"
 #include "app/resource.h"
 #include "clean/CompletionText.h"
+#include "app/UnattendedClean.h"
 #include "clean/ProgressDlg.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <new>
 #include <thread>
 
@@ -73,8 +76,8 @@ protected:
     // Runs the real dialog modally over list; a second thread watches it, tries Esc, Enter
     // and a close request once the worker is done, then presses "終了". A deletion hook
     // already set on cache runs after the marker is posted.
-    INT_PTR Run(const SelectedEntries& list, RecordingUrlCache& cache) {
-        CProgressDlg dlg(&list, nullptr);
+    INT_PTR Run(const SelectedEntries& list, RecordingUrlCache& cache, bool walkFailed = false) {
+        CProgressDlg dlg(&list, nullptr, walkFailed);
         int index = 0;
         auto next = cache.beforeDelete;
         cache.beforeDelete = [&dlg, &index, next](const char* url) {
@@ -220,7 +223,6 @@ TEST_F(ProgressRun, OnlyTheCloseButtonEndsTheDialogAndItAppearsOnCompletion) {
     RecordingUrlCache cache;
     SelectedEntries list = Seeded(300);
     EXPECT_EQ(Run(list, cache), IDOK);
-    EXPECT_EQ(pauses, ProgressMessages());
     EXPECT_TRUE(seen.found);
     EXPECT_TRUE(seen.completed);
     EXPECT_TRUE(seen.sawDeleting) << "the watch began while the worker was still deleting";
@@ -260,10 +262,47 @@ TEST_F(ProgressRun, AnEntryTheCacheRefusesIsReportedAndTheRunIsNotCalledFinished
     HeldCacheEntry reader(held);
     ASSERT_TRUE(reader.held());
     EXPECT_EQ(Run(list, cache), IDOK);
-    EXPECT_EQ(seen.status, "1件は削除できませんでした（1件、3.0 MB を削除）");
+    EXPECT_EQ(seen.status, "1件はほかのプログラムが使用中のため削除できませんでした（1件、3.0 MB を削除）");
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(seen.pos, 100) << "every entry was handled";
     EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{held});
+}
+
+// A walk that the cache broke off is never reported as a finished cleaning: not by the
+// dialog, not by the log, not by the exit code. What it found is still deleted.
+TEST_F(ProgressRun, AWalkTheCacheBrokeOffIsReportedInEveryPath) {
+    auto breakOffAfterTwo = [](int read, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) { return read < 2; };
+    Seeded(6);
+    {
+        RecordingUrlCache cache;
+        cache.beforeRead = breakOffAfterTwo;
+        SelectedEntries list;
+        ASSERT_FALSE(CollectEntries(true, false, list));
+        ASSERT_EQ(list.size(), 2u);
+        EXPECT_EQ(Run(list, cache, true), IDOK);
+        EXPECT_EQ(seen.status, "キャッシュの一覧を最後まで読めませんでした（2件、0 B を削除）");
+    }
+    EXPECT_EQ(UrlCacheSourceNames().size(), 4u) << "what the walk never reached stays";
+
+    RecordingUrlCache cache;
+    cache.beforeRead = breakOffAfterTwo;
+    CommandLine line;
+    line.mode = CommandLine::Mode::Clean;
+    line.bCache = line.bSilent = true;
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    line.logPath = std::wstring(temp) + L"dw-walk-failed.log";
+    EXPECT_EQ(RunUnattendedClean(line), kExitSomeNotDeleted);
+    std::string log;
+    if (FILE* f = ::_wfopen(line.logPath.c_str(), L"rb")) {
+        char buf[4096];
+        log.assign(buf, std::fread(buf, 1, sizeof(buf), f));
+        std::fclose(f);
+    }
+    ::DeleteFileW(line.logPath.c_str());
+    EXPECT_NE(log.find(u8"合計: 削除 2件"), std::string::npos) << log;
+    EXPECT_NE(log.find(u8"キャッシュの一覧を最後まで読めなかった"), std::string::npos) << log;
+    EXPECT_EQ(UrlCacheSourceNames().size(), 2u);
 }
 
 TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
@@ -275,7 +314,7 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         RECT client{}, expectClient{};
         RECT window{}, work{};
         std::string face;
-        int widestText = 0, statusWidth = 0;
+        int neededHeight = 0, statusHeight = 0;
         std::vector<std::pair<int, RECT>> controls;
         std::vector<std::pair<int, RECT>> expected;
     } r;
@@ -293,30 +332,31 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         LOGFONTA lf{};
         ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
         r.face = lf.lfFaceName;
-        // The longest completion a real cache could give still fits the status line.
+        // The longest completion a real cache could give still fits the status line, wrapped
+        // the way the static control wraps it.
         DeletionResult worst;
         worst.deleted = 9999999;
+        worst.inUse = 999999;
         worst.notDeleted = 999999;
+        worst.walkFailed = true;
         worst.bytesFreed = 1023ULL << 40;
         HWND status = ::GetDlgItem(hwnd, IDC_STATUS);
-        HDC dc = ::GetDC(status);
-        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(status, WM_GETFONT, 0, 0)));
-        const CString refused = CompletionText(worst);
-        worst.notDeleted = 0;
-        for (const CString& text : {refused, CompletionText(worst)}) {
-            SIZE extent{};
-            ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-            r.widestText = std::max(r.widestText, static_cast<int>(extent.cx));
-        }
-        ::SelectObject(dc, old);
-        ::ReleaseDC(status, dc);
         RECT statusRect{};
         ::GetClientRect(status, &statusRect);
-        r.statusWidth = statusRect.right;
+        r.statusHeight = statusRect.bottom;
+        HDC dc = ::GetDC(status);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(status, WM_GETFONT, 0, 0)));
+        const CString text = CompletionText(worst);
+        RECT needed = statusRect;
+        ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+                    DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        r.neededHeight = std::max<int>(needed.bottom, needed.right > statusRect.right ? INT_MAX : 0);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(status, dc);
         // Position and size in dialog units, each mapped the way the dialog manager maps them.
         const struct { int id; RECT dlu; } layout[] = {{IDC_END_BUTTON, {233, 71, 50, 14}},
                                                        {IDC_PROGRESS, {7, 37, 276, 14}},
-                                                       {IDC_STATUS, {7, 54, 276, 8}}};
+                                                       {IDC_STATUS, {7, 54, 276, 16}}};
         for (const auto& c : layout) {
             RECT want = c.dlu;
             ::MapDialogRect(hwnd, &want);
@@ -339,8 +379,8 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
     EXPECT_EQ(r.client.right, r.expectClient.right);
     EXPECT_EQ(r.client.bottom, r.expectClient.bottom);
     EXPECT_EQ(r.face, "ＭＳ Ｐゴシック");
-    EXPECT_GT(r.widestText, 0);
-    EXPECT_LE(r.widestText, r.statusWidth) << "the completion fits its line";
+    EXPECT_GT(r.neededHeight, 0);
+    EXPECT_LE(r.neededHeight, r.statusHeight) << "the completion fits its two lines";
     int cx = (r.window.left + r.window.right) / 2, wx = (r.work.left + r.work.right) / 2;
     int cy = (r.window.top + r.window.bottom) / 2, wy = (r.work.top + r.work.bottom) / 2;
     EXPECT_LE(std::abs(cx - wx), 2) << "centred on the screen";

@@ -20,12 +20,20 @@ AppProcess::~AppProcess() {
 }
 
 bool AppProcess::Start(const std::string& exe, const std::string& args) {
-    std::string path = exe.empty() ? EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe") : exe;
-    std::string cmd = "\"" + path + "\"";
-    if (!args.empty()) cmd += " " + args;
-    STARTUPINFOA si{};
+    std::wstring wide(args.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(
+        ::MultiByteToWideChar(CP_ACP, 0, args.c_str(), static_cast<int>(args.size()), &wide[0], static_cast<int>(wide.size()))));
+    return StartWide(wide, exe);
+}
+
+bool AppProcess::StartWide(const std::wstring& args, const std::string& exe) {
+    const std::string narrow = exe.empty() ? EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe") : exe;
+    const std::wstring path(narrow.begin(), narrow.end());  // a path of the build tree, ASCII
+    std::wstring cmd = L"\"" + path + L"\"";
+    if (!args.empty()) cmd += L" " + args;
+    STARTUPINFOW si{};
     si.cb = sizeof(si);
-    if (!::CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi)) {
+    if (!::CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi)) {
         return false;
     }
     ::WaitForInputIdle(m_pi.hProcess, 10000);

@@ -17,6 +17,8 @@ public:
     // Starts the program (the path in %DUSTWHIRL_EXE% unless one is given) with the given
     // command-line arguments.
     bool Start(const std::string& exe = std::string(), const std::string& args = std::string());
+    // The same with arguments in UTF-16, for names outside the code page.
+    bool StartWide(const std::wstring& args, const std::string& exe = std::string());
     // The first visible top-level window of the process that matches the class (null: any)
     // and title (null: any), waiting up to timeoutMs for it.
     HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 10000) const;

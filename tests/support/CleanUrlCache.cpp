@@ -8,12 +8,11 @@
 
 #include <utility>
 
-bool SeedUrlCache(const std::vector<std::string>& names) {
+bool SeedUrlCache(const std::vector<std::string>& names, DWORD type) {
     bool all = true;
     for (const std::string& name : names) {
         FILETIME none{};
-        if (!::CommitUrlCacheEntryA(name.c_str(), nullptr, none, none, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr,
-                                    nullptr)) {
+        if (!::CommitUrlCacheEntryA(name.c_str(), nullptr, none, none, type, nullptr, 0, nullptr, nullptr)) {
             all = false;
         }
     }

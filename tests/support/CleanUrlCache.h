@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-// Adds one entry per name with CommitUrlCacheEntryA (no local file, ordinary entry type,
+// Adds one entry per name with CommitUrlCacheEntryA (no local file, of the given entry type
 // whatever the name says it is). False if the cache refused any of them.
-bool SeedUrlCache(const std::vector<std::string>& names);
+bool SeedUrlCache(const std::vector<std::string>& names, unsigned long type = 0x00000001 /* NORMAL_CACHE_ENTRY */);
 // The source URL names of every entry, in the order the unfiltered enumeration delivers them.
 std::vector<std::string> UrlCacheSourceNames();
 // Deletes every entry that has a name; earlier tests and downloads leave entries behind.

@@ -1,0 +1,56 @@
+#include "FileReplace.h"
+
+#include "WinUtil.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace {
+
+// A file of a name no one else uses, created new in folder (which ends with a separator).
+// CREATE_NEW: should the name be taken after all, that file is left alone and another tried.
+CFileHandle CreateSideFile(const std::wstring& folder, std::wstring& side) {
+    const DWORD pid = ::GetCurrentProcessId();
+    for (DWORD attempt = 0; attempt < 100; ++attempt) {
+        wchar_t name[64];
+        std::swprintf(name, 64, L"~dustwhirl-%lx-%lx.partial", static_cast<unsigned long>(pid),
+                      static_cast<unsigned long>(::GetTickCount() + attempt));
+        side = folder + name;
+        CFileHandle file(::CreateFileW(side.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr));
+        if (file) return file;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    side.clear();
+    return CFileHandle();
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return ::FlushFileBuffers(file) != FALSE;
+}
+
+}  // namespace
+
+bool ReplaceFileWith(const std::wstring& path, const std::string& bytes) {
+    const std::wstring target = LongPathForm(path);
+    const size_t separator = target.find_last_of(L'\\');
+    if (target.empty() || separator == std::wstring::npos || separator + 1 == target.size()) return false;
+    std::wstring side;
+    CFileHandle file = CreateSideFile(target.substr(0, separator + 1), side);
+    if (!file) return false;
+    const bool written = WriteAll(file.get(), bytes);
+    if (file.Close() && written &&
+        ::MoveFileExW(side.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    ::DeleteFileW(side.c_str());
+    return false;
+}
