@@ -4,8 +4,10 @@
 # that the calling test run selected. Wine reads LogPixels when its server starts.
 set -uo pipefail
 DPI="$1"; PREFIX="$2"; shift 2
+# Read before wine-env.sh selects the host's default architecture.
+CALLER_WINEARCH="${WINEARCH:-}"
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
-case "${WINEARCH:-}" in
+case "$CALLER_WINEARCH" in
   win64) dw_use_arch x86_64 ;;
   *) dw_use_arch i686 ;;
 esac
