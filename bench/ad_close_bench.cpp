@@ -37,11 +37,6 @@ double CloseOnce(const std::string& exe, AdServer& server, bool stalled) {
     return ended ? elapsed : -1;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

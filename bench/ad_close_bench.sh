@@ -15,4 +15,4 @@ trap stop_all EXIT
 python3 tests/tools/adserver.py start --port 28017 --state "$STATE" >/dev/null
 dw_start_display
 dw_prepare_prefix "${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
-wine "$BUILD/bench/ad_close_bench.exe" "$(winepath -w "${DW_BENCH_EXE:-$BUILD/Dustwhirl.exe}")" "${1:-5}"
+bench_wine "$BUILD/bench/ad_close_bench.exe" "$(winepath -w "${DW_BENCH_EXE:-$BUILD/Dustwhirl.exe}")" "${1:-5}"

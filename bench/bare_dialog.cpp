@@ -14,6 +14,6 @@ INT_PTR CALLBACK BareProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
-    ::DialogBoxParamA(inst, MAKEINTRESOURCEA(102), nullptr, BareProc, 0);
+    ::DialogBoxParamW(inst, MAKEINTRESOURCEW(102), nullptr, BareProc, 0);
     return 0;
 }

@@ -1,7 +1,8 @@
 # Sourced by the benchmark scripts: bench_build TARGET... sets up the machine, picks the first
 # architecture this host runs (DW_ARCH chooses), builds the targets in the benchmarks' own tree
 # with the tests' loopback maker server, and selects that architecture's Wine. Sets ROOT, ARCH
-# and BUILD.
+# and BUILD. bench_wine runs a Windows program under Wine; with DW_PERF=FILE set, under
+# `perf record -g` into FILE (see bench/README.md).
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
@@ -18,4 +19,12 @@ bench_build() {
   cmake --build "$BUILD" --target "$@" -j"$(nproc)" >/dev/null
   . scripts/wine-env.sh
   dw_use_arch "$ARCH"
+}
+
+bench_wine() {
+  if [ -n "${DW_PERF:-}" ]; then
+    perf record -g -F "${DW_PERF_FREQ:-1999}" -o "$DW_PERF" -- wine "$@"
+  else
+    wine "$@"
+  fi
 }

@@ -11,4 +11,4 @@ dw_prepare_prefix "$PREFIX"
 # A fresh URL cache for every run: Wine's index files only grow with each seed-and-delete
 # cycle, and walks over a grown index are slower, whatever the program does.
 rm -rf "$PREFIX"/drive_c/users/*/AppData/Local/Microsoft/Windows/{INetCache,INetCookies,History}
-wine "$BUILD/bench/clean_bench.exe" "$@"
+bench_wine "$BUILD/bench/clean_bench.exe" "$@"

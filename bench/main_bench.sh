@@ -15,7 +15,7 @@ if [ "$DPI" != 96 ]; then
   wineserver -w
 fi
 echo "display scale: $DPI DPI"
-wine "$BUILD/bench/main_bench.exe" "$(winepath -w "$BUILD/Dustwhirl.exe")" \
+bench_wine "$BUILD/bench/main_bench.exe" "$(winepath -w "$BUILD/Dustwhirl.exe")" \
   "$(winepath -w "$BUILD/bench/bare_dialog.exe")" "${1:-7}"
 STRIPPED="$BUILD/Dustwhirl-stripped.exe"
 "$ARCH-w64-mingw32-strip" -o "$STRIPPED" "$BUILD/Dustwhirl.exe"

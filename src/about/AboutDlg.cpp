@@ -12,7 +12,7 @@ BOOL CAboutDlg::OnInitDialog() {
     CVersionInfo info;
     info.Read(GetModuleFilePath());
 
-    std::string versionLine = std::string(AfxGetAppName()) + " Version " + info.GetFileVersion();
+    const CString versionLine = CString(AfxGetAppName()) + L" Version " + info.GetFileVersion();
     SetDlgItemText(IDC_VERSION_LINE, versionLine.c_str());
     SetDlgItemText(IDC_COPYRIGHT_LINE, info.GetLegalCopyright().c_str());
     return TRUE;

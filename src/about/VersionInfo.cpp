@@ -1,16 +1,18 @@
 #include "about/VersionInfo.h"
 
-#include <cstdio>
+#include "framework/WinUtil.h"
+
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace {
-const char* const kKeys[CVersionInfo::kFieldCount] = {
-    "\\CompanyName",     "\\FileDescription", "\\FileVersion",   "\\InternalName",
-    "\\LegalCopyright",  "\\OriginalFileName", "\\ProductName",  "\\ProductVersion",
-    "\\Comments",        "\\LegalTrademarks", "\\PrivateBuild",  "\\SpecialBuild",
+const wchar_t* const kKeys[CVersionInfo::kFieldCount] = {
+    L"\\CompanyName",     L"\\FileDescription", L"\\FileVersion",   L"\\InternalName",
+    L"\\LegalCopyright",  L"\\OriginalFileName", L"\\ProductName",  L"\\ProductVersion",
+    L"\\Comments",        L"\\LegalTrademarks", L"\\PrivateBuild",  L"\\SpecialBuild",
 };
-const char kMissing[] = "-";
+const wchar_t kMissing[] = L"-";
 }  // namespace
 
 CVersionInfo::CVersionInfo() { Clear(); }
@@ -26,21 +28,21 @@ void CVersionInfo::SetField(int index, const CString& value) {
     m_fields[index] = value;
 }
 
-void CVersionInfo::Read(std::string path) {
+void CVersionInfo::Read(const CString& path) {
     Clear();
 
     DWORD handle = 0;
-    DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
-    // The ANSI queries convert strings into room past the resource itself; four times the
-    // size leaves the platform plenty of it whatever it reports. The buffer starts zeroed so
-    // that a converted string left without its terminator still ends inside it.
-    std::vector<BYTE> buffer(static_cast<size_t>(size) * 4);
+    DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &handle);
+    // Twice the size leaves the platform room past the resource itself for whatever it keeps
+    // there. The buffer starts zeroed so that a string left without its terminator still
+    // ends inside it.
+    std::vector<BYTE> buffer(static_cast<size_t>(size) * 2);
 
     void* translation = nullptr;
     UINT translationLen = 0;
     // A translation table too short for one entry counts as none: its words are not there.
-    bool usable = size != 0 && ::GetFileVersionInfoA(path.c_str(), handle, size, buffer.data()) &&
-                  ::VerQueryValueA(buffer.data(), "\\VarFileInfo\\Translation", &translation, &translationLen) &&
+    bool usable = size != 0 && ::GetFileVersionInfoW(path.c_str(), handle, size, buffer.data()) &&
+                  ::VerQueryValueW(buffer.data(), L"\\VarFileInfo\\Translation", &translation, &translationLen) &&
                   translation != nullptr && translationLen >= 2 * sizeof(WORD);
     if (!usable) {
         for (int i = 0; i < kFieldCount; ++i) SetField(i, kMissing);
@@ -52,23 +54,23 @@ void CVersionInfo::Read(std::string path) {
     std::memcpy(entry, translation, sizeof(entry));
     unsigned language = entry[0];
     unsigned codePage = entry[1];
-    const char* end = reinterpret_cast<const char*>(buffer.data() + buffer.size());
+    const auto* begin = reinterpret_cast<const wchar_t*>(buffer.data());
+    const wchar_t* end = begin + buffer.size() / sizeof(wchar_t);
     for (int i = 0; i < kFieldCount; ++i) {
-        char query[64];
-        std::snprintf(query, sizeof(query), "%s%04x%04x%s", "\\StringFileInfo\\", language, codePage, kKeys[i]);
+        const CString query = L"\\StringFileInfo\\" + HexText(language, 4) + HexText(codePage, 4) + kKeys[i];
         void* found = nullptr;
         UINT len = 0;
-        bool ok = ::VerQueryValueA(buffer.data(), query, &found, &len) != FALSE;
-        const char* value = static_cast<const char*>(found);
-        if (!ok || value == nullptr || value < reinterpret_cast<const char*>(buffer.data()) || value >= end) {
+        bool ok = ::VerQueryValueW(buffer.data(), query.c_str(), &found, &len) != FALSE;
+        const auto* value = static_cast<const wchar_t*>(found);
+        if (!ok || value == nullptr || value < begin || value >= end) {
             SetField(i, kMissing);
         } else if (len == 0) {
             // A value stored with no characters at all: the pointer then says nothing useful.
             SetField(i, CString());
         } else {
-            // The length is counted in characters on some systems and in bytes on others, so
-            // it cannot bound a Shift_JIS string; the zeroed buffer end can.
-            SetField(i, CString(value, ::strnlen(value, static_cast<size_t>(end - value))));
+            // The stored length may count the terminator or not; the zeroed buffer end bounds
+            // the string either way.
+            SetField(i, CString(value, ::wcsnlen(value, static_cast<size_t>(end - value))));
         }
     }
 }

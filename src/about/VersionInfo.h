@@ -12,7 +12,7 @@ public:
 
     // Reads the string block of the file's first translation. A field whose key is missing,
     // and every field of a file without a usable version resource, becomes "-".
-    void Read(std::string path);
+    void Read(const CString& path);
     void Clear();
     // An index outside 0 to 11 is ignored.
     void SetField(int index, const CString& value);

@@ -13,7 +13,7 @@ constexpr UINT kTextFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 CAdBannerWnd::~CAdBannerWnd() = default;
 
 BOOL CAdBannerWnd::Create(const RECT& rect, CWnd* parent, int dpi) {
-    if (!CreateEx(0, "", WS_CHILD | WS_VISIBLE, rect, parent, 0)) return FALSE;
+    if (!CreateEx(0, L"", WS_CHILD | WS_VISIBLE, rect, parent, 0)) return FALSE;
     m_font = CreateAppFont(dpi);
     return TRUE;
 }

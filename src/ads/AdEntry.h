@@ -4,6 +4,6 @@
 #include "framework/Afx.h"
 
 struct AdEntry {
-    CString caption;  // ANSI code page text; may be empty
+    CString caption;  // may be empty
     CString link;     // as the list gave it; checked only when it is about to be opened
 };

@@ -4,6 +4,7 @@
 #include "framework/WinUtil.h"
 #include "framework/Wnd.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,33 +14,6 @@ namespace {
 constexpr wchar_t kTempPrefix[] = L"qvd";
 constexpr int kLineBufferSize = 1024;
 
-// Removes every occurrence of ch, walking the text by characters of the ANSI code page so
-// that the trail byte of a double-byte character is never taken for it.
-void RemoveChar(CString& text, char ch) {
-    CString kept;
-    kept.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (::IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
-            kept += text[i];
-            kept += text[++i];
-        } else if (text[i] != ch) {
-            kept += text[i];
-        }
-    }
-    text.swap(kept);
-}
-
-// Position of the first ch, on character boundaries of the ANSI code page; npos if none.
-size_t FindChar(const CString& text, char ch) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (::IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
-            ++i;
-        } else if (text[i] == ch) {
-            return i;
-        }
-    }
-    return CString::npos;
-}
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
@@ -67,9 +41,7 @@ private:
 };
 }  // namespace
 
-CString ConvertUtf8ToAnsi(const char* utf8) { return ConvertCodePage(utf8, std::strlen(utf8), CP_UTF8, CP_ACP); }
-
-CAdListDownloader::CAdListDownloader(CWnd* owner, const char* listUrl) : m_pOwner(owner), m_strListUrl(listUrl) {}
+CAdListDownloader::CAdListDownloader(CWnd* owner, const char* listUrl) : m_pOwner(owner), m_listUrl(listUrl) {}
 
 CAdListDownloader::~CAdListDownloader() {
     // Run writes m_ads: the thread has to be gone before the list is, whoever owns us.
@@ -107,10 +79,10 @@ void CAdListDownloader::Run() {
         TempFileRemover remover(m_strTempFile);
 
         // A copy left in the cache by an earlier run must not stand in for the current list.
-        DeleteUrlCacheEntryOf(m_strListUrl.c_str());
+        DeleteUrlCacheEntryOf(m_listUrl.c_str());
 
         std::string body;
-        if (HttpDownload(m_strListUrl.c_str(), m_stopRequested.Handle(), m_limits, body) == DownloadResult::kComplete &&
+        if (HttpDownload(m_listUrl.c_str(), m_stopRequested.Handle(), m_limits, body) == DownloadResult::kComplete &&
             WriteWholeFile(tempFile, body)) {
             // Text mode on purpose: CR LF arrives as LF and a 0x1A byte ends the list.
             std::unique_ptr<FILE, FileCloser> file(::_wfopen(tempFile, L"r"));
@@ -125,15 +97,16 @@ void CAdListDownloader::Run() {
     }
 
     if (!m_ads.empty() && m_pOwner != nullptr) {
-        ::PostMessageA(m_pOwner->GetSafeHwnd(), WM_AD_LIST_READY, 0, 0);
+        ::PostMessageW(m_pOwner->GetSafeHwnd(), WM_AD_LIST_READY, 0, 0);
     }
 }
 
 void CAdListDownloader::ParseLine(const char* line, std::vector<AdEntry>& ads) {
-    CString text = ConvertUtf8ToAnsi(line);
-    RemoveChar(text, '\n');
-    RemoveChar(text, '\r');
-    size_t comma = FindChar(text, ',');
+    // Straight from UTF-8 to the program's text: every character of the list survives.
+    CString text = FromUtf8(line);
+    text.erase(std::remove_if(text.begin(), text.end(), [](wchar_t c) { return c == L'\n' || c == L'\r'; }),
+               text.end());
+    const size_t comma = text.find(L',');
     if (comma == CString::npos) return;
     ads.push_back(AdEntry{text.substr(0, comma), text.substr(comma + 1)});
 }

@@ -43,7 +43,7 @@ protected:
     std::vector<AdEntry> m_ads;
 
 private:
-    CString m_strListUrl;
+    std::string m_listUrl;  // an address: ASCII
     DownloadLimits m_limits;
     // Signalled by Stop while it waits for the thread.
     CEvent m_stopRequested{true};
@@ -51,5 +51,3 @@ private:
     std::wstring m_strTempFile;
 };
 
-// UTF-8 to the system ANSI code page; empty text when either conversion fails.
-CString ConvertUtf8ToAnsi(const char* utf8);

@@ -6,27 +6,25 @@
 
 #include <cwchar>
 
-const char kCommandLineUsage[] =
-    "使い方: Dustwhirl.exe /cache|/cookie|/all [/silent] [/log ファイル]\n"
-    "\n"
-    "/cache ― キャッシュを削除します\n"
-    "/cookie ― クッキーを削除します\n"
-    "/all ― キャッシュとクッキーを削除します\n"
-    "/silent ― ウィンドウを出さずに削除します\n"
-    "/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
-    "\n"
-    "確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
-    "終了コード: 0 すべて削除 / 1 削除できない項目があった、またはキャッシュの一覧を最後まで読めなかった /\n"
-    "2 使い方の誤り / 3 ログを書けなかった / 4 内部のエラーで中断\n"
-    "オプションなしで起動すると、いつものウィンドウが開きます。";
+const wchar_t kCommandLineUsage[] =
+    L"使い方: Dustwhirl.exe /cache|/cookie|/all [/silent] [/log ファイル]\n"
+    L"\n"
+    L"/cache ― キャッシュを削除します\n"
+    L"/cookie ― クッキーを削除します\n"
+    L"/all ― キャッシュとクッキーを削除します\n"
+    L"/silent ― ウィンドウを出さずに削除します\n"
+    L"/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
+    L"\n"
+    L"確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
+    L"終了コード: 0 すべて削除 / 1 削除できない項目があった、またはキャッシュの一覧を最後まで読めなかった /\n"
+    L"2 使い方の誤り / 3 ログを書けなかった / 4 内部のエラーで中断\n"
+    L"オプションなしで起動すると、いつものウィンドウが開きます。";
 
 namespace {
 
 bool Is(const wchar_t* arg, const wchar_t* name) { return ::_wcsicmp(arg, name) == 0; }
 
 bool IsOption(const wchar_t* arg) { return arg[0] == L'/' || arg[0] == L'-'; }
-
-CString Shown(const wchar_t* arg) { return FromWide(arg, std::wcslen(arg), CP_ACP); }
 
 CommandLine Usage(CString error) {
     CommandLine usage;
@@ -61,7 +59,7 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     for (int i = 0; i < argc; ++i) {
         const wchar_t* arg = argv[i];
         if (!IsOption(arg)) {
-            if (error.empty()) error = "不明な引数です: " + Shown(arg);
+            if (error.empty()) error = L"不明な引数です: " + CString(arg);
             continue;
         }
         const wchar_t* name = arg + 1;
@@ -78,18 +76,18 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
             line.bSilent = true;
         } else if (Is(name, L"log")) {
             if (i + 1 >= argc || argv[i + 1][0] == L'\0') {
-                if (error.empty()) error = "/log の後にファイル名がありません。";
+                if (error.empty()) error = L"/log の後にファイル名がありません。";
             } else {
                 line.logPath = argv[++i];
             }
         } else if (Is(name, L"?") || Is(name, L"h") || Is(name, L"help")) {
             wantsUsage = true;
         } else if (error.empty()) {
-            error = "不明なオプションです: " + Shown(arg);
+            error = L"不明なオプションです: " + CString(arg);
         }
     }
-    if (error.empty() && kinds > 1) error = "/cache、/cookie、/all はどれか一つだけを指定してください。";
-    if (error.empty() && !wantsUsage && kinds == 0) error = "/cache、/cookie、/all のどれかを指定してください。";
+    if (error.empty() && kinds > 1) error = L"/cache、/cookie、/all はどれか一つだけを指定してください。";
+    if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
     if (!error.empty() || wantsUsage) {
         CommandLine usage = Usage(error);
         usage.bSilent = line.bSilent;

@@ -29,7 +29,7 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv);
 std::vector<std::wstring> ProcessArguments();
 
 // The usage text shown in a message box.
-extern const char kCommandLineUsage[];
+extern const wchar_t kCommandLineUsage[];
 
 // Exit codes of an unattended cleaning. An internal failure that ends the program
 // (kExitAborted of the framework) is 4.

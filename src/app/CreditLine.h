@@ -2,4 +2,4 @@
 // second maker's name. The names are the two links.
 #pragma once
 
-extern const char* const kCreditSegments[4];
+extern const wchar_t* const kCreditSegments[4];

@@ -9,7 +9,7 @@
 #include <vector>
 
 namespace {
-constexpr char kAppName[] = "Dustwhirl";
+constexpr wchar_t kAppName[] = L"Dustwhirl";
 }
 
 CMainApp theApp;
@@ -20,8 +20,8 @@ BOOL CMainApp::InitInstance() {
     Enable3dControlsStatic();
 
     // The name is both the application object's own and the one every window reads.
-    std::free(const_cast<char*>(m_pszAppName));
-    m_pszAppName = strdup(kAppName);
+    std::free(const_cast<wchar_t*>(m_pszAppName));
+    m_pszAppName = ::_wcsdup(kAppName);
     AfxSetAppName(m_pszAppName);
 
     // The wide command line: the narrow one has names outside the code page mapped to others.
@@ -42,7 +42,7 @@ BOOL CMainApp::InitInstance() {
         break;
     case CommandLine::Mode::Usage:
         if (!line.bSilent) {
-            CString text = line.error.empty() ? CString(kCommandLineUsage) : line.error + "\n\n" + kCommandLineUsage;
+            CString text = line.error.empty() ? CString(kCommandLineUsage) : line.error + L"\n\n" + kCommandLineUsage;
             AfxMessageBox(text.c_str(), line.error.empty() ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
         }
         m_nExitCode = kExitUsage;

@@ -40,7 +40,7 @@ void KeepDialogManagerFromRescaling(HWND dialog) {
 
 CMainDlg::CMainDlg(CWnd* parent)
     : CDialog(IDD_MAIN, parent), m_nCurrentAd(-1), m_nHoverLink(-1), m_bTrackingLeave(false) {
-    m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_MAIN));
+    m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_MAIN));
     m_pAdDownloader = std::make_unique<CAdListDownloader>(this);
 }
 

@@ -13,19 +13,19 @@
 
 namespace {
 constexpr RECT kDragStrip{0, 0, 405, 36};
-constexpr char kFirstMakerSite[] = DUSTWHIRL_MAKER_SERVER "/";
-constexpr char kSecondMakerSite[] = DUSTWHIRL_SECOND_MAKER_SITE "/";
-constexpr char kHelpPages[] = DUSTWHIRL_MAKER_SERVER "/dustwhirl/help/";
+constexpr wchar_t kFirstMakerSite[] = L"" DUSTWHIRL_MAKER_SERVER "/";
+constexpr wchar_t kSecondMakerSite[] = L"" DUSTWHIRL_SECOND_MAKER_SITE "/";
+constexpr wchar_t kHelpPages[] = L"" DUSTWHIRL_MAKER_SERVER "/dustwhirl/help/";
 }  // namespace
 
 void CMainDlg::AddSystemMenuItems() {
     HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
     if (menu == nullptr) return;
-    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(menu, MF_STRING, IDM_OPEN_CACHE_FOLDER, "キャッシュフォルダを開く(&A)");
-    ::AppendMenuA(menu, MF_STRING, IDM_OPEN_COOKIE_FOLDER, "クッキーフォルダを開く(&O)");
-    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, "バージョン情報(&A)...");
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, IDM_OPEN_CACHE_FOLDER, L"キャッシュフォルダを開く(&A)");
+    ::AppendMenuW(menu, MF_STRING, IDM_OPEN_COOKIE_FOLDER, L"クッキーフォルダを開く(&O)");
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, L"バージョン情報(&A)...");
     ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
     ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
 }

@@ -22,9 +22,9 @@ constexpr RECT kDescriptionRect{17, 52, 445, 87};
 constexpr int kCreditTop = 263;
 constexpr int kCreditRight = 495;
 
-constexpr char kDescription[] =
-    "Internet Explorerのキャッシュまたはクッキーを削除します。\n"
-    "削除したい内容のボタンをクリックしてください。";
+constexpr wchar_t kDescription[] =
+    L"Internet Explorerのキャッシュまたはクッキーを削除します。\n"
+    L"削除したい内容のボタンをクリックしてください。";
 
 CString OwnFileVersion() {
     CVersionInfo info;
@@ -33,7 +33,7 @@ CString OwnFileVersion() {
 }
 }  // namespace
 
-const char* const kCreditSegments[4] = {"制作：", "Harrowmint", "　イラスト：", "Quillimore"};
+const wchar_t* const kCreditSegments[4] = {L"制作：", L"Harrowmint", L"　イラスト：", L"Quillimore"};
 
 void CMainDlg::ComposeBackground() {
     m_background.Load(IDB_BACKGROUND, m_scale.Dpi());
@@ -51,7 +51,7 @@ void CMainDlg::ComposeBackground() {
         CFont font = CreateAppFont(m_scale.Dpi());
         CSelectObject selectFont(dc, font);
 
-        CString version = CString(AfxGetAppName()) + " " + OwnFileVersion();
+        CString version = CString(AfxGetAppName()) + L" " + OwnFileVersion();
         RECT rc = m_scale.Scale(kVersionRect);
         dc.DrawText(version.c_str(), &rc, DT_SINGLELINE | DT_VCENTER);
 

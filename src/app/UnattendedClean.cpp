@@ -8,17 +8,14 @@
 
 namespace {
 
-// Text of the ANSI code page (the cache's names) as UTF-8.
-CString ToUtf8(const CString& text) { return ConvertCodePage(text.data(), text.size(), CP_ACP, CP_UTF8); }
-
-const char* OutcomeLabel(DeleteOutcome outcome) {
+const wchar_t* OutcomeLabel(DeleteOutcome outcome) {
     switch (outcome) {
-    case DeleteOutcome::Deleted: return "削除しました";
-    case DeleteOutcome::AlreadyGone: return "既にありませんでした";
-    case DeleteOutcome::InUse: return "使用中のため削除できませんでした";
-    case DeleteOutcome::NotDeleted: return "削除できませんでした";
+    case DeleteOutcome::Deleted: return L"削除しました";
+    case DeleteOutcome::AlreadyGone: return L"既にありませんでした";
+    case DeleteOutcome::InUse: return L"使用中のため削除できませんでした";
+    case DeleteOutcome::NotDeleted: return L"削除できませんでした";
     }
-    return "";
+    return L"";
 }
 
 }  // namespace
@@ -32,15 +29,16 @@ int CleaningExitCode(const SelectedEntries& entries, const DeletionResult& resul
 std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult& result) {
     std::string text;
     for (size_t i = 0; i < result.outcomes.size() && i < entries.size(); ++i) {
-        text += ToUtf8(OutcomeLabel(result.outcomes[i])) + "\t" + ToUtf8(entries[i].url) + "\r\n";
+        text += ToUtf8(OutcomeLabel(result.outcomes[i])) + "\t" + ToUtf8(DisplayEntryName(entries[i].url.c_str())) +
+                "\r\n";
     }
-    CString summary = "合計: 削除 " + FormatCount(result.deleted) + "件、既になし " + FormatCount(result.alreadyGone) +
-                      "件、使用中 " + FormatCount(result.inUse) + "件、削除できず " + FormatCount(result.notDeleted) +
-                      "件、" + FormatBytes(result.bytesFreed) + " を解放";
+    CString summary = L"合計: 削除 " + FormatCount(result.deleted) + L"件、既になし " +
+                      FormatCount(result.alreadyGone) + L"件、使用中 " + FormatCount(result.inUse) + L"件、削除できず " +
+                      FormatCount(result.notDeleted) + L"件、" + FormatBytes(result.bytesFreed) + L" を解放";
     if (result.Handled() < entries.size()) {
-        summary += "（" + FormatCount(entries.size() - result.Handled()) + "件は途中で止まったため未処理）";
+        summary += L"（" + FormatCount(entries.size() - result.Handled()) + L"件は途中で止まったため未処理）";
     }
-    if (result.walkFailed) summary += "（キャッシュの一覧を最後まで読めなかったため、残った項目があります）";
+    if (result.walkFailed) summary += L"（キャッシュの一覧を最後まで読めなかったため、残った項目があります）";
     return text + ToUtf8(summary) + "\r\n";
 }
 

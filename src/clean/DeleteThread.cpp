@@ -1,7 +1,7 @@
 #include "clean/DeleteThread.h"
 #include "clean/ProgressDlg.h"
 
-void CDeleteThread::Post(UINT msg, WPARAM wp) { ::PostMessageA(m_pDialog->GetSafeHwnd(), msg, wp, 0); }
+void CDeleteThread::Post(UINT msg, WPARAM wp) { ::PostMessageW(m_pDialog->GetSafeHwnd(), msg, wp, 0); }
 
 void CDeleteThread::Run() {
     try {

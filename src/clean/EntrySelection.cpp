@@ -47,17 +47,20 @@ bool IsCollected(EntryClass entryClass, bool bCache, bool bCookie) {
 
 CString DeletionPrompt(bool bCache, bool bCookie) {
     CString subject;
-    if (bCache) subject = "キャッシュ";
+    if (bCache) subject = L"キャッシュ";
     if (bCookie) {
-        if (!subject.empty()) subject += "と";
-        subject += "クッキー";
+        if (!subject.empty()) subject += L"と";
+        subject += L"クッキー";
     }
-    return subject + "を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
+    return subject + L"を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
 }
 
 bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {
-    // Names taken by the unfiltered walk, looked up only when the cookie walk follows it.
-    std::unordered_set<CString> taken;
+    // Where the unfiltered walk put cookies in the list. Only they can meet the cookie walk
+    // again, and only a cookie walk that delivers anything needs them looked up: on Wine it
+    // delivers nothing, on Windows the unfiltered walk leaves the cookies to it.
+    std::vector<size_t> cookiesTaken;
+    std::unordered_set<std::string> taken;
     const char* const patterns[] = {nullptr, kCookiePattern};
     const int walks = bCookie ? 2 : 1;
     bool complete = true;
@@ -67,9 +70,14 @@ bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {
             // Classified the same whichever walk delivered it: history stays.
             const EntryClass kind = ClassifyEntry(entry->lpszSourceUrlName, entry->CacheEntryType);
             if (!IsCollected(kind, bCache, bCookie)) continue;
-            if (w > 0 && taken.count(entry->lpszSourceUrlName) != 0) continue;
+            if (w > 0 && !cookiesTaken.empty()) {
+                if (taken.empty()) {
+                    for (size_t i : cookiesTaken) taken.insert(list[i].url);
+                }
+                if (taken.count(entry->lpszSourceUrlName) != 0) continue;
+            }
+            if (w == 0 && walks > 1 && kind == EntryClass::Cookie) cookiesTaken.push_back(list.size());
             list.push_back({entry->lpszSourceUrlName, EntryBytes(*entry)});
-            if (w == 0 && walks > 1) taken.insert(list.back().url);
         }
         if (walk.Failed()) complete = false;
     }

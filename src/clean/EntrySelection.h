@@ -4,12 +4,13 @@
 
 #include "framework/Afx.h"
 
+#include <string>
 #include <vector>
 
 // An entry chosen for deletion: its source URL name and the bytes its cached file takes,
-// as the walk found them.
+// as the walk found them. The name is the cache's own bytes, handed back to it unchanged.
 struct SelectedEntry {
-    CString url;
+    std::string url;
     ULONGLONG bytes = 0;
 };
 

@@ -55,6 +55,6 @@ LRESULT CProgressDlg::OnDeleteDone(WPARAM wp, LPARAM) {
     if (finished) m_progress.SetPos(100);
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_END_BUTTON), SW_SHOW);
     // The worker has posted its last message: its result is complete and no longer written.
-    SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : "削除を中断しました");
+    SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : L"削除を中断しました");
     return 1;
 }

@@ -12,4 +12,5 @@
 
 #include <string>
 
-using CString = std::string;
+// The program's text: UTF-16, shown through the wide API whatever the system's code page.
+using CString = std::wstring;

@@ -21,7 +21,7 @@ HWND SafeOwner(CWnd* parent) {
         owner = main != nullptr ? main->m_hWnd : nullptr;
     }
     if (owner == nullptr) return nullptr;
-    while ((::GetWindowLongA(owner, GWL_STYLE) & WS_CHILD) != 0) {
+    while ((::GetWindowLongW(owner, GWL_STYLE) & WS_CHILD) != 0) {
         HWND up = ::GetParent(owner);
         if (up == nullptr) break;
         owner = up;
@@ -32,9 +32,9 @@ HWND SafeOwner(CWnd* parent) {
 
 INT_PTR CDialog::DoModal() {
     HINSTANCE inst = AfxGetResourceHandle();
-    HRSRC res = ::FindResourceA(inst, MAKEINTRESOURCEA(m_nIDHelp), reinterpret_cast<LPCSTR>(RT_DIALOG));
+    HRSRC res = ::FindResourceW(inst, MAKEINTRESOURCEW(m_nIDHelp), reinterpret_cast<LPCWSTR>(RT_DIALOG));
     HGLOBAL mem = res ? ::LoadResource(inst, res) : nullptr;
-    auto* tmpl = mem ? static_cast<LPCDLGTEMPLATEA>(::LockResource(mem)) : nullptr;
+    auto* tmpl = mem ? static_cast<LPCDLGTEMPLATEW>(::LockResource(mem)) : nullptr;
     if (tmpl == nullptr) return -1;
 
     HWND owner = SafeOwner(m_pParentWnd);
@@ -46,12 +46,12 @@ INT_PTR CDialog::DoModal() {
 
     m_bEndModal = false;
     m_nModalResult = -1;
-    HWND hwnd = ::CreateDialogIndirectParamA(inst, tmpl, owner, StaticDlgProc, reinterpret_cast<LPARAM>(this));
+    HWND hwnd = ::CreateDialogIndirectParamW(inst, tmpl, owner, StaticDlgProc, reinterpret_cast<LPARAM>(this));
     if (hwnd != nullptr && !m_bEndModal) {
         if (!::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
         MSG msg;
         while (!m_bEndModal) {
-            BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+            BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
             if (got == 0) {
                 ::PostQuitMessage(static_cast<int>(msg.wParam));
                 break;
@@ -59,7 +59,7 @@ INT_PTR CDialog::DoModal() {
             if (got == -1) break;
             if (!PreTranslateTree(&msg)) {
                 ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
+                ::DispatchMessageW(&msg);
             }
         }
     }
@@ -81,7 +81,7 @@ INT_PTR CDialog::DoModal() {
 void CDialog::EndDialog(INT_PTR result) {
     m_nModalResult = result;
     m_bEndModal = true;
-    if (m_hWnd != nullptr) ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wake the modal loop
+    if (m_hWnd != nullptr) ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wake the modal loop
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -94,7 +94,7 @@ BOOL CDialog::OnInitDialog() {
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
     if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && m_hWnd != nullptr &&
         (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
-        return ::IsDialogMessageA(m_hWnd, msg);
+        return ::IsDialogMessageW(m_hWnd, msg);
     }
     return FALSE;
 }

@@ -3,7 +3,6 @@
 #include "WinUtil.h"
 
 #include <algorithm>
-#include <cwchar>
 
 namespace {
 
@@ -12,10 +11,7 @@ namespace {
 CFileHandle CreateSideFile(const std::wstring& folder, std::wstring& side) {
     const DWORD pid = ::GetCurrentProcessId();
     for (DWORD attempt = 0; attempt < 100; ++attempt) {
-        wchar_t name[64];
-        std::swprintf(name, 64, L"~dustwhirl-%lx-%lx.partial", static_cast<unsigned long>(pid),
-                      static_cast<unsigned long>(::GetTickCount() + attempt));
-        side = folder + name;
+        side = folder + L"~dustwhirl-" + HexText(pid) + L"-" + HexText(::GetTickCount() + attempt) + L".partial";
         CFileHandle file(::CreateFileW(side.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                        nullptr));
         if (file) return file;

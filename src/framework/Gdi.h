@@ -35,22 +35,22 @@ public:
 
     int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
-    int DrawText(const char* text, RECT* rect, UINT format) { return ::DrawTextA(m_hDC, text, -1, rect, format); }
+    int DrawText(const wchar_t* text, RECT* rect, UINT format) { return ::DrawTextW(m_hDC, text, -1, rect, format); }
     // An empty text still measures (to an empty rectangle): a count of 0 would leave rect as it was.
     int DrawText(const CString& text, RECT* rect, UINT format) { return DrawText(text.c_str(), rect, format); }
-    SIZE GetTextExtent(const char* text) const {
+    SIZE GetTextExtent(const wchar_t* text) const {
         SIZE size{};
-        ::GetTextExtentPoint32A(m_hDC, text, static_cast<int>(std::strlen(text)), &size);
+        ::GetTextExtentPoint32W(m_hDC, text, static_cast<int>(std::wcslen(text)), &size);
         return size;
     }
-    BOOL TextOut(int x, int y, const char* text) {
-        return ::TextOutA(m_hDC, x, y, text, static_cast<int>(std::strlen(text)));
+    BOOL TextOut(int x, int y, const wchar_t* text) {
+        return ::TextOutW(m_hDC, x, y, text, static_cast<int>(std::wcslen(text)));
     }
     BOOL FillRect(const RECT* rect, HBRUSH brush) { return ::FillRect(m_hDC, rect, brush); }
     // A solid fill that needs no brush: ExtTextOut with an opaque rectangle and no text.
     void FillSolidRect(const RECT* rect, COLORREF color) {
         COLORREF old = ::SetBkColor(m_hDC, color);
-        ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, rect, nullptr, 0, nullptr);
+        ::ExtTextOutW(m_hDC, 0, 0, ETO_OPAQUE, rect, nullptr, 0, nullptr);
         ::SetBkColor(m_hDC, old);
     }
     BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }

@@ -4,7 +4,7 @@
 
 #include <shellapi.h>
 
-void ShellOpen(const char* target) {
+void ShellOpen(const wchar_t* target) {
     // An empty directory (not a missing one) lets the shell start the handler where it likes.
-    ::ShellExecuteA(nullptr, "open", target, nullptr, "", SW_SHOW);
+    ::ShellExecuteW(nullptr, L"open", target, nullptr, L"", SW_SHOW);
 }

@@ -3,4 +3,4 @@
 
 // Opens target with the shell's "open" verb and shows what it opens. The shell's result is
 // not looked at: a target that cannot be opened fails without a word.
-void ShellOpen(const char* target);
+void ShellOpen(const wchar_t* target);

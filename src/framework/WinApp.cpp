@@ -6,27 +6,27 @@
 
 namespace {
 CWinApp* g_app = nullptr;
-const char* g_appName = "";
+const wchar_t* g_appName = L"";
 }
 
 CWinApp::CWinApp() {
     g_app = this;
-    m_hInstance = ::GetModuleHandleA(nullptr);
+    m_hInstance = ::GetModuleHandleW(nullptr);
 }
 
 CWinApp::~CWinApp() {
     if (g_app == this) {
         g_app = nullptr;
-        g_appName = "";
+        g_appName = L"";
     }
-    std::free(const_cast<char*>(m_pszAppName));
+    std::free(const_cast<wchar_t*>(m_pszAppName));
     m_pszAppName = nullptr;
 }
 
 void CWinApp::DoWaitCursor(int nCode) {
     m_nWaitCursorCount += nCode;
     if (m_nWaitCursorCount > 0) {
-        HCURSOR previous = ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+        HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
         if (nCode > 0 && m_nWaitCursorCount == 1) m_hcurWaitCursorRestore = previous;
     } else {
         m_nWaitCursorCount = 0;
@@ -34,7 +34,7 @@ void CWinApp::DoWaitCursor(int nCode) {
     }
 }
 
-int CWinApp::DoMessageBox(const char* text, UINT type, UINT /*helpId*/) {
+int CWinApp::DoMessageBox(const wchar_t* text, UINT type, UINT /*helpId*/) {
     // Like the classic framework: a box without an icon gets the one that fits its buttons.
     if ((type & MB_ICONMASK) == 0) {
         switch (type & MB_TYPEMASK) {
@@ -51,7 +51,7 @@ int CWinApp::DoMessageBox(const char* text, UINT type, UINT /*helpId*/) {
     } else {
         owner = ::GetActiveWindow();
     }
-    return ::MessageBoxA(owner, text, AfxGetAppName(), type);
+    return ::MessageBoxW(owner, text, AfxGetAppName(), type);
 }
 
 void CWinApp::Enable3dControlsStatic() {
@@ -63,15 +63,15 @@ void CWinApp::Enable3dControlsStatic() {
 
 CWinApp* AfxGetApp() { return g_app; }
 
-const char* AfxGetAppName() { return g_appName; }
+const wchar_t* AfxGetAppName() { return g_appName; }
 
-void AfxSetAppName(const char* name) { g_appName = name != nullptr ? name : ""; }
+void AfxSetAppName(const wchar_t* name) { g_appName = name != nullptr ? name : L""; }
 
-HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleW(nullptr); }
 
 CWnd* AfxGetMainWnd() { return g_app != nullptr ? g_app->m_pMainWnd : nullptr; }
 
-int AfxMessageBox(const char* text, UINT type, UINT helpId) {
+int AfxMessageBox(const wchar_t* text, UINT type, UINT helpId) {
     if (g_app != nullptr) return g_app->DoMessageBox(text, type, helpId);
-    return ::MessageBoxA(::GetActiveWindow(), text, AfxGetAppName(), type);
+    return ::MessageBoxW(::GetActiveWindow(), text, AfxGetAppName(), type);
 }

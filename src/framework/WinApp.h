@@ -29,11 +29,11 @@ public:
     int WaitCursorCount() const { return m_nWaitCursorCount; }
 
     // Message box with the application name as caption, owned by the main window.
-    int DoMessageBox(const char* text, UINT type, UINT helpId);
+    int DoMessageBox(const wchar_t* text, UINT type, UINT helpId);
 
     void Enable3dControlsStatic();
 
-    const char* m_pszAppName = nullptr;  // heap copy owned by the application (free()d)
+    const wchar_t* m_pszAppName = nullptr;  // heap copy owned by the application (free()d)
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
 
@@ -44,11 +44,11 @@ private:
 
 CWinApp* AfxGetApp();
 // The name every part of the program reads; empty before the application names itself.
-const char* AfxGetAppName();
-void AfxSetAppName(const char* name);
+const wchar_t* AfxGetAppName();
+void AfxSetAppName(const wchar_t* name);
 HINSTANCE AfxGetResourceHandle();
 CWnd* AfxGetMainWnd();
-int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
+int AfxMessageBox(const wchar_t* text, UINT type = MB_OK, UINT helpId = 0);
 
 // Shows the wait cursor for the lifetime of the object.
 class CWaitCursor {

@@ -18,9 +18,9 @@ POINT GetCursorClientPos(HWND wnd) {
 }
 
 CString GetModuleFilePath(HMODULE module) {
-    CString path(MAX_PATH, '\0');
+    CString path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD len = ::GetModuleFileNameA(module, &path[0], static_cast<DWORD>(path.size()));
+        DWORD len = ::GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
         if (len == 0) return CString();
         // A path that fills the buffer may have been cut short (and left unterminated).
         if (len < path.size()) {
@@ -33,12 +33,12 @@ CString GetModuleFilePath(HMODULE module) {
 }
 
 CString GetSpecialFolderPath(int csidl) {
-    char path[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
     LPITEMIDLIST idList = nullptr;
     if (::SHGetSpecialFolderLocation(nullptr, csidl, &idList) == S_OK) {
-        ::SHGetPathFromIDListA(idList, path);
+        ::SHGetPathFromIDListW(idList, path);
         ::CoTaskMemFree(idList);
-        ::PathRemoveBackslashA(path);
+        ::PathRemoveBackslashW(path);
     }
     return path;
 }
@@ -53,22 +53,42 @@ std::wstring ToWide(const char* text, size_t length, UINT codePage) {
     return wide;
 }
 
-CString FromWide(const wchar_t* text, size_t length, UINT codePage) {
+std::string FromWide(const wchar_t* text, size_t length, UINT codePage) {
     const int units = static_cast<int>(length);
     const int bytes = ::WideCharToMultiByte(codePage, 0, text, units, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return CString();
-    CString converted(static_cast<size_t>(bytes), '\0');
+    if (bytes <= 0) return std::string();
+    std::string converted(static_cast<size_t>(bytes), '\0');
     if (::WideCharToMultiByte(codePage, 0, text, units, converted.data(), bytes, nullptr, nullptr) == 0) {
-        return CString();
+        return std::string();
     }
     return converted;
 }
 
-CString ConvertCodePage(const char* text, size_t length, UINT from, UINT to) {
-    const std::wstring wide = ToWide(text, length, from);
-    CString converted = FromWide(wide.data(), wide.size(), to);
-    converted.resize(std::strlen(converted.c_str()));
-    return converted;
+CString DecimalText(ULONGLONG value) {
+    wchar_t digits[24];
+    wchar_t* p = digits + 24;
+    *--p = L'\0';
+    do {
+        *--p = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return p;
+}
+
+CString HexText(ULONGLONG value, int minDigits) {
+    CString text;
+    for (int i = 0; value != 0 || i < minDigits; ++i, value >>= 4) {
+        text.insert(text.begin(), L"0123456789abcdef"[value & 0xF]);
+    }
+    return text;
+}
+
+CString DisplayEntryName(const char* name) {
+    const int length = static_cast<int>(std::strlen(name));
+    if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, length, nullptr, 0) > 0 || length == 0) {
+        return ToWide(name, static_cast<size_t>(length), CP_UTF8);
+    }
+    return ToWide(name, static_cast<size_t>(length), CP_ACP);
 }
 
 std::wstring LongPathForm(const std::wstring& path) {
@@ -91,14 +111,14 @@ HCURSOR GetAppCursor(UINT id) {
     for (const auto& entry : loaded) {
         if (entry.first == id) return entry.second;
     }
-    HCURSOR cursor = ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+    HCURSOR cursor = ::LoadCursorW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id));
     if (cursor != nullptr) loaded.emplace_back(id, cursor);
     return cursor;
 }
 
 CFont CreateAppFont(int dpi) {
-    return CFont(::CreateFontA(::MulDiv(12, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック"));
+    return CFont(::CreateFontW(::MulDiv(12, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック"));
 }
 
 void TrackMouseLeave(HWND wnd) {

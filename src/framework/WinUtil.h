@@ -14,14 +14,23 @@ CString GetModuleFilePath(HMODULE module = nullptr);
 // backslash; empty when the shell does not know it.
 CString GetSpecialFolderPath(int csidl);
 
-// Text from one code page into another (CP_UTF8, CP_ACP, ...), through UTF-16. Malformed
-// input and characters the target lacks are replaced rather than failing the whole text; the
-// result ends at the first NUL. Empty when the system cannot convert at all.
-CString ConvertCodePage(const char* text, size_t length, UINT from, UINT to);
-
-// Narrow text of a code page as UTF-16, and back; the same replacement rules as above.
+// Narrow text of a code page (CP_UTF8, CP_ACP, ...) as UTF-16, and back. Malformed input and
+// characters the target lacks are replaced rather than failing the whole text. Empty when the
+// system cannot convert at all.
 std::wstring ToWide(const char* text, size_t length, UINT codePage);
-CString FromWide(const wchar_t* text, size_t length, UINT codePage);
+std::string FromWide(const wchar_t* text, size_t length, UINT codePage);
+inline CString FromUtf8(const std::string& utf8) { return ToWide(utf8.data(), utf8.size(), CP_UTF8); }
+inline std::string ToUtf8(const CString& text) { return FromWide(text.data(), text.size(), CP_UTF8); }
+
+// A number in decimal, and in lower-case hexadecimal with at least minDigits digits. Written
+// out by hand: the C library's wide formatting would add tens of kilobytes to the program.
+CString DecimalText(ULONGLONG value);
+CString HexText(ULONGLONG value, int minDigits = 1);
+
+// A URL cache entry's name for people to read. The name itself is bytes that only the cache
+// interprets: UTF-8 where it is valid UTF-8 (paths, in today's caches), else the system's
+// code page. The name the program hands back to the cache is always the original bytes.
+CString DisplayEntryName(const char* name);
 
 // The path in the form the wide file functions take beyond MAX_PATH: a full path with the
 // "\\?\" prefix (relative paths are resolved against the current folder). Empty on failure.

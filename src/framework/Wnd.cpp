@@ -2,21 +2,21 @@
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x44575731;  // "DWW1"
-constexpr char kChildClass[] = "DustwhirlWnd";
+constexpr wchar_t kChildClass[] = L"DustwhirlWnd";
 // The bound object is also kept in a window property, so that FromHandle needs no
 // GetWindowSubclass, which not every comctl32 import library provides.
-constexpr char kBindingProp[] = "Dustwhirl.CWnd";
+constexpr wchar_t kBindingProp[] = L"Dustwhirl.CWnd";
 
 ATOM RegisterChildClass() {
     static ATOM atom = [] {
-        WNDCLASSA wc{};
+        WNDCLASSW wc{};
         wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.hbrBackground = nullptr;
         wc.lpszClassName = kChildClass;
-        return ::RegisterClassA(&wc);
+        return ::RegisterClassW(&wc);
     }();
     return atom;
 }
@@ -24,7 +24,7 @@ ATOM RegisterChildClass() {
 
 void CWnd::Unbind(HWND hwnd) {
     ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
-    ::RemovePropA(hwnd, kBindingProp);
+    ::RemovePropW(hwnd, kBindingProp);
 }
 
 CWnd::~CWnd() {
@@ -37,14 +37,14 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
     if (hwnd == nullptr) return nullptr;
-    return static_cast<CWnd*>(::GetPropA(hwnd, kBindingProp));
+    return static_cast<CWnd*>(::GetPropW(hwnd, kBindingProp));
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
     if (hwnd == nullptr || m_hWnd != nullptr || FromHandle(hwnd) != nullptr) return FALSE;
-    if (!::SetPropA(hwnd, kBindingProp, this)) return FALSE;
+    if (!::SetPropW(hwnd, kBindingProp, this)) return FALSE;
     if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-        ::RemovePropA(hwnd, kBindingProp);
+        ::RemovePropW(hwnd, kBindingProp);
         return FALSE;
     }
     m_hWnd = hwnd;
@@ -56,11 +56,11 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     return SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const char* text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     RegisterChildClass();
-    HWND hwnd = ::CreateWindowExA(exStyle, kChildClass, text, style, rect.left, rect.top,
+    HWND hwnd = ::CreateWindowExW(exStyle, kChildClass, text, style, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleW(nullptr),
                                   nullptr);
     if (hwnd == nullptr) return FALSE;
     if (!SubclassWindow(hwnd)) {
@@ -80,7 +80,7 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
     DWORD style = GetStyle();
     DWORD newStyle = (style & ~remove) | add;
     if (style == newStyle) return FALSE;
-    ::SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>(newStyle));
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(newStyle));
     if (swpFlags != 0) {
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     }
@@ -88,9 +88,9 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
 }
 
 CString CWnd::GetWindowText() const {
-    int len = ::GetWindowTextLengthA(m_hWnd);
-    CString text(static_cast<size_t>(len) + 1, '\0');
-    int got = ::GetWindowTextA(m_hWnd, text.data(), len + 1);
+    int len = ::GetWindowTextLengthW(m_hWnd);
+    CString text(static_cast<size_t>(len) + 1, L'\0');
+    int got = ::GetWindowTextW(m_hWnd, text.data(), len + 1);
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
     return text;
 }
@@ -101,7 +101,7 @@ void CWnd::CenterWindow() {
 
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
-    ::GetMonitorInfoA(::MonitorFromWindow(center ? center : m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+    ::GetMonitorInfoW(::MonitorFromWindow(center ? center : m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
     RECT area = mi.rcWork;
     RECT target = center ? RECT{} : area;
     if (center != nullptr) ::GetWindowRect(center, &target);

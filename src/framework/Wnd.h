@@ -27,7 +27,7 @@ public:
 
     // Creates a window of our default child class (double clicks, redraw on resize,
     // arrow cursor, no background brush) and binds it to this object.
-    BOOL CreateEx(DWORD exStyle, const char* text, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    BOOL CreateEx(DWORD exStyle, const wchar_t* text, DWORD style, const RECT& rect, CWnd* parent, UINT id);
     BOOL DestroyWindow();
 
     // Called for every queued message before it is dispatched; return TRUE to swallow it.
@@ -35,12 +35,12 @@ public:
     // Owner-draw request reflected from the parent.
     virtual void DrawItem(DRAWITEMSTRUCT* dis);
 
-    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0);
-    void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
+    void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
     CString GetWindowText() const;
     CWnd* GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
-    void SetDlgItemText(int id, const char* text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+    void SetDlgItemText(int id, const wchar_t* text) { ::SetDlgItemTextW(m_hWnd, id, text); }
     BOOL Invalidate(BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, erase); }
     BOOL InvalidateRect(const RECT* rect, BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, rect, erase); }
     BOOL SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) {
@@ -50,8 +50,8 @@ public:
         return ::MoveWindow(m_hWnd, x, y, cx, cy, repaint);
     }
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
-    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::SendMessageA(m_hWnd, msg, wp, lp); }
-    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::PostMessageA(m_hWnd, msg, wp, lp); }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::SendMessageW(m_hWnd, msg, wp, lp); }
+    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::PostMessageW(m_hWnd, msg, wp, lp); }
     void CenterWindow();
 
     HWND m_hWnd = nullptr;

@@ -17,7 +17,7 @@ void ReadPngData(png_structp png, png_bytep data, png_size_t length) {
 }
 
 // Stores the message in *errorText, or shows it in the application's message box.
-void ReportPngError(CString* errorText, const char* message) {
+void ReportPngError(CString* errorText, const wchar_t* message) {
     if (errorText != nullptr) {
         *errorText = message;
     } else {
@@ -60,7 +60,7 @@ bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CStri
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlaceType, nullptr, nullptr);
 
     if (bitDepth > 8) {
-        ReportPngError(errorText, "色数が多すぎます。");
+        ReportPngError(errorText, L"色数が多すぎます。");
         return false;
     }
     // Palette images of 1, 2 or 4 bits then come out one index per byte.
@@ -73,7 +73,7 @@ bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CStri
         png_set_bgr(png);  // a DIB stores blue, green, red
         bitCount = 24;
     } else {
-        ReportPngError(errorText, "このPNGの画像フォーマットには未対応です。");
+        ReportPngError(errorText, L"このPNGの画像フォーマットには未対応です。");
         image.Release();  // a refused image leaves the target empty, as a failed Create would
         return false;
     }
@@ -113,12 +113,12 @@ bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText) {
         PngReadSession session;
         session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
         if (session.png == nullptr) {
-            ReportPngError(errorText, "PNG構造体の作成に失敗しました。");
+            ReportPngError(errorText, L"PNG構造体の作成に失敗しました。");
             return false;
         }
         session.info = png_create_info_struct(session.png);
         if (session.info == nullptr) {
-            ReportPngError(errorText, "PNG構造体の初期化に失敗しました。");
+            ReportPngError(errorText, L"PNG構造体の初期化に失敗しました。");
             return false;
         }
         return ReadImage(session, image, file, errorText);
@@ -129,8 +129,8 @@ bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText) {
 }
 
 bool LoadPngResource(CPackedDib& image, WORD pngId, CString* errorText) {
-    HMODULE module = ::GetModuleHandleA(nullptr);
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(pngId), "PNG");
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(pngId), L"PNG");
     if (resource == nullptr) return false;
     DWORD size = ::SizeofResource(module, resource);
     HGLOBAL handle = ::LoadResource(module, resource);

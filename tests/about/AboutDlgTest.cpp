@@ -4,6 +4,7 @@
 #include "AppProcess.h"
 #include "Waiting.h"
 #include "about/AboutDlg.h"
+#include "framework/WinUtil.h"
 #include "app/resource.h"
 #include "framework/WinApp.h"
 
@@ -16,9 +17,9 @@
 namespace {
 
 std::string Text(HWND hwnd) {
-    char buf[512] = {};
-    ::GetWindowTextA(hwnd, buf, sizeof(buf));
-    return buf;
+    wchar_t buf[512] = {};
+    ::GetWindowTextW(hwnd, buf, 512);
+    return ToUtf8(buf);
 }
 
 RECT DialogUnits(HWND dlg, int x, int y, int cx, int cy) {
@@ -127,8 +128,8 @@ TEST_F(AboutBoxOverOwner, ShowsTheNameVersionAndCopyrightOfTheProgram) {
 }
 
 TEST_F(AboutBoxOverOwner, TheVersionLineStartsWithWhateverTheApplicationIsCalled) {
-    std::string saved = AfxGetAppName();
-    AfxSetAppName("Q&A Tool");
+    std::wstring saved = AfxGetAppName();
+    AfxSetAppName(L"Q&A Tool");
     std::string version;
     Run([&](HWND box) { version = Text(::GetDlgItem(box, IDC_VERSION_LINE)); }, PressOk);
     AfxSetAppName(AfxGetApp()->m_pszAppName);

@@ -39,7 +39,7 @@ HWND CreateOwner() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HostApp app;
     app.Enable3dControlsStatic();
-    app.m_pszAppName = strdup("Dustwhirl");
+    app.m_pszAppName = _wcsdup(L"Dustwhirl");
     AfxSetAppName(app.m_pszAppName);
 
     OwnerWnd owner;

@@ -34,9 +34,9 @@ std::string WideQuery(const std::string& path, const wchar_t* key) {
     if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &len)) return "-";
     if (len == 0) return std::string();
     std::wstring text(value, ::wcsnlen(value, len));
-    int bytes = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], bytes, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], bytes, nullptr, nullptr);
     return out;
 }
 

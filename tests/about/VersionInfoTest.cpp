@@ -4,6 +4,7 @@
 #include "AboutTestPaths.h"
 #include "AppProcess.h"
 #include "about/VersionInfo.h"
+#include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,17 @@ namespace {
 // Opens the fields, which the reader keeps to itself, to the tests.
 class InspectedVersionInfo : public CVersionInfo {
 public:
-    std::array<CString, kFieldCount> Fields() const {
-        std::array<CString, kFieldCount> out;
-        for (int i = 0; i < kFieldCount; ++i) out[static_cast<size_t>(i)] = m_fields[i];
+    // UTF-8, to compare with the test's own text.
+    std::array<std::string, kFieldCount> Fields() const {
+        std::array<std::string, kFieldCount> out;
+        for (int i = 0; i < kFieldCount; ++i) out[static_cast<size_t>(i)] = ToUtf8(m_fields[i]);
         return out;
     }
+    void Read(const std::string& path) { CVersionInfo::Read(FromUtf8(path)); }
+    void SetField(int index, const std::string& value) { CVersionInfo::SetField(index, FromUtf8(value)); }
 };
 
-using Fields = std::array<CString, CVersionInfo::kFieldCount>;
+using Fields = std::array<std::string, CVersionInfo::kFieldCount>;
 const Fields kAllMissing = {"-", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"};
 const wchar_t* const kWideKeys[CVersionInfo::kFieldCount] = {
     L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName", L"LegalCopyright", L"OriginalFileName",
@@ -40,7 +44,7 @@ std::string ExePath() { return EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe"); }
 TEST(VersionInfo, ReadsEveryFieldOfTheProgramItself) {
     Fields expected = {
         "",                                      // CompanyName
-        "IEキャッシュ＆クッキー削除ツール",      // FileDescription, Shift_JIS like every string
+        "IEキャッシュ＆クッキー削除ツール",      // FileDescription
         "1.0",                                   // FileVersion
         "Dustwhirl",                             // InternalName
         WideQuery(ExePath(), L"LegalCopyright"), // the maker's line, whatever its words
@@ -54,8 +58,8 @@ TEST(VersionInfo, ReadsEveryFieldOfTheProgramItself) {
     InspectedVersionInfo info;
     info.Read(ExePath());
     EXPECT_EQ(info.Fields(), expected);
-    EXPECT_EQ(info.GetFileVersion(), "1.0");
-    EXPECT_EQ(info.GetLegalCopyright(), expected[4]);
+    EXPECT_EQ(ToUtf8(info.GetFileVersion()), "1.0");
+    EXPECT_EQ(ToUtf8(info.GetLegalCopyright()), expected[4]);
 }
 
 TEST(VersionInfo, FieldsAreEmptyUntilReadAndAfterClear) {
@@ -124,7 +128,7 @@ TEST(VersionInfo, MatchesAnIndependentQueryOfASystemDll) {
 TEST(VersionInfo, ASecondReadKeepsNothingOfTheFirst) {
     InspectedVersionInfo info;
     info.Read(ExePath());
-    ASSERT_EQ(info.GetFileVersion(), "1.0");
+    ASSERT_EQ(ToUtf8(info.GetFileVersion()), "1.0");
     info.Read(AboutBuildFile("about_no_version.dll"));
     EXPECT_EQ(info.Fields(), kAllMissing);
 

@@ -5,6 +5,7 @@
 #include "Waiting.h"
 
 #include "ads/AdBannerWnd.h"
+#include "framework/WinUtil.h"
 #include "app/resource.h"
 #include "framework/ShellOpen.h"
 #include "framework/WinApp.h"
@@ -16,6 +17,10 @@
 #include <vector>
 
 namespace {
+
+// An ad from UTF-8 text, as the list delivers it.
+AdEntry Ad(const std::string& caption, const std::string& link) { return AdEntry{FromUtf8(caption), FromUtf8(link)}; }
+
 
 class TestBanner : public CAdBannerWnd {
 public:
@@ -42,7 +47,7 @@ bool IsNear(COLORREF a, COLORREF b, int tolerance) {
 class AdBanner : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_host.CreateEx(0, "", WS_POPUP | WS_VISIBLE, RECT{60, 60, 60 + 510, 60 + 310}, nullptr, 0));
+        ASSERT_TRUE(m_host.CreateEx(0, L"", WS_POPUP | WS_VISIBLE, RECT{60, 60, 60 + 510, 60 + 310}, nullptr, 0));
         ::SetForegroundWindow(m_host.m_hWnd);
         ASSERT_TRUE(m_banner.Create(kBannerRect, &m_host));
         MoveCursorAway();
@@ -83,7 +88,7 @@ protected:
     }
     void ShowAd(const std::string& caption, const std::string& link) {
         MoveCursorAway();
-        ASSERT_TRUE(m_banner.SetAd(AdEntry{caption, link}));
+        ASSERT_TRUE(m_banner.SetAd(Ad(caption, link)));
         ::UpdateWindow(m_banner.m_hWnd);
     }
     // The banner as the screen shows it, once the caption has reached the screen (the
@@ -118,26 +123,26 @@ TEST_F(AdBanner, IsAVisibleChildWithoutTextOrId) {
     EXPECT_EQ(m_banner.GetStyle(), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(::GetParent(m_banner.m_hWnd), m_host.m_hWnd);
     EXPECT_EQ(::GetDlgCtrlID(m_banner.m_hWnd), 0);
-    EXPECT_EQ(m_banner.GetWindowText(), "");
+    EXPECT_TRUE(m_banner.GetWindowText().empty());
     RECT rc;
     ::GetClientRect(m_banner.m_hWnd, &rc);
     EXPECT_EQ(rc.right, 455);
     EXPECT_EQ(rc.bottom, 24);
 
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     ASSERT_NE(m_banner.Font(), nullptr);
-    ASSERT_NE(::GetObjectA(m_banner.Font(), sizeof(lf), &lf), 0);
+    ASSERT_NE(::GetObjectW(m_banner.Font(), sizeof(lf), &lf), 0);
     EXPECT_EQ(lf.lfHeight, 12);
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
     EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
-    EXPECT_STREQ(lf.lfFaceName, "ＭＳ Ｐゴシック");
+    EXPECT_STREQ(lf.lfFaceName, L"ＭＳ Ｐゴシック");
 }
 
 TEST(AdBannerWithoutWindow, TakesAnAdWithoutTouchingOtherWindows) {
     TestBanner banner;
-    EXPECT_TRUE(banner.SetAd(AdEntry{"広告", "http://127.0.0.1/"}));
-    EXPECT_EQ(banner.Caption(), "広告");
+    EXPECT_TRUE(banner.SetAd(Ad("広告", "http://127.0.0.1/")));
+    EXPECT_EQ(ToUtf8(banner.Caption()), "広告");
     RECT text = banner.TextRect();
     EXPECT_TRUE(::IsRectEmpty(&text));
 }
@@ -236,16 +241,16 @@ TEST_F(AdBanner, NewAdRefusedWhileTheCursorRestsOnTheCaption) {
     ShowAd("最初の広告", kLink);
     RECT before = m_banner.TextRect();
     MoveCursorTo(1, 1);
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(m_banner.SetAd(AdEntry{"Second ad, much longer", "http://x/"}));
-    EXPECT_EQ(m_banner.Caption(), "最初の広告");
-    EXPECT_EQ(m_banner.Link(), kLink);
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(m_banner.SetAd(Ad("Second ad, much longer", "http://x/")));
+    EXPECT_EQ(ToUtf8(m_banner.Caption()), "最初の広告");
+    EXPECT_EQ(ToUtf8(m_banner.Link()), kLink);
     RECT after = m_banner.TextRect();
     EXPECT_TRUE(::EqualRect(&before, &after));
 
     MoveCursorTo(before.right, 1);  // just off the caption
-    EXPECT_TRUE(m_banner.SetAd(AdEntry{"Second ad, much longer", "http://x/"}));
-    EXPECT_EQ(m_banner.Caption(), "Second ad, much longer");
-    EXPECT_EQ(m_banner.Link(), "http://x/");
+    EXPECT_TRUE(m_banner.SetAd(Ad("Second ad, much longer", "http://x/")));
+    EXPECT_EQ(ToUtf8(m_banner.Caption()), "Second ad, much longer");
+    EXPECT_EQ(ToUtf8(m_banner.Link()), "http://x/");
     EXPECT_GT(m_banner.TextRect().right, before.right);
 }
 
@@ -256,7 +261,7 @@ TEST_F(AdBanner, EmptyCaptionIsNeverClickableNorRefuses) {
     EXPECT_EQ(m_banner.TextRect().right, 0);
     EXPECT_EQ(CursorAt(0, 0), ArrowCursor());
     ClickAt(0, 0);
-    EXPECT_TRUE(m_banner.SetAd(AdEntry{"", "http://127.0.0.1:28017/other"}));
+    EXPECT_TRUE(m_banner.SetAd(Ad("", "http://127.0.0.1:28017/other")));
     ExpectOnlyTheBarrierReachesTheShell(shell);
 }
 
@@ -279,7 +284,7 @@ TEST_F(AdBanner, CaptionWiderThanTheBannerIsCutButMeasuredInFull) {
     // Beyond the banner's right edge, yet inside the measured caption: still "on the caption".
     MoveCursorTo(client.right + 50, 2);
     EXPECT_TRUE(m_banner.IsCursorOverText());
-    EXPECT_FALSE(m_banner.SetAd(AdEntry{"next", kLink}));
+    EXPECT_FALSE(m_banner.SetAd(Ad("next", kLink)));
 }
 
 // Real mouse input: one click opens the link once; a double click (press, release, press,
@@ -319,13 +324,14 @@ TEST_F(AdBanner, LinksThatAreNotWebAddressesNeverReachTheShell) {
     ShellRecorder shell;
     ASSERT_TRUE(shell.Installed());
     ASSERT_TRUE(shell.AddProtocol("javascript"));
-    char windowsDir[MAX_PATH];
-    ASSERT_NE(::GetWindowsDirectoryA(windowsDir, MAX_PATH), 0u);
+    wchar_t windowsDirWide[MAX_PATH];
+    ASSERT_NE(::GetWindowsDirectoryW(windowsDirWide, MAX_PATH), 0u);
+    const std::string windowsDir = ToUtf8(windowsDirWide);
 
     // First the proof that the watch can see them: handed to the shell, these do arrive.
     const std::vector<std::string> seen = {windowsDir, "javascript:alert(1)", "file:///C:/windows"};
     for (size_t i = 0; i < seen.size(); ++i) {
-        ShellOpen(seen[i].c_str());
+        ShellOpen(FromUtf8(seen[i]).c_str());
         ASSERT_TRUE(shell.WaitForRecords(i + 1, 15000)) << seen[i];
     }
     shell.Clear();

@@ -5,6 +5,7 @@
 
 #include "ads/AdListDownloader.h"
 #include "ads/HttpDownload.h"
+#include "framework/WinUtil.h"
 #include "framework/Wnd.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,16 @@
 
 namespace {
 
+// An ad as the downloader read it, in UTF-8 to compare with the served text.
+struct Ad {
+    std::string caption, link;
+};
+
+
 // Stands in for the main window: counts the ready notifications it is posted.
 class ReadyCounter : public CWnd {
 public:
-    ReadyCounter() { CreateEx(0, "", WS_POPUP, RECT{0, 0, 1, 1}, nullptr, 0); }
+    ReadyCounter() { CreateEx(0, L"", WS_POPUP, RECT{0, 0, 1, 1}, nullptr, 0); }
     ~ReadyCounter() override { DestroyWindow(); }
     int count = 0;
 
@@ -96,19 +103,21 @@ protected:
     }
 
     // Runs the downloader to its end as the program would, and collects what it read.
-    std::vector<AdEntry> Download(const char* url = nullptr, const DownloadLimits& limits = DownloadLimits()) {
+    std::vector<Ad> Download(const char* url = nullptr, const DownloadLimits& limits = DownloadLimits()) {
         CAdListDownloader downloader(&m_owner, url != nullptr ? url : DUSTWHIRL_AD_LIST_URL);
         downloader.SetLimits(limits);
         RunToEnd(downloader);
         PumpFor(50);
-        std::vector<AdEntry> ads;
-        for (int i = 0; i < downloader.GetCount(); ++i) ads.push_back(downloader.GetAt(i));
+        std::vector<Ad> ads;
+        for (int i = 0; i < downloader.GetCount(); ++i) {
+            ads.push_back({ToUtf8(downloader.GetAt(i).caption), ToUtf8(downloader.GetAt(i).link)});
+        }
         return ads;
     }
 
-    std::vector<AdEntry> DownloadList(const std::string& body) {
+    std::vector<Ad> DownloadList(const std::string& body) {
         EXPECT_TRUE(m_server.ServeList(body));
-        std::vector<AdEntry> ads = Download();
+        std::vector<Ad> ads = Download();
         EXPECT_EQ(m_server.ListRequests(), 1);
         EXPECT_EQ(m_owner.count, ads.empty() ? 0 : 1);
         EXPECT_TRUE(Leftovers().empty());
@@ -122,7 +131,7 @@ protected:
     std::string m_savedTemp;
 };
 
-void ExpectAds(const std::vector<AdEntry>& ads, const std::vector<std::pair<std::string, std::string>>& expected) {
+void ExpectAds(const std::vector<Ad>& ads, const std::vector<std::pair<std::string, std::string>>& expected) {
     ASSERT_EQ(ads.size(), expected.size());
     for (size_t i = 0; i < ads.size(); ++i) {
         EXPECT_EQ(ads[i].caption, expected[i].first) << "entry " << i;
@@ -192,15 +201,16 @@ TEST_F(AdListDownload, CutThroughMultiByteCharacterGarblesOnlyThatCharacter) {
     EXPECT_EQ(ads[1].caption, "next");
 }
 
-TEST_F(AdListDownload, JapaneseArrivesInTheAnsiCodePage) {
-    ASSERT_EQ(::GetACP(), 932u) << "the tests run with Japanese as the ANSI code page";
-    auto ads = DownloadList(u8"春の大掃除キャンペーン,http://127.0.0.1/はる?q=表\n"
-                            u8"ユーロ€記号,http://127.0.0.1/\n");
-    ASSERT_EQ(ads.size(), 2u);
-    EXPECT_EQ(ads[0].caption, "春の大掃除キャンペーン");
-    EXPECT_EQ(ads[0].link, "http://127.0.0.1/はる?q=表");
-    // A character the code page lacks becomes its default character; the line survives.
-    EXPECT_EQ(ads[1].caption, "ユーロ?記号");
+// Whatever the system's code page: Japanese, characters outside code page 932 (the euro
+// sign, Korean) and outside the basic plane (an emoji, two UTF-16 units) arrive as written.
+TEST_F(AdListDownload, EveryCharacterArrivesAsWritten) {
+    const std::vector<std::pair<std::string, std::string>> written = {
+        {u8"春の大掃除キャンペーン", u8"http://127.0.0.1/はる?q=표"},
+        {u8"ユーロ€記号 한국어 광고 🧹", u8"http://127.0.0.1/"},
+    };
+    std::string body;
+    for (const auto& ad : written) body += ad.first + "," + ad.second + "\n";
+    ExpectAds(DownloadList(body), written);
 }
 
 TEST_F(AdListDownload, ByteOrderMarkStaysInTheFirstCaption) {
@@ -212,8 +222,8 @@ TEST_F(AdListDownload, ByteOrderMarkStaysInTheFirstCaption) {
 }
 
 TEST_F(AdListDownload, ShiftJisAndInvalidUtf8AreReadAsUtf8WithoutLosingLines) {
-    // The test source's own literal is Shift_JIS at run time: served as is, it is not UTF-8.
-    std::string sjis = "広告,http://127.0.0.1/sjis\n";
+    // "広告" in Shift_JIS: served as is, it is not UTF-8.
+    std::string sjis = "\x8D\x4C\x8D\x90,http://127.0.0.1/sjis\n";
     auto ads = DownloadList(sjis + "\xFF\xFE\xC3 bad,http://127.0.0.1/bad\nok,1\n");
     ASSERT_EQ(ads.size(), 3u);
     EXPECT_NE(ads[0].caption, "広告") << "no fallback to Shift_JIS";
@@ -264,8 +274,8 @@ TEST_F(AdListDownload, CompiledInAddressIsTheMakerServersList) {
 TEST_F(AdListDownload, OutOfRangeIndexGivesAnEmptyEntry) {
     CAdListDownloader downloader(&m_owner);
     EXPECT_EQ(downloader.GetCount(), 0);
-    EXPECT_EQ(downloader.GetAt(0).caption, "");
-    EXPECT_EQ(downloader.GetAt(-1).link, "");
+    EXPECT_TRUE(downloader.GetAt(0).caption.empty());
+    EXPECT_TRUE(downloader.GetAt(-1).link.empty());
 }
 
 TEST_F(AdListDownload, ErrorStatusGivesNoAds) {

@@ -1,5 +1,6 @@
 // The command line of unattended cleaning, as the program splits and reads it.
 #include "app/CommandLine.h"
+#include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
     }
     CommandLine help = Parse({L"/?"});
     EXPECT_EQ(help.mode, CommandLine::Mode::Usage);
-    EXPECT_TRUE(help.error.empty()) << "asking for the usage is no mistake";
+    EXPECT_TRUE(help.error.empty()) << "asking for the usage is no mistake: " << ToUtf8(help.error);
     EXPECT_TRUE(Parse({L"/cache", L"/cookie", L"/silent"}).bSilent) << "a silent mistake shows no box";
 }
 

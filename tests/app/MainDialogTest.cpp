@@ -2,6 +2,7 @@
 // the layout it computes.
 #include "MainWindowFixtures.h"
 #include "app/CreditLine.h"
+#include "framework/WinUtil.h"
 #include "app/MainDlg.h"
 #include "app/resource.h"
 #include "framework/WinApp.h"
@@ -13,9 +14,9 @@
 namespace {
 
 std::string MenuText(HMENU menu, int pos) {
-    char buf[128] = {};
-    ::GetMenuStringA(menu, static_cast<UINT>(pos), buf, sizeof(buf), MF_BYPOSITION);
-    return buf;
+    wchar_t buf[128] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(pos), buf, 128, MF_BYPOSITION);
+    return ToUtf8(buf);
 }
 
 bool IsSeparator(HMENU menu, int pos) { return (::GetMenuState(menu, static_cast<UINT>(pos), MF_BYPOSITION) & MF_SEPARATOR) != 0; }
@@ -57,8 +58,8 @@ TEST(MainDialog, CreditLineEndsAt495AndItsLinksCoverTheNames) {
             EXPECT_EQ(r->top, 263);
             EXPECT_EQ(r->bottom, 263 + layout.height);
         }
-        EXPECT_STREQ(kCreditSegments[1], "Harrowmint");
-        EXPECT_STREQ(kCreditSegments[3], "Quillimore");
+        EXPECT_STREQ(kCreditSegments[1], L"Harrowmint");
+        EXPECT_STREQ(kCreditSegments[3], L"Quillimore");
     });
 }
 

@@ -128,12 +128,12 @@ TEST_F(MainWindowDpi, SizeHitTestsArtAndDialogsFollowTheScale) {
         },
         10000);
     ASSERT_NE(about, nullptr);
-    HFONT font = ::CreateFontA(-::MulDiv(9, m_scale.Dpi(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "ＭＳ Ｐゴシック");
+    HFONT font = ::CreateFontW(-::MulDiv(9, m_scale.Dpi(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
     HDC dc = ::GetDC(nullptr);
     HGDIOBJ old = ::SelectObject(dc, font);
-    TEXTMETRICA tm{};
-    ::GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
     ::SelectObject(dc, old);
     ::ReleaseDC(nullptr, dc);
     ::DeleteObject(font);

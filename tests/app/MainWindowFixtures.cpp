@@ -52,12 +52,12 @@ void RunMainDialog(const std::function<void(CMainDlg&)>& scenario) {
 CreditLayout MeasureCreditLine(int dpi) {
     CreditLayout layout{};
     HDC dc = ::GetDC(nullptr);
-    HFONT font = ::CreateFontA(::MulDiv(12, dpi, 96), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+    HFONT font = ::CreateFontW(::MulDiv(12, dpi, 96), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"ＭＳ Ｐゴシック");
     HGDIOBJ old = ::SelectObject(dc, font);
     int total = 0;
     for (int i = 0; i < 4; ++i) {
         SIZE s;
-        ::GetTextExtentPoint32A(dc, kCreditSegments[i], static_cast<int>(std::strlen(kCreditSegments[i])), &s);
+        ::GetTextExtentPoint32W(dc, kCreditSegments[i], static_cast<int>(std::wcslen(kCreditSegments[i])), &s);
         layout.widths[i] = s.cx;
         layout.height = s.cy;
         total += s.cx;

@@ -35,7 +35,7 @@ BOOL CALLBACK InspectBox(HWND w, LPARAM) {
 // Runs inside the main dialog's modal loop: shows a framework message box, then ends the dialog.
 void CALLBACK ShowBoxFromLoop(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
-    AfxMessageBox("テスト");
+    AfxMessageBox(L"テスト");
     g_dlg->SendMessage(WM_COMMAND, IDCANCEL, 0);
 }
 

@@ -1,6 +1,7 @@
 // Facts of the built executable's resources, read back through the Windows API.
 #include "AppProcess.h"
 #include "app/resource.h"
+#include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -145,11 +146,11 @@ TEST_F(ExeResources, MainDialogTemplate) {
 }
 
 std::string VersionString(const std::vector<BYTE>& block, const char* key) {
-    char* value = nullptr;
+    wchar_t* value = nullptr;
     UINT len = 0;
-    std::string path = std::string("\\StringFileInfo\\041104b0\\") + key;
-    if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &len)) return "<missing>";
-    return value != nullptr ? std::string(value) : std::string();
+    const std::wstring path = L"\\StringFileInfo\\041104b0\\" + FromUtf8(key);
+    if (!::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &len)) return "<missing>";
+    return value != nullptr ? ToUtf8(value) : std::string();
 }
 
 TEST(VersionResource, HoldsTheProgramsValues) {

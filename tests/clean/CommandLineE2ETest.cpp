@@ -19,15 +19,12 @@ using namespace cleanfix;
 
 namespace {
 
-// A UTF-8 line of the log in the ANSI code page of the fixtures' names.
-std::string FromUtf8(const std::string& utf8) { return ConvertCodePage(utf8.data(), utf8.size(), CP_UTF8, CP_ACP); }
-
 std::vector<std::string> LogLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(FromUtf8(line));
+        lines.push_back(line);
     }
     return lines;
 }

@@ -4,6 +4,7 @@
 #include "RecordingUrlCache.h"
 #include "clean/CompletionText.h"
 #include "clean/EntryDeletion.h"
+#include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +87,7 @@ TEST(CompletionText, SaysFinishedOnlyWhenTheWalkEndedAndNothingWasRefused) {
         r.notDeleted = c.refused;
         r.walkFailed = c.walkFailed;
         r.bytesFreed = c.bytes;
-        const CString text = CompletionText(r);
+        const std::string text = ToUtf8(CompletionText(r));
         EXPECT_EQ(text, c.text);
         EXPECT_EQ(text.rfind("削除が終わりました", 0) == 0, r.Complete()) << text;
     }
@@ -98,10 +99,10 @@ TEST(CompletionText, SizesUseTheLargestUnitBelow1024AndCountsAreGroupedByThousan
         {1536, "1.5 KB"},    {1048524, "1,023.9 KB"}, {1048575, "1.0 MB"},  // rounds up into the next unit
         {1073741824ULL * 5 / 2, "2.5 GB"}, {1099511627776ULL * 3, "3.0 TB"},
     };
-    for (const auto& s : sizes) EXPECT_EQ(FormatBytes(s.first), s.second) << s.first;
+    for (const auto& s : sizes) EXPECT_EQ(ToUtf8(FormatBytes(s.first)), s.second) << s.first;
     const std::pair<ULONGLONG, const char*> counts[] = {
         {0, "0"}, {999, "999"}, {1000, "1,000"}, {65536, "65,536"}, {1234567, "1,234,567"}};
-    for (const auto& c : counts) EXPECT_EQ(FormatCount(c.first), c.second);
+    for (const auto& c : counts) EXPECT_EQ(ToUtf8(FormatCount(c.first)), c.second);
 }
 
 }  // namespace

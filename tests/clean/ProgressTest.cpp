@@ -6,6 +6,7 @@
 #include "RecordingUrlCache.h"
 #include "Waiting.h"
 #include "app/resource.h"
+#include "framework/WinUtil.h"
 #include "clean/CompletionText.h"
 #include "app/UnattendedClean.h"
 #include "clean/ProgressDlg.h"
@@ -329,9 +330,9 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         ::MapDialogRect(hwnd, &r.expectClient);
         ::GetWindowRect(hwnd, &r.window);
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &r.work, 0);
-        LOGFONTA lf{};
-        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
-        r.face = lf.lfFaceName;
+        LOGFONTW lf{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+        r.face = ToUtf8(lf.lfFaceName);
         // The longest completion a real cache could give still fits the status line, wrapped
         // the way the static control wraps it.
         DeletionResult worst;
@@ -348,7 +349,7 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(status, WM_GETFONT, 0, 0)));
         const CString text = CompletionText(worst);
         RECT needed = statusRect;
-        ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
                     DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
         r.neededHeight = std::max<int>(needed.bottom, needed.right > statusRect.right ? INT_MAX : 0);
         ::SelectObject(dc, old);

@@ -35,19 +35,11 @@ TEST(EntryClass, IsDecidedByTheFirstBytesOfTheSourceNameInAnyCase) {
     EXPECT_EQ(ClassifyEntry(nullptr, URLHISTORY_CACHE_ENTRY), EntryClass::NoName);
 }
 
-TEST(DeletionPrompt, NamesTheModeThenGivesTheFixedWarningInShiftJis) {
-    const std::string warning = "を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
-    EXPECT_EQ(DeletionPrompt(true, false), "キャッシュ" + warning);
-    EXPECT_EQ(DeletionPrompt(false, true), "クッキー" + warning);
-    EXPECT_EQ(DeletionPrompt(true, true), "キャッシュとクッキー" + warning);
-
-    // The text is code page 932 at run time: "クッキーを" and the full-width question mark.
-    const std::string cookie = DeletionPrompt(false, true);
-    const unsigned char start[] = {0x83, 0x4E, 0x83, 0x62, 0x83, 0x4C, 0x81, 0x5B, 0x82, 0xF0};
-    ASSERT_GE(cookie.size(), sizeof(start));
-    EXPECT_EQ(std::memcmp(cookie.data(), start, sizeof(start)), 0);
-    EXPECT_EQ(static_cast<unsigned char>(cookie[cookie.size() - 2]), 0x81);
-    EXPECT_EQ(static_cast<unsigned char>(cookie.back()), 0x48);
+TEST(DeletionPrompt, NamesTheModeThenGivesTheFixedWarning) {
+    const std::wstring warning = L"を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
+    EXPECT_EQ(DeletionPrompt(true, false), L"キャッシュ" + warning);
+    EXPECT_EQ(DeletionPrompt(false, true), L"クッキー" + warning);
+    EXPECT_EQ(DeletionPrompt(true, true), L"キャッシュとクッキー" + warning);
 }
 
 // Walks that were opened: each must be closed once.

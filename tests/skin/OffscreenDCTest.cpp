@@ -19,7 +19,7 @@ TEST(OffscreenDC, TextLandsInTheSectionAndNowhereElse) {
             for (int c = 0; c < 3; ++c) row[3 * x + c] = PatternByte(x, y, c);
         }
     }
-    const char text[] = "Dustwhirl キャッシュ";
+    const wchar_t text[] = L"Dustwhirl キャッシュ";
     SIZE extent{};
     {
         COffscreenDC dc(section.Bitmap());
@@ -88,9 +88,9 @@ TEST(OffscreenDC, DrawTextWrapsAtLineFeedsInsideTheRectangle) {
     ASSERT_TRUE(section.Create(200, 60, 24));
     COffscreenDC dc(section.Bitmap());
     RECT rect{0, 0, 200, 60};
-    int height = dc.DrawText("one\ntwo", &rect, 0);
+    int height = dc.DrawText(L"one\ntwo", &rect, 0);
     RECT oneLine{0, 0, 200, 60};
-    int single = dc.DrawText("one", &oneLine, 0);
+    int single = dc.DrawText(L"one", &oneLine, 0);
     EXPECT_GT(single, 0);
     EXPECT_EQ(height, 2 * single);
 }

@@ -2,6 +2,7 @@
 // messages, broken data without them, and agreement with an independent decoder.
 #include "SkinTestSupport.h"
 #include "app/resource.h"
+#include "framework/WinUtil.h"
 #include "skin/PngResource.h"
 
 #include <png.h>
@@ -265,12 +266,12 @@ TEST(PngDecode, MissingResourceFailsSilently) {
     MessageBoxWatcher boxes;
     CPackedDib image;
     ASSERT_TRUE(image.Create(3, 3, 24));
-    std::string message;
+    CString message;
     EXPECT_FALSE(LoadPngResource(image, 999, &message));
     EXPECT_FALSE(LoadPngResource(image, IDI_MAIN, nullptr)) << "an id of another resource type";
     ::Sleep(300);
     EXPECT_TRUE(boxes.Stop().empty());
-    EXPECT_EQ(message, "");
+    EXPECT_TRUE(message.empty());
     EXPECT_EQ(image.Width(), 3) << "unchanged";
 }
 
@@ -308,8 +309,8 @@ TEST(PngDecode, ShippedArtworkAgreesWithImageMagick) {
     for (const Shipped& s : shipped) {
         SCOPED_TRACE(s.name);
         CPackedDib image;
-        std::string message;
-        ASSERT_TRUE(LoadPngResource(image, s.id, &message)) << message;
+        CString message;
+        ASSERT_TRUE(LoadPngResource(image, s.id, &message)) << ToUtf8(message);
         EXPECT_EQ(TopDownRgb(image), ReadFileBytes(FixturePath(std::string("shipped-") + s.name + ".ref")));
     }
 }

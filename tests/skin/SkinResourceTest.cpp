@@ -1,6 +1,7 @@
 // The shipped artwork as the program holds it: PNG resources 130-145 and cursor group 146.
 #include "SkinTestSupport.h"
 #include "app/resource.h"
+#include "framework/WinUtil.h"
 #include "skin/PngResource.h"
 
 #include <gtest/gtest.h>
@@ -59,8 +60,8 @@ TEST(SkinResources, EveryImageIsPlainEightBitRgbWithItsChunks) {
         EXPECT_EQ(types.count("tRNS") + types.count("PLTE"), 0u);
 
         CPackedDib image;
-        std::string message;
-        ASSERT_TRUE(LoadPngResource(image, id, &message)) << message;
+        CString message;
+        ASSERT_TRUE(LoadPngResource(image, id, &message)) << ToUtf8(message);
         EXPECT_EQ(image.BitCount(), 24);
         EXPECT_EQ(image.Width(), width);
         EXPECT_EQ(image.Height(), height);

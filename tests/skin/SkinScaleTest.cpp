@@ -2,6 +2,7 @@
 // sizes every scale gives. "Sharp" is measured against the vectors rendered at that scale.
 #include "SkinTestSupport.h"
 #include "app/resource.h"
+#include "framework/WinUtil.h"
 #include "skin/DpiScale.h"
 #include "skin/PngResource.h"
 #include "skin/Resample.h"
@@ -47,9 +48,9 @@ TEST(SkinScale, LargeArtIsEveryImageAtTwiceTheSize) {
     for (WORD id = IDB_BACKGROUND; id <= IDB_EXIT_PRESSED; ++id) {
         SCOPED_TRACE(id);
         CPackedDib small, large;
-        std::string message;
-        ASSERT_TRUE(LoadPngResource(small, id, &message)) << message;
-        ASSERT_TRUE(LoadPngResource(large, static_cast<WORD>(id + kLargeArtOffset), &message)) << message;
+        CString message;
+        ASSERT_TRUE(LoadPngResource(small, id, &message)) << ToUtf8(message);
+        ASSERT_TRUE(LoadPngResource(large, static_cast<WORD>(id + kLargeArtOffset), &message)) << ToUtf8(message);
         EXPECT_EQ(large.BitCount(), 24);
         EXPECT_EQ(large.Width(), 2 * small.Width());
         EXPECT_EQ(large.Height(), 2 * small.Height());

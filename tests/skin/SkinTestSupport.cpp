@@ -1,5 +1,7 @@
 #include "SkinTestSupport.h"
 
+#include "framework/WinUtil.h"
+
 #include "AppProcess.h"
 #include "framework/MemFile.h"
 #include "skin/PngResource.h"
@@ -94,7 +96,10 @@ Bytes WritePng(const PngPicture& picture) {
 
 bool Decode(const Bytes& png, CPackedDib& image, std::string* errorText) {
     CMemFile file(png.data(), static_cast<UINT>(png.size()), 0);
-    return DecodePng(image, file, errorText);
+    CString message;
+    const bool decoded = DecodePng(image, file, errorText != nullptr ? &message : nullptr);
+    if (errorText != nullptr) *errorText = ToUtf8(message);
+    return decoded;
 }
 
 Bytes TopDownRgb(const CPackedDib& image) {

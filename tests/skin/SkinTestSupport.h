@@ -33,6 +33,7 @@ struct PngPicture {
 Bytes WritePng(const PngPicture& picture);
 
 // Decodes PNG bytes through DecodePng.
+// The decoder's message, if any, in UTF-8.
 bool Decode(const Bytes& png, CPackedDib& image, std::string* errorText);
 
 // The image's pixels as RGB triples, top row first (palette images through their colour table).

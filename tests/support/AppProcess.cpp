@@ -1,7 +1,10 @@
 #include "AppProcess.h"
 #include "Waiting.h"
 
+#include "framework/WinUtil.h"
+
 #include <cstdlib>
+#include <cwchar>
 
 std::string EnvOr(const char* name, const char* fallback) {
     const char* v = std::getenv(name);
@@ -22,7 +25,7 @@ AppProcess::~AppProcess() {
 bool AppProcess::Start(const std::string& exe, const std::string& args) {
     std::wstring wide(args.size() + 1, L'\0');
     wide.resize(static_cast<size_t>(
-        ::MultiByteToWideChar(CP_ACP, 0, args.c_str(), static_cast<int>(args.size()), &wide[0], static_cast<int>(wide.size()))));
+        ::MultiByteToWideChar(CP_UTF8, 0, args.c_str(), static_cast<int>(args.size()), &wide[0], static_cast<int>(wide.size()))));
     return StartWide(wide, exe);
 }
 
@@ -89,10 +92,11 @@ bool AppProcess::IsRunning() const {
 }
 
 std::string WindowText(HWND hwnd) {
-    char buf[1024] = {};
+    wchar_t buf[1024] = {};
     // WM_GETTEXT works across processes, unlike GetWindowText for another process's controls.
-    ::SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
-    return buf;
+    // Read wide, so the text is what the window holds whatever the code page.
+    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return FromWide(buf, std::wcslen(buf), CP_UTF8);
 }
 
 std::string ClassName(HWND hwnd) {

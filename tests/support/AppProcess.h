@@ -15,7 +15,7 @@ public:
     AppProcess& operator=(const AppProcess&) = delete;
 
     // Starts the program (the path in %DUSTWHIRL_EXE% unless one is given) with the given
-    // command-line arguments.
+    // command-line arguments (UTF-8).
     bool Start(const std::string& exe = std::string(), const std::string& args = std::string());
     // The same with arguments in UTF-16, for names outside the code page.
     bool StartWide(const std::wstring& args, const std::string& exe = std::string());
@@ -35,6 +35,7 @@ private:
     PROCESS_INFORMATION m_pi{};
 };
 
+// A window's text as UTF-8, read through the wide API.
 std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
 // Clicks a button without waiting for what the click starts (a modal box, for example).

@@ -15,16 +15,6 @@ std::string WindowsPath(const std::string& unixPath) {
     return p;
 }
 
-std::string Utf8ToAnsi(const std::string& utf8) {
-    int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (units <= 0) return std::string();
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
-    int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) ::WideCharToMultiByte(CP_ACP, 0, wide.data(), units, ansi.data(), bytes, nullptr, nullptr);
-    return ansi;
-}
 
 bool KeyExists(HKEY root, const std::string& path) {
     HKEY key;
@@ -110,7 +100,7 @@ std::vector<std::string> ShellRecorder::Records() const {
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // A line still being written has no end yet and does not count.
     for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        records.push_back(Utf8ToAnsi(text.substr(start, end - start)));
+        records.push_back(text.substr(start, end - start));
     }
     return records;
 }

@@ -13,7 +13,7 @@
 //     EXPECT_EQ(shell.Records()[0], "http://127.0.0.1:28017/");
 //     shell.Clear();
 //
-// Records are in the ANSI code page (as the program's own strings are), one per start of the
+// Records are UTF-8 (what the handler was given, whatever the code page), one per start of the
 // recorder, in the order they were written. The recorder runs as its own process, so wait
 // for records rather than reading at once. Any program started in this prefix while the
 // recorder is registered (Dustwhirl.exe as well) is watched the same way.

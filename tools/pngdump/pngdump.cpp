@@ -7,6 +7,7 @@
 // Exit status 0 on success; otherwise the decoder's message (or the tool's own) on stderr
 // and 1.
 #include "framework/MemFile.h"
+#include "framework/WinUtil.h"
 #include "skin/PackedDib.h"
 #include "skin/PngResource.h"
 
@@ -18,24 +19,21 @@
 
 namespace {
 
-// The decoder's messages are Shift_JIS; a terminal gets them as UTF-8, a console as UTF-16.
-void PrintError(const std::string& text) {
-    std::string line = text + "\n";
-    int wide = ::MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide > 0 ? wide : 1), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, w.data(), wide);
+// A terminal gets the message as UTF-8, a console as UTF-16.
+void PrintError(const std::wstring& text) {
+    const std::wstring line = text + L"\n";
     HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
     DWORD mode = 0;
+    DWORD written = 0;
     if (::GetConsoleMode(err, &mode)) {
-        DWORD written = 0;
-        ::WriteConsoleW(err, w.c_str(), static_cast<DWORD>(w.size() - 1), &written, nullptr);
+        ::WriteConsoleW(err, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
         return;
     }
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, utf8.data(), bytes, nullptr, nullptr);
-    std::fwrite(utf8.data(), 1, utf8.size() - 1, stderr);
+    const std::string utf8 = FromWide(line.data(), line.size(), CP_UTF8);
+    ::WriteFile(err, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
+
+void PrintError(const std::string& text) { PrintError(ToWide(text.data(), text.size(), CP_UTF8)); }
 
 bool WriteBmp(const CPackedDib& image, const char* path) {
     const int pixelBytes = image.Stride() * image.Height();
@@ -67,7 +65,7 @@ int main(int argc, char** argv) {
     CPackedDib image;
     CString message;
     if (!DecodePng(image, file, &message)) {
-        PrintError(message.empty() ? std::string("pngdump: the PNG data is corrupt or incomplete") : message);
+        PrintError(message.empty() ? CString(L"pngdump: the PNG data is corrupt or incomplete") : message);
         return 1;
     }
     if (!WriteBmp(image, argv[2])) {
