@@ -26,6 +26,16 @@ bool Is(const wchar_t* arg, const wchar_t* name) { return ::_wcsicmp(arg, name) 
 
 bool IsOption(const wchar_t* arg) { return arg[0] == L'/' || arg[0] == L'-'; }
 
+// A handle value in decimal, as the parent writes it; 0 for anything else.
+ULONG_PTR HandleValue(const wchar_t* text) {
+    ULONG_PTR value = 0;
+    for (const wchar_t* p = text; *p != L'\0'; ++p) {
+        if (*p < L'0' || *p > L'9' || value > (~ULONG_PTR(0) - 9) / 10) return 0;
+        value = value * 10 + static_cast<ULONG_PTR>(*p - L'0');
+    }
+    return value;
+}
+
 CommandLine Usage(CString error) {
     CommandLine usage;
     usage.mode = CommandLine::Mode::Usage;
@@ -54,6 +64,7 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     if (!anyOption) return line;
 
     bool wantsUsage = false;
+    bool copy = false;
     int kinds = 0;
     CString error;
     for (int i = 0; i < argc; ++i) {
@@ -80,6 +91,11 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
             } else {
                 line.logPath = argv[++i];
             }
+        } else if (Is(name, L"lowpass")) {
+            // Never shown: the copy of the second pass. A mistake in it stays silent too.
+            copy = line.bSilent = true;
+            line.reportPipe = i + 1 < argc ? HandleValue(argv[++i]) : 0;
+            if (line.reportPipe == 0 && error.empty()) error = L"/lowpass";
         } else if (Is(name, L"?") || Is(name, L"h") || Is(name, L"help")) {
             wantsUsage = true;
         } else if (error.empty()) {
@@ -88,11 +104,13 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     }
     if (error.empty() && kinds > 1) error = L"/cache、/cookie、/all はどれか一つだけを指定してください。";
     if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
+    // The copy writes no file: its report goes to the parent, whose log holds both passes.
+    if (error.empty() && copy && !line.logPath.empty()) error = L"/lowpass";
     if (!error.empty() || wantsUsage) {
         CommandLine usage = Usage(error);
         usage.bSilent = line.bSilent;
         return usage;
     }
-    line.mode = CommandLine::Mode::Clean;
+    line.mode = copy ? CommandLine::Mode::SecondPassCopy : CommandLine::Mode::Clean;
     return line;
 }

@@ -13,11 +13,15 @@ struct CommandLine {
         Window,    // no option: the main window, as always
         Clean,     // one of /cache, /cookie, /all
         Usage,     // /? or an error: show the usage, delete nothing
+        // The hidden /lowpass PIPE beside a kind: the low-integrity copy's pass, which reports
+        // to the parent through the inherited pipe. Silent; no log of its own.
+        SecondPassCopy,
     };
     Mode mode = Mode::Window;
     bool bCache = false;
     bool bCookie = false;
     bool bSilent = false;
+    ULONG_PTR reportPipe = 0;  // SecondPassCopy: the handle value of the parent's pipe
     std::wstring logPath;  // empty: no log. Wide, as typed: a narrow path could name another file
     CString error;         // why the usage is shown (empty for /?)
 };

@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/MainDlg.h"
 #include "app/UnattendedClean.h"
+#include "clean/SecondPassCopy.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -38,7 +39,10 @@ BOOL CMainApp::InitInstance() {
         break;
     }
     case CommandLine::Mode::Clean:
-        m_nExitCode = RunUnattendedClean(line);
+        m_nExitCode = RunUnattendedClean(line, PlanSecondPass(line.bCache, line.bCookie));
+        break;
+    case CommandLine::Mode::SecondPassCopy:
+        m_nExitCode = RunSecondPassCopy(line.bCache, line.bCookie, line.reportPipe);
         break;
     case CommandLine::Mode::Usage:
         if (!line.bSilent) {

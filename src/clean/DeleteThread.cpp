@@ -1,5 +1,6 @@
 #include "clean/DeleteThread.h"
 #include "clean/ProgressDlg.h"
+#include "clean/SecondPassText.h"
 
 void CDeleteThread::Post(UINT msg, WPARAM wp) { ::PostMessageW(m_pDialog->GetSafeHwnd(), msg, wp, 0); }
 
@@ -18,18 +19,31 @@ void CDeleteThread::Run() {
 void CDeleteThread::DeleteAll() {
     m_result = DeletionResult();
     m_result.walkFailed = m_walkFailed;
+    m_second = SecondPassResult();
     m_pauses = 0;
     const size_t count = m_pList->size();
+    // With a second pass the bar gives each pass half its length.
+    const int firstEnd = m_pSecond != nullptr ? 50 : 100;
     int last = 0;
-    DeleteSelected(*m_pList, m_result, [&](size_t index, const SelectedEntry&, DeleteOutcome) {
-        // The share done before the next entry. Only whole-percent changes are posted, and
-        // only then does the worker pause: at most 99 messages and 99 pauses, however long
-        // the list, which keeps the machine responsive without a pause per entry.
-        const int percent = static_cast<int>((index + 1) * 100 / count);
-        if (percent == last || percent >= 100) return;
+    // Only whole-percent changes are posted, and only then does the worker pause: at most 99
+    // messages and 99 pauses, however long the lists, which keeps the machine responsive
+    // without a pause per entry.
+    auto advance = [&](int percent) {
+        if (percent <= last || percent >= 100) return;
         Post(WM_DELETE_PROGRESS, static_cast<WPARAM>(percent));
         last = percent;
         ::Sleep(kPauseMs);
         ++m_pauses;
+    };
+    if (m_pSecond != nullptr) Post(WM_DELETE_STAGE, kUsualCacheStage);
+    DeleteSelected(*m_pList, m_result, [&](size_t index, const SelectedEntry&, DeleteOutcome) {
+        // The share done before the next entry.
+        advance(static_cast<int>((index + 1) * firstEnd / count));
+    });
+    if (m_pSecond == nullptr) return;
+    advance(firstEnd);
+    Post(WM_DELETE_STAGE, kProtectedCacheStage);
+    m_second = RunSecondPass(*m_pSecond, *m_pList, [&](size_t done, size_t chosen) {
+        if (chosen != 0) advance(firstEnd + static_cast<int>(done * (100 - firstEnd) / chosen));
     });
 }

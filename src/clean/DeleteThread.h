@@ -3,6 +3,7 @@
 #pragma once
 
 #include "clean/EntryDeletion.h"
+#include "clean/LowIntegrityPass.h"
 #include "framework/WorkerThread.h"
 #include "framework/AppMessages.h"
 
@@ -14,9 +15,11 @@ constexpr WPARAM kDeleteInterrupted = 1;
 
 class CDeleteThread : public CWorkerThread {
 public:
-    // Neither the dialog nor the list is owned; both outlive the thread.
-    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed)
-        : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed) {}
+    // Neither the dialog, the list nor the second pass is owned; all outlive the thread.
+    // pSecond: the Protected Mode cache's pass after the list's, or null for none.
+    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed,
+                  const SecondPassRequest* pSecond = nullptr)
+        : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed), m_pSecond(pSecond) {}
     ~CDeleteThread() override = default;
 
     void Run() override;
@@ -31,6 +34,9 @@ public:
     bool m_walkFailed;  // the list may lack entries: the result says so
     // Written by the worker only; read by the dialog once WM_DELETE_DONE has arrived.
     DeletionResult m_result;
+    const SecondPassRequest* m_pSecond;
+    // The second pass's outcome (read like m_result); not run until the first pass is done.
+    SecondPassResult m_second;
     // How many times the worker paused (at most one per progress message, and 99 at most).
     int m_pauses = 0;
 

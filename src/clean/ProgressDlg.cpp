@@ -1,9 +1,10 @@
 #include "clean/ProgressDlg.h"
 #include "app/resource.h"
 #include "clean/CompletionText.h"
+#include "clean/SecondPassText.h"
 
-CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed)
-    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList, walkFailed)) {}
+CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed, const SecondPassRequest* pSecond)
+    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList, walkFailed, pSecond)) {}
 
 CProgressDlg::~CProgressDlg() {
     // The worker posts to this window: it is stopped before the window can go.
@@ -37,6 +38,7 @@ LRESULT CProgressDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_DELETE_PROGRESS: return OnProgress(wp, lp);
     case WM_DELETE_DONE: return OnDeleteDone(wp, lp);
+    case WM_DELETE_STAGE: return OnStage(wp, lp);
     default: break;
     }
     return CDialog::WindowProc(msg, wp, lp);
@@ -55,6 +57,15 @@ LRESULT CProgressDlg::OnDeleteDone(WPARAM wp, LPARAM) {
     if (finished) m_progress.SetPos(100);
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_END_BUTTON), SW_SHOW);
     // The worker has posted its last message: its result is complete and no longer written.
-    SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : L"削除を中断しました");
+    if (finished && m_pWorker->m_pSecond != nullptr) {
+        ::SetDlgItemTextW(m_hWnd, IDC_STATUS, CompletionTextOfBoth(m_pWorker->m_result, m_pWorker->m_second).c_str());
+        return 1;
+    }
+        SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : L"削除を中断しました");
+    return 1;
+}
+
+LRESULT CProgressDlg::OnStage(WPARAM wp, LPARAM) {
+    ::SetDlgItemTextW(m_hWnd, IDC_STATUS, StageStatusText(wp).c_str());
     return 1;
 }

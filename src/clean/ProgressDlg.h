@@ -10,11 +10,15 @@ class CProgressDlg : public CDialog {
 public:
     // The list is lent for the dialog's lifetime; parent null makes the main window the owner.
     // walkFailed: the walk that made the list ended early, which the completion must say.
-    CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false);
+    // pSecond (lent too): the Protected Mode cache's pass to run after the list, or null.
+    CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false,
+                 const SecondPassRequest* pSecond = nullptr);
     ~CProgressDlg() override;
 
     // What the worker did; complete once the dialog has ended.
     const DeletionResult& Result() const { return m_pWorker->m_result; }
+    // The second pass's outcome, once the dialog has ended; null when none was asked for.
+    const SecondPassResult* SecondPass() const { return m_pWorker->m_pSecond != nullptr ? &m_pWorker->m_second : nullptr; }
 
     CDeleteThread* m_pWorker;
     CProgressCtrl m_progress;
@@ -31,4 +35,5 @@ protected:
     void OnEndButton();
     LRESULT OnProgress(WPARAM wp, LPARAM lp);
     LRESULT OnDeleteDone(WPARAM wp, LPARAM lp);
+    LRESULT OnStage(WPARAM wp, LPARAM lp);
 };

@@ -12,3 +12,4 @@ constexpr UINT WM_AD_LIST_READY = WM_APP + 1;
 // To the progress dialog, from the deletion worker.
 constexpr UINT WM_DELETE_PROGRESS = WM_APP + 1;  // wParam: percentage done, 1 to 99
 constexpr UINT WM_DELETE_DONE = WM_APP + 2;      // wParam: kDeleteFinished or kDeleteInterrupted
+constexpr UINT WM_DELETE_STAGE = WM_APP + 3;     // wParam: the cache now cleaned (kUsualCacheStage, ...)

@@ -1,8 +1,10 @@
 // The command line of unattended cleaning, as the program splits and reads it.
 #include "app/CommandLine.h"
+#include "clean/LowIntegrityPass.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -57,6 +59,41 @@ TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
     EXPECT_EQ(help.mode, CommandLine::Mode::Usage);
     EXPECT_TRUE(help.error.empty()) << "asking for the usage is no mistake: " << ToUtf8(help.error);
     EXPECT_TRUE(Parse({L"/cache", L"/cookie", L"/silent"}).bSilent) << "a silent mistake shows no box";
+}
+
+// The copy's hidden option takes the kinds a user has and nothing else, is never shown, and
+// is what the parent writes for each kind.
+TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsAndAPipe) {
+    for (bool bCache : {false, true}) {
+        for (bool bCookie : {false, true}) {
+            if (!bCache && !bCookie) continue;
+            SecondPassRequest request;
+            request.bCache = bCache;
+            request.bCookie = bCookie;
+            const std::wstring args = SecondPassArguments(request, reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)));
+            int argc = 0;
+            LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
+            ASSERT_NE(argv, nullptr);
+            const CommandLine line = ParseCommandLine(argc - 1, argv + 1);
+            ::LocalFree(argv);
+            EXPECT_EQ(line.mode, CommandLine::Mode::SecondPassCopy) << args;
+            EXPECT_EQ(line.bCache, bCache) << args;
+            EXPECT_EQ(line.bCookie, bCookie) << args;
+            EXPECT_EQ(line.reportPipe, 0x7FFCu) << args;
+        }
+    }
+    // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history.
+    const std::vector<std::vector<const wchar_t*>> mistakes = {
+        {L"/lowpass", L"12"},          {L"/cookie", L"/lowpass"},          {L"/cookie", L"/lowpass", L"0"},
+        {L"/cookie", L"/lowpass", L"0x1c"}, {L"/cookie", L"/lowpass", L"99999999999999999999999"},
+        {L"/all", L"/lowpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/lowpass", L"12"},
+        {L"/visited", L"/lowpass", L"12"}, {L"/lowpass", L"12", L"/history"},
+    };
+    for (const auto& args : mistakes) {
+        const CommandLine line = Parse(args);
+        EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));
+        EXPECT_TRUE(line.bSilent) << "the copy never shows a window";
+    }
 }
 
 }  // namespace

@@ -14,7 +14,11 @@ using namespace cleanfix;
 namespace {
 
 const std::string kWarning = "を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
-const std::string kDeleting = "削除中...";
+// "削除中...", or with the cache named: "通常のキャッシュを削除中...", ...
+bool Deleting(const std::string& status) {
+    const std::string tail = "削除中...";
+    return status.size() >= tail.size() && status.compare(status.size() - tail.size(), tail.size(), tail) == 0;
+}
 const std::string kFinished = "削除が終わりました";
 
 bool Visible(HWND w) { return (::GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -63,14 +67,14 @@ protected:
         EXPECT_FALSE(::IsWindowEnabled(main)) << "the main window waits under the progress dialog";
 
         // Each status read is handled between the dialog's own messages: a status that says
-        // "削除中..." before and after a look at the button proves the button hidden then.
+        // the same "...削除中..." before and after a look at the button proves the button hidden then.
         bool keysTried = false;
         bool finished = WaitUntil(
             [&] {
                 std::string before = WindowText(status);
                 bool visible = Visible(button);
                 std::string after = WindowText(status);
-                if (before == kDeleting && after == kDeleting) {
+                if (Deleting(before) && before == after) {
                     sawDeleting = true;
                     EXPECT_FALSE(visible) << "終了 is hidden while deleting";
                     if (!keysTried) {

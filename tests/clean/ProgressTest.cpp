@@ -2,6 +2,7 @@
 // the worker posts and when, how often it pauses, what the completion says, and the dialog's
 // refusal to close before "終了".
 #include "AppProcess.h"
+#include "CleanFixtures.h"
 #include "CleanUrlCache.h"
 #include "RecordingUrlCache.h"
 #include "Waiting.h"
@@ -10,6 +11,8 @@
 #include "clean/CompletionText.h"
 #include "app/UnattendedClean.h"
 #include "clean/ProgressDlg.h"
+#include "clean/SecondPassText.h"
+#include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +26,11 @@ namespace {
 
 constexpr UINT kDeleteMark = WM_APP + 50;  // posted by the recorder just before each deletion
 const std::string kDeleting = "削除中...";
+// Any status of a run still under way: "削除中...", or with the cache named.
+bool Deleting(const std::string& status) {
+    return status.size() >= kDeleting.size() &&
+           status.compare(status.size() - kDeleting.size(), kDeleting.size(), kDeleting) == 0;
+}
 
 // The completion of a run in which every entry went; Wine keeps no size for seeded entries
 // without a cached file.
@@ -35,7 +43,10 @@ struct Seen {
     bool operator==(const Seen& o) const { return msg == o.msg && wp == o.wp; }
 };
 std::ostream& operator<<(std::ostream& os, const Seen& s) {
-    const char* name = s.msg == WM_DELETE_PROGRESS ? "progress" : s.msg == WM_DELETE_DONE ? "done" : "delete#";
+    const char* name = s.msg == WM_DELETE_PROGRESS ? "progress"
+                       : s.msg == WM_DELETE_DONE   ? "done"
+                       : s.msg == WM_DELETE_STAGE  ? "stage"
+                                                   : "delete#";
     return os << name << ' ' << s.wp;
 }
 CWnd* g_watched = nullptr;
@@ -43,7 +54,8 @@ std::vector<Seen> g_seen;
 LRESULT CALLBACK WatchQueue(int code, WPARAM removed, LPARAM lp) {
     auto* m = reinterpret_cast<MSG*>(lp);
     if (code == HC_ACTION && removed == PM_REMOVE && g_watched != nullptr && m->hwnd == g_watched->GetSafeHwnd() &&
-        (m->message == WM_DELETE_PROGRESS || m->message == WM_DELETE_DONE || m->message == kDeleteMark)) {
+        (m->message == WM_DELETE_PROGRESS || m->message == WM_DELETE_DONE || m->message == kDeleteMark ||
+         m->message == WM_DELETE_STAGE)) {
         g_seen.push_back({m->message, m->wParam});
     }
     return ::CallNextHookEx(nullptr, code, removed, lp);
@@ -67,6 +79,7 @@ struct Observed {
     bool buttonVisible = false;
     bool stayedOpenOnKeysAndClose = false;
     std::string upperTexts;
+    std::vector<std::string> statuses;  // each status seen, once, in order
 };
 
 class ProgressRun : public ::testing::Test {
@@ -77,8 +90,9 @@ protected:
     // Runs the real dialog modally over list; a second thread watches it, tries Esc, Enter
     // and a close request once the worker is done, then presses "終了". A deletion hook
     // already set on cache runs after the marker is posted.
-    INT_PTR Run(const SelectedEntries& list, RecordingUrlCache& cache, bool walkFailed = false) {
-        CProgressDlg dlg(&list, nullptr, walkFailed);
+    INT_PTR Run(const SelectedEntries& list, RecordingUrlCache& cache, bool walkFailed = false,
+                const SecondPassRequest* second = nullptr) {
+        CProgressDlg dlg(&list, nullptr, walkFailed, second);
         int index = 0;
         auto next = cache.beforeDelete;
         cache.beforeDelete = [&dlg, &index, next](const char* url) {
@@ -91,6 +105,7 @@ protected:
         std::thread driver([&] { Drive(dlg); });
         INT_PTR result = dlg.DoModal();
         pauses = dlg.m_pWorker->m_pauses;
+        if (dlg.SecondPass() != nullptr) secondPass = *dlg.SecondPass();
         driver.join();
         ::UnhookWindowsHookEx(hook);
         g_watched = nullptr;
@@ -111,11 +126,12 @@ protected:
                 std::string before = Text(status);
                 bool visible = Visible(button);
                 std::string after = Text(status);
-                if (before == kDeleting && after == kDeleting) {
+                if (seen.statuses.empty() || seen.statuses.back() != after) seen.statuses.push_back(after);
+                if (Deleting(before) && before == after) {
                     seen.sawDeleting = true;
                     if (visible) seen.hiddenWhileDeleting = false;
                 }
-                return !after.empty() && after != kDeleting;
+                return !after.empty() && !Deleting(after);
             },
             30000);
         for (UINT key : {VK_ESCAPE, VK_RETURN}) {
@@ -157,6 +173,7 @@ protected:
 
     Observed seen;
     int pauses = -1;
+    SecondPassResult secondPass;
 };
 
 TEST_F(ProgressRun, NoEntriesCompletesAtOnceWithoutProgress) {
@@ -306,6 +323,219 @@ TEST_F(ProgressRun, AWalkTheCacheBrokeOffIsReportedInEveryPath) {
     EXPECT_EQ(UrlCacheSourceNames().size(), 2u);
 }
 
+// The program itself as the second pass's copy, or another program of the build beside it.
+SecondPassRequest SecondPassBy(const std::string& program = std::string(), DWORD idleTimeoutMs = 1500) {
+    std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+    if (!program.empty()) exe = exe.substr(0, exe.find_last_of("\\/") + 1) + program;
+    SecondPassRequest request;
+    request.bCache = true;
+    request.exe.assign(exe.begin(), exe.end());  // a path of the build tree, ASCII
+    request.idleTimeoutMs = idleTimeoutMs;
+    return request;
+}
+
+std::vector<std::string> ReadLog(const std::wstring& path) {
+    std::vector<std::string> lines;
+    std::string bytes;
+    if (FILE* f = ::_wfopen(path.c_str(), L"rb")) {
+        char buf[4096];
+        for (size_t n; (n = std::fread(buf, 1, sizeof(buf), f)) > 0;) bytes.append(buf, n);
+        std::fclose(f);
+    }
+    ::DeleteFileW(path.c_str());
+    for (size_t at = 0, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        lines.push_back(bytes.substr(at, end - at));
+    }
+    return lines;
+}
+
+CommandLine SilentCacheCleaning(const wchar_t* logName) {
+    CommandLine line;
+    line.mode = CommandLine::Mode::Clean;
+    line.bCache = line.bSilent = true;
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    line.logPath = std::wstring(temp) + logName;
+    return line;
+}
+
+// Under Wine the copy sees the very cache the first pass cleaned, so entries that appear only
+// once the first pass has made its list stand in for the Protected Mode cache's own: the copy
+// alone can find them, and each entry must be counted by one pass only.
+TEST_F(ProgressRun, TheLowIntegrityCopyCleansWhatTheFirstPassCouldNotSeeAndBothAreCounted) {
+    const std::vector<std::string> low = {"http://low.example.test/a", "http://low.example.test/b"};
+    const SecondPassRequest second = SecondPassBy(std::string(), SecondPassRequest::kIdleTimeoutMs);
+    {
+        RecordingUrlCache cache;
+        SelectedEntries list = Seeded(3);
+        cache.beforeDelete = [&](const char* url) {
+            if (list.back().url == url) SeedUrlCache(low);
+        };
+        EXPECT_EQ(Run(list, cache, false, &second), IDOK);
+        EXPECT_EQ(seen.status, Finished(5));
+        EXPECT_EQ(seen.pos, 100);
+        EXPECT_NE(std::find(seen.statuses.begin(), seen.statuses.end(), "保護モードのキャッシュを削除中..."),
+                  seen.statuses.end());
+        // The bar goes through the first pass's half, then the second's; the status names each cache.
+        const Seen stage0{WM_DELETE_STAGE, kUsualCacheStage}, stage1{WM_DELETE_STAGE, kProtectedCacheStage};
+        ASSERT_GE(g_seen.size(), 3u);
+        EXPECT_EQ(g_seen.front(), stage0);
+        const auto second1 = std::find(g_seen.begin(), g_seen.end(), stage1);
+        ASSERT_NE(second1, g_seen.end());
+        EXPECT_EQ(*(second1 - 1), P(50)) << "the first pass fills half the bar";
+        EXPECT_EQ(*(second1 - 2), D(2));
+        EXPECT_EQ(g_seen.back(), Done());
+        for (auto it = second1 + 1; it + 1 < g_seen.end(); ++it) {
+            EXPECT_TRUE(it->msg == WM_DELETE_PROGRESS && it->wp > 50 && it->wp < 100) << *it;
+        }
+        EXPECT_EQ(secondPass.status, SecondPassStatus::Done);
+        EXPECT_EQ(cleanfix::Sorted(Names(secondPass.entries)), low);
+        EXPECT_TRUE(secondPass.sharedCache) << "Wine applies no integrity level";
+        EXPECT_EQ(secondPass.result.deleted, 2u);
+        EXPECT_TRUE(UrlCacheSourceNames().empty());
+    }
+    RecordingUrlCache cache;
+    Seeded(3);
+    bool seeded = false;
+    cache.beforeDelete = [&](const char*) {
+        if (!seeded) seeded = SeedUrlCache(low);
+    };
+    const CommandLine line = SilentCacheCleaning(L"dw-two-passes.log");
+    EXPECT_EQ(RunUnattendedClean(line, second), kExitAllDeleted);
+    const std::vector<std::string> lines = ReadLog(line.logPath);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "［通常のキャッシュ］");
+    EXPECT_EQ(lines[1].rfind("削除しました\thttp://progress.example.test/", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[4], "［保護モードのキャッシュ］");
+    EXPECT_EQ(cleanfix::Sorted({lines[5], lines[6]}), (std::vector<std::string>{"削除しました\t" + low[0], "削除しました\t" + low[1]}));
+    EXPECT_EQ(lines[7].rfind("合計: 削除 5件、既になし 0件", 0), 0u) << lines[7];
+    EXPECT_TRUE(UrlCacheSourceNames().empty());
+}
+
+// A copy that cannot start, dies, stops answering or sends no whole report: the first pass's
+// result stands, the log and the completion say the Protected Mode cache was not cleaned, the
+// exit code is 1, within the bound of silence, and no copy is left running.
+TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
+    struct Case {
+        const char* mode;
+        const char* program;
+        const char* why;
+        size_t reported;  // entries the copy reported deleted before it failed
+    };
+    const Case cases[] = {
+        {"die", "dw_lowpass_stub.exe", "報告を終えずに終了しました", 0},
+        {"silent", "dw_lowpass_stub.exe", "応答しなくなったため終了させました", 0},
+        {"stall", "dw_lowpass_stub.exe", "応答しなくなったため終了させました", 0},
+        {"garbage", "dw_lowpass_stub.exe", "報告を終えずに終了しました", 0},
+        {"partial", "dw_lowpass_stub.exe", "報告を終えずに終了しました", 1},
+        {"", "no-such-copy.exe", "起動できませんでした", 0},
+    };
+    const std::string event = "DwLowPassStub-" + std::to_string(::GetCurrentProcessId());
+    ::SetEnvironmentVariableA("DW_STUB_EVENT", event.c_str());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ClearUrlCache();
+        Seeded(2);
+        ::SetEnvironmentVariableA("DW_STUB_MODE", c.mode);
+        const CommandLine line = SilentCacheCleaning(L"dw-copy-failed.log");
+        const DWORD start = ::GetTickCount();
+        EXPECT_EQ(RunUnattendedClean(line, SecondPassBy(c.program)), kExitSomeNotDeleted);
+        EXPECT_LT(::GetTickCount() - start, SecondPassRequest::kIdleTimeoutMs / 4) << "the bound given, not the default";
+        EXPECT_EQ(::OpenEventA(SYNCHRONIZE, FALSE, event.c_str()), nullptr) << "the copy is gone";
+        EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the first pass ran";
+        const std::vector<std::string> lines = ReadLog(line.logPath);
+        ASSERT_EQ(lines.size(), 6 + c.reported);
+        EXPECT_EQ(lines[0], "［通常のキャッシュ］");
+        EXPECT_EQ(lines[3], "［保護モードのキャッシュ］");
+        EXPECT_EQ(lines[4 + c.reported].rfind("保護モードのキャッシュは削除できませんでした（", 0), 0u);
+        EXPECT_NE(lines[4 + c.reported].find(c.why), std::string::npos) << lines[4 + c.reported];
+        EXPECT_NE(lines.back().find("（保護モードのキャッシュは削除できませんでした）"), std::string::npos) << lines.back();
+        EXPECT_EQ(lines.back().rfind("合計: 削除 " + std::to_string(2 + c.reported) + "件", 0), 0u) << lines.back();
+    }
+    // In the dialog: the completion says it first, and the dialog can be closed.
+    RecordingUrlCache cache;
+    SelectedEntries list = Seeded(2);
+    ::SetEnvironmentVariableA("DW_STUB_MODE", "stall");
+    const SecondPassRequest stalled = SecondPassBy("dw_lowpass_stub.exe");
+    EXPECT_EQ(Run(list, cache, false, &stalled), IDOK);
+    EXPECT_EQ(seen.status, "保護モードのキャッシュは削除できませんでした（2件、0 B を削除）");
+    EXPECT_TRUE(seen.buttonVisible);
+    EXPECT_EQ(secondPass.status, SecondPassStatus::NoAnswer);
+    ::SetEnvironmentVariableA("DW_STUB_MODE", nullptr);
+    ::SetEnvironmentVariableA("DW_STUB_EVENT", nullptr);
+}
+
+// The copy's report: names are the cache's own bytes, whatever they hold; a report that
+// breaks any rule is never taken for a result, however it arrives.
+TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
+    auto bytesOf = [](const std::function<void(CPassReportWriter&)>& write) {
+        char path[MAX_PATH] = {}, dir[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, dir);
+        ::GetTempFileNameA(dir, "dwr", 0, path);
+        HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        CPassReportWriter writer(file);
+        write(writer);
+        std::string bytes(::GetFileSize(file, nullptr), '\0');
+        DWORD got = 0;
+        ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+        ::CloseHandle(file);
+        return bytes;
+    };
+    const SelectedEntries entries = {{"http://a.example.test/\xff\xfe\t\r\nX", 7},
+                                     {"Cookie:\x82\xa0@example.test/", 1u << 31},
+                                     {std::string(70000, 'n'), 0}};
+    const DeleteOutcome outcomes[] = {DeleteOutcome::Deleted, DeleteOutcome::InUse, DeleteOutcome::AlreadyGone};
+    DeletionResult sent;
+    for (size_t i = 0; i < entries.size(); ++i) sent.Add(entries[i], outcomes[i]);
+    auto report = [&](size_t announced, const SelectedEntries& list, const DeletionResult& result) {
+        return bytesOf([&](CPassReportWriter& w) {
+            w.Begin(announced, false);
+            for (size_t i = 0; i < list.size(); ++i) w.Entry(list[i], outcomes[i % 3]);
+            w.Result(result);
+        });
+    };
+    const std::string whole = report(3, entries, sent);
+    for (size_t piece : {size_t(1), size_t(7), whole.size()}) {
+        CPassReportReader reader;
+        for (size_t at = 0; at < whole.size(); at += piece) reader.Feed(whole.data() + at, std::min(piece, whole.size() - at));
+        EXPECT_TRUE(reader.Ended()) << piece;
+        EXPECT_EQ(reader.Entries().size(), 3u);
+        for (size_t i = 0; i < 3 && i < reader.Entries().size(); ++i) EXPECT_EQ(reader.Entries()[i].url, entries[i].url);
+        EXPECT_EQ(reader.Result().outcomes, sent.outcomes);
+        EXPECT_EQ(reader.Result().bytesFreed, 7u);
+        EXPECT_EQ(reader.Result().inUse, 1u);
+    }
+    DeletionResult overstated = sent;
+    ++overstated.deleted;
+    const std::string entry = report(1, {entries[0]}, DeletionResult()).substr(14, 5 + 9 + entries[0].url.size());
+    const std::string begin = whole.substr(0, 14);
+    std::string nul = report(1, {{std::string("a\0b", 3), 0}}, DeletionResult());
+    const struct {
+        const char* name;
+        std::string bytes;
+    } broken[] = {
+        {"totals that disagree", report(3, entries, overstated)},
+        {"more entries than announced", report(2, entries, sent)},
+        {"an entry before the beginning", entry + whole},
+        {"two beginnings", begin + whole},
+        {"a record after the result", whole + entry},
+        {"a NUL inside a name", nul},
+        {"an unknown record", begin + std::string("Z\0\0\0\0", 5)},
+        {"a length past the limit", begin + std::string("E\xff\xff\xff\x7f", 5)},
+    };
+    for (const auto& b : broken) {
+        CPassReportReader reader;
+        reader.Feed(b.bytes.data(), b.bytes.size());
+        EXPECT_TRUE(reader.Broken()) << b.name;
+        EXPECT_FALSE(reader.Ended()) << b.name;
+    }
+    CPassReportReader cut;
+    cut.Feed(whole.data(), whole.size() - 1);
+    EXPECT_FALSE(cut.Ended() || cut.Broken()) << "a report cut short is waited for, not taken";
+}
+
 TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
     SelectedEntries list;
     CProgressDlg dlg(&list, nullptr);
@@ -352,6 +582,13 @@ TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
                     DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
         r.neededHeight = std::max<int>(needed.bottom, needed.right > statusRect.right ? INT_MAX : 0);
+        // And the longest of two passes, the second one failed.
+        const std::wstring both = CompletionTextOfBoth(worst, SecondPassResult());
+        needed = statusRect;
+        ::DrawTextW(dc, both.c_str(), static_cast<int>(both.size()), &needed,
+                    DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        r.neededHeight = std::max<int>({r.neededHeight, static_cast<int>(needed.bottom),
+                                        needed.right > statusRect.right ? INT_MAX : 0});
         ::SelectObject(dc, old);
         ::ReleaseDC(status, dc);
         // Position and size in dialog units, each mapped the way the dialog manager maps them.

@@ -1,0 +1,128 @@
+#include "clean/PassReport.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+void PutU64(std::string& out, ULONGLONG value) {
+    for (int i = 0; i < 8; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+ULONGLONG GetU64(const std::string& in, size_t at) {
+    ULONGLONG value = 0;
+    for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(in[at + i]);
+    return value;
+}
+
+constexpr size_t kHeader = 5;
+constexpr size_t kBeginSize = 9;
+constexpr size_t kEntryFixed = 9;
+constexpr size_t kResultSize = 41;
+
+}  // namespace
+
+bool CPassReportWriter::Write(char type, const std::string& payload) {
+    std::string record(1, type);
+    const auto length = static_cast<unsigned long>(payload.size());
+    for (int i = 0; i < 4; ++i) record += static_cast<char>((length >> (8 * i)) & 0xFF);
+    record += payload;
+    size_t done = 0;
+    while (done < record.size()) {
+        DWORD written = 0;
+        if (!::WriteFile(m_pipe, record.data() + done, static_cast<DWORD>(record.size() - done), &written, nullptr) ||
+            written == 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+bool CPassReportWriter::Begin(size_t chosen, bool walkFailed) {
+    std::string payload;
+    PutU64(payload, chosen);
+    payload += static_cast<char>(walkFailed ? 1 : 0);
+    return Write('B', payload);
+}
+
+bool CPassReportWriter::Entry(const SelectedEntry& entry, DeleteOutcome outcome) {
+    std::string payload(1, static_cast<char>(outcome));
+    PutU64(payload, entry.bytes);
+    payload.append(entry.url.data(), entry.url.size());
+    return Write('E', payload);
+}
+
+bool CPassReportWriter::Result(const DeletionResult& result) {
+    std::string payload;
+    for (ULONGLONG n : {ULONGLONG(result.deleted), ULONGLONG(result.alreadyGone), ULONGLONG(result.inUse),
+                        ULONGLONG(result.notDeleted), result.bytesFreed}) {
+        PutU64(payload, n);
+    }
+    payload += static_cast<char>(result.walkFailed ? 1 : 0);
+    return Write('R', payload);
+}
+
+bool CPassReportReader::Feed(const char* bytes, size_t size) {
+    if (m_broken) return false;
+    m_pending.append(bytes, size);
+    size_t at = 0;
+    while (m_pending.size() - at >= kHeader) {
+        ULONGLONG length = 0;
+        for (int i = 3; i >= 0; --i) length = (length << 8) | static_cast<unsigned char>(m_pending[at + 1 + i]);
+        if (length > kMaxPayload) {
+            m_broken = true;
+            break;
+        }
+        if (m_pending.size() - at - kHeader < length) break;
+        const std::string payload = m_pending.substr(at + kHeader, static_cast<size_t>(length));
+        if (!Record(m_pending[at], payload)) {
+            m_broken = true;
+            break;
+        }
+        at += kHeader + static_cast<size_t>(length);
+    }
+    m_pending.erase(0, at);
+    return !m_broken;
+}
+
+bool CPassReportReader::Record(char type, const std::string& payload) {
+    if (m_ended) return false;  // nothing may follow the result
+    switch (type) {
+    case 'B': {
+        if (m_begun || payload.size() != kBeginSize || static_cast<unsigned char>(payload[8]) > 1) return false;
+        const ULONGLONG chosen = GetU64(payload, 0);
+        if (chosen > SIZE_MAX) return false;
+        m_begun = true;
+        m_chosen = static_cast<size_t>(chosen);
+        m_result.walkFailed = payload[8] != 0;
+        return true;
+    }
+    case 'E': {
+        if (!m_begun || payload.size() <= kEntryFixed || m_entries.size() >= m_chosen) return false;
+        const auto outcome = static_cast<unsigned char>(payload[0]);
+        if (outcome > static_cast<unsigned char>(DeleteOutcome::NotDeleted)) return false;
+        SelectedEntry entry;
+        entry.bytes = GetU64(payload, 1);
+        entry.url.assign(payload.data() + kEntryFixed, payload.size() - kEntryFixed);
+        // A cache name ends at its first NUL: one inside would show the log another name.
+        if (std::memchr(entry.url.data(), '\0', entry.url.size()) != nullptr) return false;
+        m_result.Add(entry, static_cast<DeleteOutcome>(outcome));
+        m_entries.push_back(std::move(entry));
+        return true;
+    }
+    case 'R': {
+        if (!m_begun || payload.size() != kResultSize) return false;
+        // The totals must be those of the entries: a report that disagrees with itself is
+        // believed in neither part.
+        const bool agrees = GetU64(payload, 0) == m_result.deleted && GetU64(payload, 8) == m_result.alreadyGone &&
+                            GetU64(payload, 16) == m_result.inUse && GetU64(payload, 24) == m_result.notDeleted &&
+                            GetU64(payload, 32) == m_result.bytesFreed &&
+                            (payload[40] != 0) == m_result.walkFailed && static_cast<unsigned char>(payload[40]) <= 1;
+        if (!agrees) return false;
+        m_ended = true;
+        return true;
+    }
+    default: return false;
+    }
+}

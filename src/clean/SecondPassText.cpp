@@ -1,0 +1,52 @@
+#include "clean/SecondPassText.h"
+
+#include "clean/CompletionText.h"
+#include "framework/WinUtil.h"
+
+namespace {
+
+
+const wchar_t kNotCleaned[] = L"保護モードのキャッシュは削除できませんでした";
+
+}  // namespace
+
+std::wstring StageStatusText(WPARAM stage) {
+    return stage == kProtectedCacheStage ? L"保護モードのキャッシュを削除中..." : L"通常のキャッシュを削除中...";
+}
+
+std::wstring StageHeading(WPARAM stage) {
+    return stage == kProtectedCacheStage ? L"［保護モードのキャッシュ］" : L"［通常のキャッシュ］";
+}
+
+DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& second) {
+    DeletionResult both;
+    both.deleted = first.deleted + second.deleted;
+    both.alreadyGone = first.alreadyGone + second.alreadyGone;
+    both.inUse = first.inUse + second.inUse;
+    both.notDeleted = first.notDeleted + second.notDeleted;
+    both.bytesFreed = first.bytesFreed + second.bytesFreed;
+    both.walkFailed = first.walkFailed || second.walkFailed;
+    return both;
+}
+
+std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second) {
+    const DeletionResult both = BothPasses(first, second.result);
+    if (!second.Failed()) return (CompletionText(both));
+    // The status line holds two lines: the refusals in one count, the rest in the log.
+    const std::wstring refused =
+        both.Refused() != 0 ? L"、" + (FormatCount(both.Refused())) + L"件は削除できず" : std::wstring();
+    return std::wstring(kNotCleaned) + L"（" + (FormatCount(both.Removed())) + L"件、" +
+           (FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"）";
+}
+
+std::wstring SecondPassFailureText(const SecondPassResult& second) {
+    const wchar_t* why = L"";
+    switch (second.status) {
+    case SecondPassStatus::Done: return std::wstring();
+    case SecondPassStatus::NoToken: why = L"低い整合性レベルで動くための権限を得られませんでした"; break;
+    case SecondPassStatus::NotStarted: why = L"低い整合性レベルのコピーを起動できませんでした"; break;
+    case SecondPassStatus::NoAnswer: why = L"低い整合性レベルのコピーが応答しなくなったため終了させました"; break;
+    case SecondPassStatus::Broken: why = L"低い整合性レベルのコピーが報告を終えずに終了しました"; break;
+    }
+    return std::wstring(kNotCleaned) + L"（" + why + L"）";
+}

@@ -1,0 +1,27 @@
+// The words for a cleaning of two caches: the usual one and the Protected Mode one, cleaned
+// by the low-integrity copy.
+#pragma once
+
+#include "clean/LowIntegrityPass.h"
+
+#include <string>
+
+// Which cache a cleaning is working on (wParam of WM_DELETE_STAGE).
+constexpr WPARAM kUsualCacheStage = 0;
+constexpr WPARAM kProtectedCacheStage = 1;
+
+// The status line while the cache of that stage is being cleaned.
+std::wstring StageStatusText(WPARAM stage);
+// The log's heading line before the entries of that stage.
+std::wstring StageHeading(WPARAM stage);
+
+// The counts of both passes together; the entries' outcomes stay with each pass.
+DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& second);
+
+// The completion of both passes. It begins with "削除が終わりました" only when both passes
+// reached their ends and nothing was refused; a second pass that did not run or failed is
+// said first, with what was deleted and how many entries were refused.
+std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second);
+
+// Why the Protected Mode cache was not cleaned, as a log line; empty when it was.
+std::wstring SecondPassFailureText(const SecondPassResult& second);
