@@ -7,17 +7,20 @@
 #include <cwchar>
 
 const wchar_t kCommandLineUsage[] =
-    L"使い方: Dustwhirl.exe /cache|/cookie|/all [/silent] [/log ファイル]\n"
+    L"使い方: Dustwhirl.exe /cache|/cookie|/all [/silent] [/preview] [/log ファイル] [/keep ファイル|/nokeep]\n"
     L"\n"
     L"/cache ― キャッシュを削除します\n"
     L"/cookie ― クッキーを削除します\n"
     L"/all ― キャッシュとクッキーを削除します\n"
     L"/silent ― ウィンドウを出さずに削除します\n"
+    L"/preview ― 何も削除せず、削除される件数と大きさを知らせます\n"
     L"/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
+    L"/keep ファイル ― この一覧のサイトのクッキーを残します（いつもは %APPDATA%\\Dustwhirl\\keep.txt）\n"
+    L"/nokeep ― クッキーを一つも残しません\n"
     L"\n"
     L"確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
     L"終了コード: 0 すべて削除 / 1 削除できない項目があった、またはキャッシュの一覧を最後まで読めなかった /\n"
-    L"2 使い方の誤り / 3 ログを書けなかった / 4 内部のエラーで中断\n"
+    L"2 使い方の誤り、または残すサイトの一覧が読めない（何も削除しません） / 3 ログを書けなかった / 4 内部のエラーで中断\n"
     L"オプションなしで起動すると、いつものウィンドウが開きます。";
 
 namespace {
@@ -65,6 +68,7 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
 
     bool wantsUsage = false;
     bool copy = false;
+    bool onlyKeepChoice = true;  // nothing but /keep or /nokeep: the window, told which list
     int kinds = 0;
     CString error;
     for (int i = 0; i < argc; ++i) {
@@ -74,6 +78,19 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
             continue;
         }
         const wchar_t* name = arg + 1;
+        if (Is(name, L"keep")) {
+            if (i + 1 >= argc || argv[i + 1][0] == L'\0') {
+                if (error.empty()) error = L"/keep の後にファイル名がありません。";
+            } else {
+                line.keepPath = argv[++i];
+            }
+            continue;
+        }
+        if (Is(name, L"nokeep")) {
+            line.bNoKeep = true;
+            continue;
+        }
+        onlyKeepChoice = false;
         if (Is(name, L"cache")) {
             line.bCache = true;
             ++kinds;
@@ -83,6 +100,8 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         } else if (Is(name, L"all")) {
             line.bCache = line.bCookie = true;
             ++kinds;
+        } else if (Is(name, L"preview")) {
+            line.bPreview = true;
         } else if (Is(name, L"silent")) {
             line.bSilent = true;
         } else if (Is(name, L"log")) {
@@ -102,10 +121,12 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
             error = L"不明なオプションです: " + CString(arg);
         }
     }
+    if (error.empty() && line.bNoKeep && !line.keepPath.empty()) error = L"/keep と /nokeep は一緒に指定できません。";
+    if (error.empty() && onlyKeepChoice) return line;  // the window, with that list
     if (error.empty() && kinds > 1) error = L"/cache、/cookie、/all はどれか一つだけを指定してください。";
     if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
     // The copy writes no file: its report goes to the parent, whose log holds both passes.
-    if (error.empty() && copy && !line.logPath.empty()) error = L"/lowpass";
+    if (error.empty() && copy && (!line.logPath.empty() || line.bPreview)) error = L"/lowpass";
     if (!error.empty() || wantsUsage) {
         CommandLine usage = Usage(error);
         usage.bSilent = line.bSilent;
@@ -113,4 +134,11 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     }
     line.mode = copy ? CommandLine::Mode::SecondPassCopy : CommandLine::Mode::Clean;
     return line;
+}
+
+KeepListSource KeepSourceOf(const CommandLine& line) {
+    if (line.bNoKeep) return KeepListSource();
+    // A list the user names must be there: a mistyped name must not mean "keep nothing".
+    if (!line.keepPath.empty()) return KeepListSource{line.keepPath, true};
+    return StoredKeepList();
 }

@@ -1,8 +1,10 @@
 // The command line of unattended cleaning:
-//   Dustwhirl.exe [/cache | /cookie | /all] [/silent] [/log FILE]
-// Options are case-insensitive and start with '/' or '-'. No option at all means the window.
+//   Dustwhirl.exe [/cache | /cookie | /all] [/silent] [/preview] [/log FILE] [/keep FILE | /nokeep]
+// Options are case-insensitive and start with '/' or '-'. No option at all means the window,
+// and so do /keep FILE or /nokeep alone (the window's cleanings then obey that choice).
 #pragma once
 
+#include "clean/KeepList.h"
 #include "framework/Afx.h"
 
 #include <string>
@@ -22,6 +24,9 @@ struct CommandLine {
     bool bCookie = false;
     bool bSilent = false;
     ULONG_PTR reportPipe = 0;  // SecondPassCopy: the handle value of the parent's pipe
+    bool bPreview = false;  // report what would go, delete nothing
+    bool bNoKeep = false;   // keep no cookie, whatever the stored list says
+    std::wstring keepPath;  // the keep list to obey instead of the stored one (empty: stored)
     std::wstring logPath;  // empty: no log. Wide, as typed: a narrow path could name another file
     CString error;         // why the usage is shown (empty for /?)
 };
@@ -32,6 +37,9 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv);
 // The arguments of this process after the program's name, read as Unicode.
 std::vector<std::wstring> ProcessArguments();
 
+// The keep list that line's cleanings obey.
+KeepListSource KeepSourceOf(const CommandLine& line);
+
 // The usage text shown in a message box.
 extern const wchar_t kCommandLineUsage[];
 
@@ -39,5 +47,5 @@ extern const wchar_t kCommandLineUsage[];
 // (kExitAborted of the framework) is 4.
 constexpr int kExitAllDeleted = 0;
 constexpr int kExitSomeNotDeleted = 1;  // an entry could not be deleted, or the walk ended early
-constexpr int kExitUsage = 2;
+constexpr int kExitUsage = 2;  // also: the keep list is broken, and nothing was deleted
 constexpr int kExitLogFailed = 3;  // the cleaning ran but its log could not be written

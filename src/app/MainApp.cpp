@@ -33,16 +33,20 @@ BOOL CMainApp::InitInstance() {
     switch (line.mode) {
     case CommandLine::Mode::Window: {
         CMainDlg dlg;
+        dlg.SetKeepList(KeepSourceOf(line));
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;
         break;
     }
-    case CommandLine::Mode::Clean:
-        m_nExitCode = RunUnattendedClean(line, PlanSecondPass(line.bCache, line.bCookie));
+    case CommandLine::Mode::Clean: {
+        std::optional<SecondPassRequest> second = PlanSecondPass(line.bCache, line.bCookie);
+        if (second) second->keep = KeepSourceOf(line);
+        m_nExitCode = RunUnattendedClean(line, second);
         break;
+    }
     case CommandLine::Mode::SecondPassCopy:
-        m_nExitCode = RunSecondPassCopy(line.bCache, line.bCookie, line.reportPipe);
+        m_nExitCode = RunSecondPassCopy(line.bCache, line.bCookie, KeepSourceOf(line), line.reportPipe);
         break;
     case CommandLine::Mode::Usage:
         if (!line.bSilent) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ads/AdBannerWnd.h"
+#include "clean/KeepList.h"
 #include "framework/Dialog.h"
 #include "skin/DpiScale.h"
 #include "skin/SkinImage.h"
@@ -21,6 +22,9 @@ public:
     // Asks for confirmation, collects the chosen entries of the URL cache and deletes them;
     // a confirmed deletion ends the dialog with 1.
     void DeleteEntries(bool bCache, bool bCookie);
+    // The keep list that the cleanings and the system menu's editor use (the stored one
+    // unless the command line named another).
+    void SetKeepList(KeepListSource source) { m_keepList = std::move(source); }
 
     // The first maker name (0) and the second (1) in client coordinates, as drawn.
     const RECT& LinkRect(int index) const { return m_rcLink[index]; }
@@ -82,4 +86,5 @@ private:
     int m_nHoverLink;
     bool m_bTrackingLeave;
     HICON m_hIcon;
+    KeepListSource m_keepList = StoredKeepList();
 };

@@ -1,20 +1,33 @@
 #include "app/MainDlg.h"
-#include "clean/EntrySelection.h"
+#include "clean/CleaningPlan.h"
 #include "clean/LowIntegrityPass.h"
 #include "clean/ProgressDlg.h"
 #include "framework/WinApp.h"
 
 void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
-    if (AfxMessageBox(DeletionPrompt(bCache, bCookie).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    // The walk comes first, so that the question can say how much will go; the entries it
+    // names are the ones deleted. Declared before the dialog: the worker reads the list until
+    // the dialog has stopped it.
+    CleaningPlan plan;
+    CString error;
+    bool planned;
+    {
+        CWaitCursor wait;
+        planned = PlanCleaning(bCache, bCookie, m_keepList, plan, error);
+    }
+    if (!planned) {
+        AfxMessageBox(error.c_str(), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (AfxMessageBox(DeletionPrompt(bCache, bCookie, plan).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
 
     CWaitCursor wait;
-    // Declared before the dialog: the worker reads the list until the dialog has stopped it.
-    SelectedEntries list;
-    const bool walked = CollectEntries(bCache, bCookie, list);
-    const std::optional<SecondPassRequest> second = PlanSecondPass(bCache, bCookie);
+    // The Protected Mode cache's pass follows, under the same kind and keep list.
+    std::optional<SecondPassRequest> second = PlanSecondPass(bCache, bCookie);
+    if (second) second->keep = m_keepList;
     {
         // Shown even for an empty list, so that every confirmed cleaning ends the same way.
-        CProgressDlg progress(&list, nullptr, !walked, second ? &*second : nullptr);
+        CProgressDlg progress(&plan.entries, nullptr, plan.walkFailed, plan.kept.size(), second ? &*second : nullptr);
         progress.DoModal();
         EndDialog(IDOK);
     }

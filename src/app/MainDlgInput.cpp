@@ -4,6 +4,7 @@
 
 #include "about/AboutDlg.h"
 #include "ads/AdListDownloader.h"
+#include "app/KeepListDlg.h"
 #include "app/resource.h"
 #include "framework/ShellOpen.h"
 #include "framework/WinApp.h"
@@ -24,6 +25,7 @@ void CMainDlg::AddSystemMenuItems() {
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, IDM_OPEN_CACHE_FOLDER, L"キャッシュフォルダを開く(&A)");
     ::AppendMenuW(menu, MF_STRING, IDM_OPEN_COOKIE_FOLDER, L"クッキーフォルダを開く(&O)");
+    ::AppendMenuW(menu, MF_STRING, IDM_KEEP_LIST, L"残すサイト(&K)...");
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, L"バージョン情報(&A)...");
     ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
@@ -105,6 +107,9 @@ void CMainDlg::OnSysCommand(UINT id) {
         return;
     case IDM_OPEN_COOKIE_FOLDER:
         ShellOpen(GetSpecialFolderPath(CSIDL_COOKIES).c_str());
+        return;
+    case IDM_KEEP_LIST:
+        EditKeepList(m_keepList, this);
         return;
     default:
         Default();

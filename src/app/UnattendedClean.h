@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "clean/CleaningPlan.h"
 #include "clean/EntryDeletion.h"
 #include "clean/LowIntegrityPass.h"
 
@@ -17,12 +18,12 @@ int RunUnattendedClean(const CommandLine& line, const std::optional<SecondPassRe
 // The exit code of a finished run over entries.
 int CleaningExitCode(const SelectedEntries& entries, const DeletionResult& result);
 
-// The log of a run, UTF-8: one line per entry handled and a summary line. With a second pass,
-// each pass's lines come under a heading of their own and the summary counts both.
+// The log of a run, UTF-8: one line per entry handled, one per cookie kept, a summary line.
+// With a second pass, each pass's lines come under a heading of their own and the summary
+// counts both.
 std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult& result,
-                            const SecondPassResult* second = nullptr);
+                            const SelectedEntries& kept = SelectedEntries(), const SecondPassResult* second = nullptr);
 
-// Writes the log of a run to path, replacing the file there only once the whole log has been
-// written; false if it could not be.
-bool WriteCleaningLog(const std::wstring& path, const SelectedEntries& entries, const DeletionResult& result,
-                      const SecondPassResult* second = nullptr);
+// The log of a preview, UTF-8: one line per entry that would go and per cookie that would
+// stay, and a summary line.
+std::string PreviewLogText(const CleaningPlan& plan);

@@ -5,6 +5,7 @@
 #define IDD_ABOUTBOX 100
 #define IDD_MAIN 102
 #define IDD_PROGRESS 129
+#define IDD_KEEP_LIST 150
 
 // Icon and cursor groups
 #define IDI_MAIN 128
@@ -43,7 +44,14 @@
 #define IDC_VERSION_LINE 1006
 #define IDC_COPYRIGHT_LINE 1007
 
+// Controls of the keep list's editor
+#define IDC_KEEP_HOSTS 1010
+#define IDC_KEEP_NEW_HOST 1011
+#define IDC_KEEP_ADD 1012
+#define IDC_KEEP_FILE 1013
+
 // System-menu commands of the main window
 #define IDM_ABOUTBOX 0x0010
 #define IDM_OPEN_CACHE_FOLDER 0x0020
 #define IDM_OPEN_COOKIE_FOLDER 0x0030
+#define IDM_KEEP_LIST 0x0040

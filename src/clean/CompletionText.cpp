@@ -34,11 +34,12 @@ CString RefusalText(const DeletionResult& result) {
 
 CString CompletionText(const DeletionResult& result) {
     const CString removed = FormatCount(result.Removed()) + L"件、" + FormatBytes(result.bytesFreed);
+    const CString kept = result.kept != 0 ? L"、残したクッキー " + FormatCount(result.kept) + L"件" : CString();
     const CString refused = RefusalText(result);
     if (result.walkFailed) {
         const CString head = L"キャッシュの一覧を最後まで読めませんでした";
-        return (refused.empty() ? head : head + L"。" + refused) + L"（" + removed + L" を削除）";
+        return (refused.empty() ? head : head + L"。" + refused) + L"（" + removed + L" を削除" + kept + L"）";
     }
-    if (refused.empty()) return L"削除が終わりました（" + removed + L"）";
-    return refused + L"（" + removed + L" を削除）";
+    if (refused.empty()) return L"削除が終わりました（" + removed + kept + L"）";
+    return refused + L"（" + removed + L" を削除" + kept + L"）";
 }

@@ -16,10 +16,11 @@ constexpr WPARAM kDeleteInterrupted = 1;
 class CDeleteThread : public CWorkerThread {
 public:
     // Neither the dialog, the list nor the second pass is owned; all outlive the thread.
-    // pSecond: the Protected Mode cache's pass after the list's, or null for none.
-    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed,
+    // kept: cookies the keep list left out of the list, for the result. pSecond: the
+    // Protected Mode cache's pass after the list's, or null for none.
+    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed, size_t kept = 0,
                   const SecondPassRequest* pSecond = nullptr)
-        : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed), m_pSecond(pSecond) {}
+        : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed), m_kept(kept), m_pSecond(pSecond) {}
     ~CDeleteThread() override = default;
 
     void Run() override;
@@ -32,6 +33,7 @@ public:
     CProgressDlg* m_pDialog;
     const SelectedEntries* m_pList;
     bool m_walkFailed;  // the list may lack entries: the result says so
+    size_t m_kept;      // cookies the keep list left out of the list, for the result
     // Written by the worker only; read by the dialog once WM_DELETE_DONE has arrived.
     DeletionResult m_result;
     const SecondPassRequest* m_pSecond;

@@ -28,6 +28,7 @@ struct DeletionResult {
     size_t notDeleted = 0;
     ULONGLONG bytesFreed = 0;  // the sizes the walk found for the entries this run deleted
     bool walkFailed = false;   // the walk that chose the entries ended early: some were missed
+    size_t kept = 0;           // cookies the keep list left alone, never handed to the deletion
     std::vector<DeleteOutcome> outcomes;  // one per entry handled, in list order
 
     void Add(const SelectedEntry& entry, DeleteOutcome outcome);

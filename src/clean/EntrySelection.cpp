@@ -45,14 +45,16 @@ bool IsCollected(EntryClass entryClass, bool bCache, bool bCookie) {
     return false;
 }
 
-CString DeletionPrompt(bool bCache, bool bCookie) {
+const wchar_t kDeletionWarning[] = L"一度削除すると元に戻すことができません。\nよろしいですか？";
+
+CString DeletionSubject(bool bCache, bool bCookie) {
     CString subject;
     if (bCache) subject = L"キャッシュ";
     if (bCookie) {
         if (!subject.empty()) subject += L"と";
         subject += L"クッキー";
     }
-    return subject + L"を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
+    return subject;
 }
 
 bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list) {

@@ -31,8 +31,10 @@ EntryClass ClassifyEntry(const char* sourceUrlName, DWORD cacheEntryType = 0);
 // Whether a cleaning with these flags deletes entries of that class.
 bool IsCollected(EntryClass entryClass, bool bCache, bool bCookie);
 
-// The question asked before a cleaning: its subject, then the fixed warning.
-CString DeletionPrompt(bool bCache, bool bCookie);
+// What a cleaning deletes, as its question names it: "キャッシュとクッキー".
+CString DeletionSubject(bool bCache, bool bCookie);
+// The fixed warning that ends the question asked before a cleaning.
+extern const wchar_t kDeletionWarning[];
 
 // Walks the URL cache and appends every entry that a cleaning with these flags deletes, in
 // the order in which the cache delivers them. The unfiltered walk may leave the cookies out

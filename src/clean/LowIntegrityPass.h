@@ -5,6 +5,7 @@
 // files). The copy is waited for within a bound and ended by force when it stops answering.
 #pragma once
 
+#include "clean/KeepList.h"
 #include "clean/PassReport.h"
 
 #include <functional>
@@ -16,6 +17,7 @@ struct SecondPassRequest {
     bool bCache = false;
     bool bCookie = false;
     std::wstring exe;  // the program the copy runs: this program's own file
+    KeepListSource keep;  // the cookies to keep, the same list as the first pass's
     // The longest the copy may stay silent (no record) before it is taken for hung. A pass
     // reports each entry as it goes, so only a stuck copy comes near it.
     DWORD idleTimeoutMs = kIdleTimeoutMs;

@@ -3,8 +3,9 @@
 #include "clean/CompletionText.h"
 #include "clean/SecondPassText.h"
 
-CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed, const SecondPassRequest* pSecond)
-    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList, walkFailed, pSecond)) {}
+CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed, size_t kept,
+                           const SecondPassRequest* pSecond)
+    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList, walkFailed, kept, pSecond)) {}
 
 CProgressDlg::~CProgressDlg() {
     // The worker posts to this window: it is stopped before the window can go.

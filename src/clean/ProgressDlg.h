@@ -9,9 +9,10 @@
 class CProgressDlg : public CDialog {
 public:
     // The list is lent for the dialog's lifetime; parent null makes the main window the owner.
-    // walkFailed: the walk that made the list ended early, which the completion must say.
+    // walkFailed: the walk that made the list ended early, which the completion must say;
+    // kept: how many cookies the keep list left out of it, which the completion counts.
     // pSecond (lent too): the Protected Mode cache's pass to run after the list, or null.
-    CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false,
+    CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false, size_t kept = 0,
                  const SecondPassRequest* pSecond = nullptr);
     ~CProgressDlg() override;
 

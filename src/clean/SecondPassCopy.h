@@ -3,8 +3,9 @@
 // each entry over the pipe it was given. It never starts a copy of its own.
 #pragma once
 
+#include "clean/KeepList.h"
 #include "framework/Afx.h"
 
 // Runs the pass and returns the copy's exit code: 0 all deleted, 1 not all, 2 when the handle
 // is no pipe or nobody reads it (then nothing is deleted).
-int RunSecondPassCopy(bool bCache, bool bCookie, ULONG_PTR pipe);
+int RunSecondPassCopy(bool bCache, bool bCookie, const KeepListSource& keep, ULONG_PTR pipe);

@@ -26,6 +26,7 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
     both.notDeleted = first.notDeleted + second.notDeleted;
     both.bytesFreed = first.bytesFreed + second.bytesFreed;
     both.walkFailed = first.walkFailed || second.walkFailed;
+    both.kept = first.kept + second.kept;
     return both;
 }
 

@@ -13,3 +13,7 @@ constexpr UINT WM_AD_LIST_READY = WM_APP + 1;
 constexpr UINT WM_DELETE_PROGRESS = WM_APP + 1;  // wParam: percentage done, 1 to 99
 constexpr UINT WM_DELETE_DONE = WM_APP + 2;      // wParam: kDeleteFinished or kDeleteInterrupted
 constexpr UINT WM_DELETE_STAGE = WM_APP + 3;     // wParam: the cache now cleaned (kUsualCacheStage, ...)
+
+// To the keep list's editor, from itself: a check box has changed, the rows of its
+// subdomains follow (wParam 0, lParam 0).
+constexpr UINT WM_KEEP_SHOW_CHECKS = WM_APP + 1;

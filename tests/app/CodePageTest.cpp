@@ -84,7 +84,7 @@ struct Screen {
 
 TEST(CodePage, EveryScreenShowsTheSameJapanese) {
     ClearUrlCache();
-    const std::string prompt = "クッキーを削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
+    const std::string prompt = "クッキー 0件（0 B）を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
     const Screen screens[] = {
         {"main window", "",
          [](AppProcess& app) {

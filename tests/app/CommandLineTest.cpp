@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include <shlobj.h>
+
 #include <vector>
 
 namespace {
@@ -70,6 +72,8 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsAndAPipe) {
             SecondPassRequest request;
             request.bCache = bCache;
             request.bCookie = bCookie;
+            // The first pass's keep list goes by name; none at all is said so.
+            if (bCookie) request.keep = KeepListSource{L"C:\\リスト\\keep.txt", true};
             const std::wstring args = SecondPassArguments(request, reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)));
             int argc = 0;
             LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
@@ -80,6 +84,8 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsAndAPipe) {
             EXPECT_EQ(line.bCache, bCache) << args;
             EXPECT_EQ(line.bCookie, bCookie) << args;
             EXPECT_EQ(line.reportPipe, 0x7FFCu) << args;
+            EXPECT_EQ(KeepSourceOf(line).path, request.keep.path) << args;
+            EXPECT_TRUE(line.bNoKeep || !line.keepPath.empty()) << "never the copy's own choice of list";
         }
     }
     // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history.
@@ -93,6 +99,37 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsAndAPipe) {
         const CommandLine line = Parse(args);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));
         EXPECT_TRUE(line.bSilent) << "the copy never shows a window";
+    }
+}
+
+TEST(CommandLine, TheKeepListIsTheStoredOneUnlessNamedOrRefused) {
+    wchar_t appData[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData), S_OK);
+    const KeepListSource stored = KeepSourceOf(Parse({L"/cookie"}));
+    EXPECT_EQ(stored.path, std::wstring(appData) + L"\\Dustwhirl\\keep.txt");
+    EXPECT_FALSE(stored.mustExist) << "no stored list: keep nothing";
+
+    CommandLine named = Parse({L"/cookie", L"/KEEP", L"C:\\ケープ\\café.txt", L"-Preview", L"/silent"});
+    EXPECT_EQ(named.mode, CommandLine::Mode::Clean);
+    EXPECT_TRUE(named.bPreview);
+    EXPECT_EQ(KeepSourceOf(named).path, L"C:\\ケープ\\café.txt");
+    EXPECT_TRUE(KeepSourceOf(named).mustExist) << "a named list that is missing is a mistake";
+    EXPECT_TRUE(KeepSourceOf(Parse({L"/all", L"/nokeep"})).path.empty());
+    EXPECT_FALSE(Parse({L"/all"}).bPreview);
+
+    // Only the list chosen: the window, which then uses it.
+    for (const auto& args : std::vector<std::vector<const wchar_t*>>{{L"/keep", L"k.txt"}, {L"-nokeep"}}) {
+        CommandLine line = Parse(args);
+        EXPECT_EQ(line.mode, CommandLine::Mode::Window);
+        EXPECT_EQ(KeepSourceOf(line).path, args.size() == 2 ? L"k.txt" : L"");
+    }
+    const std::vector<std::vector<const wchar_t*>> mistakes = {
+        {L"/cookie", L"/keep"}, {L"/keep"}, {L"/cookie", L"/keep", L"k.txt", L"/nokeep"}, {L"/preview"},
+        {L"/keep", L"k.txt", L"/silent"}, {L"/nokeep", L"stray"},
+    };
+    for (const auto& args : mistakes) {
+        SCOPED_TRACE(testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end())));
+        EXPECT_EQ(Parse(args).mode, CommandLine::Mode::Usage);
     }
 }
 

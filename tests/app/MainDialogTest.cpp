@@ -6,6 +6,10 @@
 #include "app/MainDlg.h"
 #include "app/resource.h"
 #include "framework/WinApp.h"
+#include "CleanUrlCache.h"
+#include "clean/KeepList.h"
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -30,12 +34,14 @@ TEST(MainDialog, SystemMenuEndsWithTheFolderAndVersionCommands) {
         EXPECT_NE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "Close stays";
 
         int n = ::GetMenuItemCount(menu);
-        ASSERT_GE(n, 5);
-        EXPECT_TRUE(IsSeparator(menu, n - 5));
-        EXPECT_EQ(::GetMenuItemID(menu, n - 4), static_cast<UINT>(IDM_OPEN_CACHE_FOLDER));
-        EXPECT_EQ(MenuText(menu, n - 4), "キャッシュフォルダを開く(&A)");
-        EXPECT_EQ(::GetMenuItemID(menu, n - 3), static_cast<UINT>(IDM_OPEN_COOKIE_FOLDER));
-        EXPECT_EQ(MenuText(menu, n - 3), "クッキーフォルダを開く(&O)");
+        ASSERT_GE(n, 6);
+        EXPECT_TRUE(IsSeparator(menu, n - 6));
+        EXPECT_EQ(::GetMenuItemID(menu, n - 5), static_cast<UINT>(IDM_OPEN_CACHE_FOLDER));
+        EXPECT_EQ(MenuText(menu, n - 5), "キャッシュフォルダを開く(&A)");
+        EXPECT_EQ(::GetMenuItemID(menu, n - 4), static_cast<UINT>(IDM_OPEN_COOKIE_FOLDER));
+        EXPECT_EQ(MenuText(menu, n - 4), "クッキーフォルダを開く(&O)");
+        EXPECT_EQ(::GetMenuItemID(menu, n - 3), static_cast<UINT>(IDM_KEEP_LIST));
+        EXPECT_EQ(MenuText(menu, n - 3), "残すサイト(&K)...");
         EXPECT_TRUE(IsSeparator(menu, n - 2));
         EXPECT_EQ(::GetMenuItemID(menu, n - 1), static_cast<UINT>(IDM_ABOUTBOX));
         EXPECT_EQ(MenuText(menu, n - 1), "バージョン情報(&A)...");
@@ -103,6 +109,91 @@ TEST(MainDialog, ChangeOfScaleRebuildsTheWindow) {
             EXPECT_EQ(::SendMessageA(dlg.m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(strip.x, strip.y)), HTCAPTION);
         }
     });
+}
+
+std::function<void(HWND)> g_inEditor;
+
+BOOL CALLBACK FindEditor(HWND w, LPARAM found) {
+    if (::GetDlgItem(w, IDC_KEEP_HOSTS) != nullptr) *reinterpret_cast<HWND*>(found) = w;
+    return TRUE;
+}
+
+void CALLBACK PlayInEditor(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    HWND editor = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindEditor, reinterpret_cast<LPARAM>(&editor));
+    ASSERT_NE(editor, nullptr) << "the editor is open";
+    g_inEditor(editor);
+}
+
+std::string Cell(HWND list, int row, int column) {
+    wchar_t text[300] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 300;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return ToUtf8(text);
+}
+
+bool Checked(HWND list, int row) {
+    return (::SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+void SetChecked(HWND list, int row, bool kept) {
+    LVITEMW item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(kept ? 2 : 1);
+    ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// The system menu's command opens the editor over the cache's cookie hosts and the list's
+// own sites; a subdomain follows its site; OK writes the list around the user's own lines.
+TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
+    ClearUrlCache();
+    ASSERT_TRUE(SeedUrlCache({"Cookie:u@b.test/", "Cookie:u@www.b.test/", "Cookie:v@WWW.b.test/x", "Cookie:u@c.test/",
+                              "http://b.test/", "Cookie:broken-name"}));
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"dw-menu-keep-" + DecimalText(::GetCurrentProcessId()) + L".txt";
+    ASSERT_TRUE(SaveKeepList(path, "# mine\nlisted.test\nb.test\n"));
+
+    struct Row {
+        std::string host, count;
+        bool checked;
+        bool operator==(const Row& o) const { return host == o.host && count == o.count && checked == o.checked; }
+    };
+    auto text = [](const std::vector<Row>& r) {
+        std::string t;
+        for (const Row& row : r) t += row.host + " " + row.count + (row.checked ? " kept; " : " goes; ");
+        return t;
+    };
+    std::vector<Row> rows;
+    bool subdomainStayed = false, unlisted = false;
+    RunMainDialog([&](CMainDlg& dlg) {
+        dlg.SetKeepList({path, false});
+        g_inEditor = [&](HWND editor) {
+            HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
+            const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+            for (int row = 0; row < count; ++row) rows.push_back({Cell(list, row, 0), Cell(list, row, 1), Checked(list, row)});
+            EXPECT_EQ(::GetFocus(), list) << "the keyboard starts in the list";
+            // www.b.test is kept through b.test: it cannot be taken out alone.
+            SetChecked(list, 3, false);
+            subdomainStayed = Checked(list, 3);
+            SetChecked(list, 2, false);
+            unlisted = !Checked(list, 2);
+            ::SendMessageW(editor, WM_COMMAND, IDOK, 0);
+        };
+        ::SetTimer(nullptr, 0, 300, PlayInEditor);
+        dlg.SendMessage(WM_SYSCOMMAND, IDM_KEEP_LIST, 0);
+    });
+    EXPECT_EQ(text(rows), text({{"b.test", "1", true}, {"c.test", "1", false}, {"listed.test", "0", true},
+                                {"www.b.test", "2", true}}));
+    EXPECT_TRUE(subdomainStayed);
+    EXPECT_TRUE(unlisted);
+    EXPECT_EQ(LoadKeepList({path, true}).bytes, "# mine\nb.test\n");
+    ::DeleteFileW(path.c_str());
+    ClearUrlCache();
 }
 
 }  // namespace

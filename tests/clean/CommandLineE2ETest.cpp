@@ -146,6 +146,67 @@ TEST_F(CommandLineRun, WithoutSilentTheProgressDialogRunsWithoutAskingThenThePro
     EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true));
 }
 
+// The keep list on the command line: its site's cookies (and its subdomains') stay, the log
+// says so, /preview deletes nothing, and a broken or missing list deletes nothing at all.
+TEST_F(CommandLineRun, AKeepListLeavesItsSitesCookiesAndABrokenOneDeletesNothing) {
+    const std::vector<std::string> keptCookies = {"Cookie:u@keep.test/", "Cookie:u@www.KEEP.test/a"};
+    const std::vector<std::string> otherCookies = {"Cookie:u@badkeep.test/", "Cookie:u@keep.test.evil.test/"};
+    const std::vector<std::string> allNames = AllNames();
+    const std::string list = log + ".keep.txt";
+    const std::string keep = " /keep \"" + list + "\" /log \"" + log + "\"";
+    auto seed = [&] {
+        ClearUrlCache();
+        ASSERT_TRUE(SeedUrlCache(Concat({&allNames, &keptCookies, &otherCookies})));
+    };
+    std::vector<std::string> goes = CookieNames();
+    goes.insert(goes.end(), otherCookies.begin(), otherCookies.end());
+
+    // The preview first: it names what would go and what would stay, and deletes nothing.
+    std::ofstream(list, std::ios::binary) << "\xEF\xBB\xBF# mine\r\n  Keep.Test  \r\n";
+    seed();
+    EXPECT_EQ(Run("/cookie /preview /silent" + keep), 0);
+    EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(Concat({&allNames, &keptCookies, &otherCookies})));
+    std::vector<std::string> lines = LogLines(log);
+    EXPECT_EQ(Logged(lines, "削除します"), Sorted(goes));
+    EXPECT_EQ(Logged(lines, "残します"), Sorted(keptCookies));
+
+    EXPECT_EQ(Run("/cookie /silent" + keep), 0);
+    std::vector<std::string> left = LeftAfter(false, true);
+    left.insert(left.end(), keptCookies.begin(), keptCookies.end());
+    EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(left));
+    lines = LogLines(log);
+    EXPECT_EQ(Logged(lines, "削除しました"), Sorted(goes));
+    EXPECT_EQ(Logged(lines, "残しました"), Sorted(keptCookies));
+    EXPECT_NE(lines.back().find("残した 2件"), std::string::npos) << lines.back();
+
+    struct Broken {
+        const char* name;
+        const char* text;  // null: no file at all
+        const char* says;
+    };
+    for (const Broken& b : {Broken{"a malformed line", "keep.test\n\n*keep.test\n", "3 行目"},
+                            Broken{"a named list that is missing", nullptr, "ファイルがありません"}}) {
+        SCOPED_TRACE(b.name);
+        ::DeleteFileA(list.c_str());
+        if (b.text != nullptr) std::ofstream(list, std::ios::binary) << b.text;
+        for (const char* kind : {"/cookie", "/all /preview"}) {
+            seed();
+            EXPECT_EQ(Run(std::string(kind) + " /silent" + keep), 2) << kind;
+            EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(Concat({&allNames, &keptCookies, &otherCookies})));
+            lines = LogLines(log);
+            std::string all;
+            for (const std::string& l : lines) all += l + "\n";
+            EXPECT_NE(all.find(b.says), std::string::npos) << all;
+            EXPECT_EQ(Logged(lines, "削除しました"), std::vector<std::string>{});
+        }
+        // The cache alone never depends on the list.
+        seed();
+        EXPECT_EQ(Run("/cache /silent" + keep), 0);
+        EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(Concat({&HistoryNames(), &CookieNames(), &keptCookies, &otherCookies})));
+    }
+    ::DeleteFileA(list.c_str());
+}
+
 // The log goes exactly where it was told, whatever the path's characters and length, and
 // never through a file of the user's; a log that cannot be written is exit code 3.
 TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {

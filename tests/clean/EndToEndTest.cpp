@@ -5,20 +5,23 @@
 #include "CleanUrlCache.h"
 #include "Waiting.h"
 #include "app/resource.h"
+#include "clean/KeepList.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 using namespace cleanfix;
 
 namespace {
 
-const std::string kWarning = "を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
 // "削除中...", or with the cache named: "通常のキャッシュを削除中...", ...
 bool Deleting(const std::string& status) {
     const std::string tail = "削除中...";
     return status.size() >= tail.size() && status.compare(status.size() - tail.size(), tail.size(), tail) == 0;
 }
+const std::string kQuestion = "\n一度削除すると元に戻すことができません。\nよろしいですか？";
 const std::string kFinished = "削除が終わりました";
 
 bool Visible(HWND w) { return (::GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -42,8 +45,10 @@ protected:
     void SetUp() override { ClearUrlCache(); }
     void TearDown() override { ClearUrlCache(); }
 
-    void StartAndPress(int buttonId) {
-        ASSERT_TRUE(app.Start());
+    void StartAndPress(int buttonId, const std::string& args = std::string()) {
+        if (!app.IsRunning()) {
+            ASSERT_TRUE(app.Start(std::string(), args));
+        }
         main = app.WaitForMainWindow();
         ASSERT_NE(main, nullptr);
         PostClick(::GetDlgItem(main, buttonId));
@@ -55,8 +60,8 @@ protected:
 
     // Answers Yes and follows the progress dialog to its end and the program's; every one of
     // the expected number of entries goes.
-    void ConfirmAndFinish(size_t deleted) {
-        const std::string completion = kFinished + "（" + std::to_string(deleted) + "件、0 B）";
+    void ConfirmAndFinish(size_t deleted, const std::string& kept = std::string()) {
+        const std::string completion = kFinished + "（" + std::to_string(deleted) + "件、0 B" + kept + "）";
         PostClick(::GetDlgItem(box, IDYES));
         HWND progress = WaitForDialogWith(app, main, IDC_PROGRESS);
         ASSERT_NE(progress, nullptr);
@@ -120,8 +125,9 @@ protected:
         ASSERT_TRUE(SeedUrlCache(AllNames()));
         ASSERT_TRUE(SeedUrlCache(bulk));
         StartAndPress(buttonId);
-        EXPECT_EQ(MessageBoxText(box), subject + kWarning);
-        ConfirmAndFinish(AllNames().size() + bulk.size() - LeftAfter(bCache, bCookie).size());
+        const size_t goes = AllNames().size() + bulk.size() - LeftAfter(bCache, bCookie).size();
+        EXPECT_EQ(MessageBoxText(box), subject + " " + std::to_string(goes) + "件（0 B）を削除します。" + kQuestion);
+        ConfirmAndFinish(goes);
         EXPECT_TRUE(sawDeleting) << "the watch began while deleting";
         EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(bCache, bCookie));
     }
@@ -160,6 +166,84 @@ TEST_F(CleaningRun, AHistoryOnlyCacheCompletesAtOnceAndEndsTheProgram) {
     StartAndPress(IDC_CACHE);
     ConfirmAndFinish(0);
     EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(HistoryNames()));
+}
+
+// The keep list edited in its dialog, opened through the system menu's command of the real
+// window, and then obeyed by the cookie button: the preview in the question counts what the
+// completion then reports.
+TEST_F(CleaningRun, TheEditorsListIsObeyedByTheNextCleaning) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string list = std::string(temp) + "dw-e2e-keep-" + std::to_string(::GetCurrentProcessId()) + ".txt";
+    ::DeleteFileA(list.c_str());
+    const std::vector<std::string> cookies = {"Cookie:u@a-keep.test/", "Cookie:u@b-gone.test/", "Cookie:v@www.a-keep.test/x"};
+    ASSERT_TRUE(SeedUrlCache(Concat({&ContentNames(), &cookies})));
+    ASSERT_TRUE(app.Start(std::string(), "/keep \"" + list + "\""));
+    main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+
+    ::PostMessageW(main, WM_SYSCOMMAND, IDM_KEEP_LIST, 0);
+    HWND editor = WaitForDialogWith(app, main, IDC_KEEP_HOSTS);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(WindowText(editor), "残すサイト");
+    HWND hosts = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
+    auto checked = [&](int row) {
+        return (::SendMessageW(hosts, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
+               INDEXTOSTATEIMAGEMASK(2);
+    };
+    ASSERT_EQ(::SendMessageW(hosts, LVM_GETITEMCOUNT, 0, 0), 3) << "a-keep.test, b-gone.test, www.a-keep.test";
+    EXPECT_FALSE(checked(0));
+    // Space on the first row, as a user presses it: its subdomain's row follows.
+    ::PostMessageW(hosts, WM_KEYDOWN, VK_SPACE, 0);
+    ::PostMessageW(hosts, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return checked(0) && checked(2); }, 5000));
+    EXPECT_FALSE(checked(1));
+    // A site without cookies, typed and added.
+    ::SendMessageW(::GetDlgItem(editor, IDC_KEEP_NEW_HOST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Later.test"));
+    PostClick(::GetDlgItem(editor, IDC_KEEP_ADD));
+    EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(hosts, LVM_GETITEMCOUNT, 0, 0) == 4; }, 5000));
+    PostClick(::GetDlgItem(editor, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(editor); }, 5000));
+
+    KeepListLoad saved = LoadKeepList({std::wstring(list.begin(), list.end()), true});
+    ASSERT_EQ(saved.status, KeepListLoad::Status::Loaded);
+    std::vector<std::string> rules;
+    for (const KeepRule& rule : saved.list.Rules()) rules.push_back(rule.host);
+    EXPECT_EQ(Sorted(rules), (std::vector<std::string>{"a-keep.test", "later.test"}));
+
+    StartAndPress(IDC_COOKIE);
+    EXPECT_EQ(MessageBoxText(box), "クッキー 1件（0 B）を削除します。残すサイトのクッキー 2件は削除しません。" + kQuestion);
+    ConfirmAndFinish(1, "、残したクッキー 2件");
+    const std::vector<std::string> kept = {cookies[0], cookies[2]};
+    EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(Concat({&ContentNames(), &kept})));
+    ::DeleteFileA(list.c_str());
+}
+
+TEST_F(CleaningRun, ABrokenKeepListStopsTheCookieButtonAndSaysWhichFileAndLine) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string list = std::string(temp) + "dw-e2e-broken-" + std::to_string(::GetCurrentProcessId()) + ".txt";
+    std::ofstream(list, std::ios::binary) << "# mine\nkeep.test\nhttp://keep.test/\n";
+    ASSERT_TRUE(SeedUrlCache(AllNames()));
+    ASSERT_TRUE(app.Start(std::string(), "/keep \"" + list + "\""));
+    main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    for (int button : {IDC_COOKIE, IDC_CACHE_COOKIE}) {
+        PostClick(::GetDlgItem(main, button));
+        HWND error = WaitForDialogWith(app, main, 0xFFFF);
+        ASSERT_NE(error, nullptr);
+        EXPECT_EQ(::GetDlgItem(error, IDYES), nullptr) << "no question: nothing can be deleted";
+        const std::string text = MessageBoxText(error);
+        EXPECT_NE(text.find(list), std::string::npos) << text;
+        EXPECT_NE(text.find("3 行目"), std::string::npos) << text;
+        PostClick(::GetDlgItem(error, IDOK));
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(error); }, 5000));
+    }
+    EXPECT_TRUE(app.IsRunning());
+    EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(AllNames()));
+    PostClick(::GetDlgItem(main, IDCANCEL));
+    EXPECT_TRUE(app.WaitForExit(15000));
+    ::DeleteFileA(list.c_str());
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ protected:
     // already set on cache runs after the marker is posted.
     INT_PTR Run(const SelectedEntries& list, RecordingUrlCache& cache, bool walkFailed = false,
                 const SecondPassRequest* second = nullptr) {
-        CProgressDlg dlg(&list, nullptr, walkFailed, second);
+        CProgressDlg dlg(&list, nullptr, walkFailed, 0, second);
         int index = 0;
         auto next = cache.beforeDelete;
         cache.beforeDelete = [&dlg, &index, next](const char* url) {

@@ -36,10 +36,9 @@ TEST(EntryClass, IsDecidedByTheFirstBytesOfTheSourceNameInAnyCase) {
 }
 
 TEST(DeletionPrompt, NamesTheModeThenGivesTheFixedWarning) {
-    const std::wstring warning = L"を削除します。\n一度削除すると元に戻すことができません。\nよろしいですか？";
-    EXPECT_EQ(DeletionPrompt(true, false), L"キャッシュ" + warning);
-    EXPECT_EQ(DeletionPrompt(false, true), L"クッキー" + warning);
-    EXPECT_EQ(DeletionPrompt(true, true), L"キャッシュとクッキー" + warning);
+    EXPECT_EQ(DeletionSubject(true, false), L"キャッシュ");
+    EXPECT_EQ(DeletionSubject(false, true), L"クッキー");
+    EXPECT_EQ(DeletionSubject(true, true), L"キャッシュとクッキー");
 }
 
 // Walks that were opened: each must be closed once.

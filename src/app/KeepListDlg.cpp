@@ -1,0 +1,255 @@
+#include "app/KeepListDlg.h"
+
+#include "app/resource.h"
+#include "clean/CompletionText.h"
+#include "clean/EntrySelection.h"
+#include "framework/AppMessages.h"
+#include "framework/WinApp.h"
+#include "framework/WinUtil.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
+constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+
+CString Widen(const std::string& ascii) { return CString(ascii.begin(), ascii.end()); }
+
+void InsertColumn(HWND list, int index, const wchar_t* title, int width, int format) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.fmt = format;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t*>(title);
+    ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+}  // namespace
+
+bool CollectCookieHosts(std::map<std::string, size_t>& hosts) {
+    SelectedEntries cookies;
+    const bool complete = CollectEntries(false, true, cookies);
+    for (const SelectedEntry& cookie : cookies) {
+        const std::string host = CookieHost(cookie.url.c_str());
+        if (!host.empty()) ++hosts[host];
+    }
+    return complete;
+}
+
+CKeepListDlg::CKeepListDlg(KeepListSource source, KeepListLoad load, std::map<std::string, size_t> cookieHosts,
+                           CWnd* parent)
+    : CDialog(IDD_KEEP_LIST, parent), m_source(std::move(source)), m_load(std::move(load)) {
+    for (const KeepRule& rule : m_load.list.Rules()) {
+        cookieHosts.emplace(rule.host, 0);
+    }
+    m_sites.reserve(cookieHosts.size());
+    for (const auto& host : cookieHosts) m_sites.push_back({host.first, host.second, false});
+    for (const KeepRule& rule : m_load.list.Rules()) {
+        auto site = std::lower_bound(m_sites.begin(), m_sites.end(), rule.host,
+                                     [](const Site& s, const std::string& h) { return s.host < h; });
+        site->chosen = true;
+    }
+}
+
+bool CKeepListDlg::ShownKept(size_t row) const {
+    if (m_sites[row].chosen) return true;
+    // The parents of a host sort before it, so only the labels above it are looked up.
+    const std::string& host = m_sites[row].host;
+    for (size_t dot = host.find('.'); dot != std::string::npos; dot = host.find('.', dot + 1)) {
+        const std::string parent = host.substr(dot + 1);
+        auto site = std::lower_bound(m_sites.begin(), m_sites.end(), parent,
+                                     [](const Site& s, const std::string& h) { return s.host < h; });
+        if (site != m_sites.end() && site->host == parent && site->chosen) {
+            CKeepList one;
+            KeepRule rule;
+            CString reason;
+            // An address is kept by itself only: "1.2.3.4" is no subdomain of "2.3.4".
+            if (CKeepList::ParseLine(Widen(parent), rule, reason) && !rule.exact) {
+                one.Add(rule);
+                if (one.KeepsHost(host)) return true;
+            }
+        }
+    }
+    return false;
+}
+
+HWND CKeepListDlg::List() const { return ::GetDlgItem(m_hWnd, IDC_KEEP_HOSTS); }
+
+BOOL CKeepListDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    HWND list = List();
+    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    RECT client{};
+    ::GetClientRect(list, &client);
+    const int countWidth = 70;
+    InsertColumn(list, 0, L"サイト", client.right - countWidth - ::GetSystemMetrics(SM_CXVSCROLL), LVCFMT_LEFT);
+    InsertColumn(list, 1, L"クッキー", countWidth, LVCFMT_RIGHT);
+    FillList();
+    SetDlgItemText(IDC_KEEP_FILE, (L"保存先: " + m_source.path).c_str());
+    ::SendDlgItemMessageW(m_hWnd, IDC_KEEP_NEW_HOST, EM_LIMITTEXT, 253, 0);
+    ::SetFocus(list);
+    return FALSE;  // the focus is set
+}
+
+void CKeepListDlg::FillList() {
+    HWND list = List();
+    m_settingChecks = true;
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    ::SendMessageW(list, LVM_SETITEMCOUNT, m_sites.size(), 0);
+    for (size_t row = 0; row < m_sites.size(); ++row) {
+        CString host = Widen(m_sites[row].host);
+        CString count = FormatCount(m_sites[row].cookies);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(row);
+        item.pszText = host.data();
+        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        item.mask = LVIF_TEXT;
+        item.iSubItem = 1;
+        item.pszText = count.data();
+        ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    }
+    if (!m_sites.empty()) {
+        LVITEMW focus{};
+        focus.stateMask = focus.state = LVIS_FOCUSED | LVIS_SELECTED;
+        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
+    }
+    m_settingChecks = false;
+    // Set apart from the insertion: the list-view gives a new row of a check-box list its
+    // unchecked box whatever the insertion asked for.
+    ShowChecks();
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+}
+
+void CKeepListDlg::ShowChecks() {
+    HWND list = List();
+    m_settingChecks = true;
+    for (size_t row = 0; row < m_sites.size(); ++row) {
+        LVITEMW item{};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = ShownKept(row) ? kChecked : kUnchecked;
+        if ((::SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) != item.state) {
+            ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    m_settingChecks = false;
+}
+
+LRESULT CKeepListDlg::OnItemChanging(const NMLISTVIEW& change) {
+    if (m_settingChecks || (change.uChanged & LVIF_STATE) == 0 || change.iItem < 0 ||
+        static_cast<size_t>(change.iItem) >= m_sites.size() ||
+        ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) == 0) {
+        return FALSE;
+    }
+    const size_t row = static_cast<size_t>(change.iItem);
+    const bool wantKept = (change.uNewState & LVIS_STATEIMAGEMASK) == kChecked;
+    Site& site = m_sites[row];
+    const bool wasChosen = site.chosen;
+    site.chosen = wantKept;
+    // A subdomain of a kept site stays kept with it: the list has no way to say "except".
+    if (!wantKept && ShownKept(row)) {
+        site.chosen = wasChosen;
+        ::MessageBeep(MB_OK);
+        return TRUE;
+    }
+    // The rows below it follow; the change of this row itself is the list-view's own.
+    PostMessage(WM_KEEP_SHOW_CHECKS);
+    return FALSE;
+}
+
+void CKeepListDlg::OnAdd() {
+    HWND field = ::GetDlgItem(m_hWnd, IDC_KEEP_NEW_HOST);
+    wchar_t text[256] = {};
+    ::GetWindowTextW(field, text, 256);
+    KeepRule rule;
+    CString reason;
+    if (!CKeepList::ParseLine(text, rule, reason) || rule.host.empty()) {
+        AfxMessageBox(rule.host.empty() && reason.empty() ? L"サイトのホスト名を入力してください。" : reason.c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
+        ::SetFocus(field);
+        return;
+    }
+    auto site = std::lower_bound(m_sites.begin(), m_sites.end(), rule.host,
+                                 [](const Site& s, const std::string& h) { return s.host < h; });
+    if (site == m_sites.end() || site->host != rule.host) site = m_sites.insert(site, Site{rule.host, 0, false});
+    site->chosen = true;
+    const int row = static_cast<int>(site - m_sites.begin());
+    FillList();
+    HWND list = List();
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    LVITEMW select{};
+    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&select));
+    ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    ::SetWindowTextW(field, L"");
+    ::SetFocus(field);
+}
+
+void CKeepListDlg::OnOK() {
+    // Enter in the field adds what was typed; it does not end the dialog.
+    HWND field = ::GetDlgItem(m_hWnd, IDC_KEEP_NEW_HOST);
+    if (::GetFocus() == field && ::GetWindowTextLengthW(field) > 0) {
+        OnAdd();
+        return;
+    }
+    std::vector<std::string> kept;
+    for (const Site& site : m_sites) {
+        if (site.chosen) kept.push_back(site.host);
+    }
+    if (!SaveKeepList(m_source.path, RewriteKeepList(m_load.bytes, kept))) {
+        AfxMessageBox((L"残すサイトの一覧を保存できませんでした。\n\nファイル: " + m_source.path).c_str(),
+                      MB_OK | MB_ICONSTOP);
+        return;
+    }
+    EndDialog(IDOK);
+}
+
+LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_KEEP_ADD) {
+            OnAdd();
+            return 0;
+        }
+        break;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lp);
+        if (header->idFrom == IDC_KEEP_HOSTS && header->code == LVN_ITEMCHANGING) {
+            return OnItemChanging(*reinterpret_cast<const NMLISTVIEW*>(lp));
+        }
+        break;
+    }
+    case WM_KEEP_SHOW_CHECKS:
+        ShowChecks();
+        return 0;
+    default:
+        break;
+    }
+    return CDialog::WindowProc(msg, wp, lp);
+}
+
+INT_PTR EditKeepList(const KeepListSource& source, CWnd* parent) {
+    KeepListLoad load;
+    std::map<std::string, size_t> hosts;
+    {
+        CWaitCursor wait;
+        // The editor may make the file the user named: only a cleaning needs it to be there.
+        load = LoadKeepList(KeepListSource{source.path, false});
+        if (load.status != KeepListLoad::Status::Broken) CollectCookieHosts(hosts);
+    }
+    if (source.path.empty() || load.status == KeepListLoad::Status::Broken) {
+        const CString text = source.path.empty()
+                                 ? CString(L"残すサイトの一覧の置き場所がわかりません。")
+                                 : L"残すサイトの一覧を読めないため、開けません。ファイルを直してください。\n\nファイル: " +
+                                       source.path + L"\n" + (load.line != 0 ? DecimalText(load.line) + L" 行目: " : CString()) +
+                                       load.reason;
+        AfxMessageBox(text.c_str(), MB_OK | MB_ICONSTOP);
+        return -1;
+    }
+    CKeepListDlg dialog(source, std::move(load), std::move(hosts), parent);
+    return dialog.DoModal();
+}

@@ -1,0 +1,31 @@
+// What a cleaning will do, decided before it starts: the keep list read, the cache walked
+// once, and the entries split into those that go and the cookies the list keeps. The window
+// shows it in its question, the command line can report it without deleting, and the
+// deletion then works through exactly these entries.
+#pragma once
+
+#include "clean/EntrySelection.h"
+#include "clean/KeepList.h"
+
+struct CleaningPlan {
+    SelectedEntries entries;  // to be deleted, in cache order
+    SelectedEntries kept;     // cookies of the sites on the keep list, left alone
+    bool walkFailed = false;  // the walk ended early: entries may be missing from both
+};
+
+// Moves the cookies that keep keeps from entries to kept, keeping the order of both.
+void SetAsideKept(const CKeepList& keep, SelectedEntries& entries, SelectedEntries& kept);
+
+// Reads the keep list of source (only when cookies are cleaned), then walks the cache.
+// False, with the text that names the file and line in error and nothing walked, when the
+// list is broken: a cleaning of cookies then deletes nothing.
+bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, CleaningPlan& plan, CString& error);
+
+// The bytes of the entries, as the walk found them.
+ULONGLONG TotalBytes(const SelectedEntries& entries);
+
+// "クッキー 234件（12.3 KB）を削除します。残すサイトのクッキー 9件は削除しません。"
+CString PreviewText(bool bCache, bool bCookie, const CleaningPlan& plan);
+
+// The question asked before a cleaning: the preview, then the fixed warning.
+CString DeletionPrompt(bool bCache, bool bCookie, const CleaningPlan& plan);
