@@ -46,7 +46,11 @@ BOOL CMainApp::InitInstance() {
         break;
     }
     case CommandLine::Mode::SecondPassCopy:
-        m_nExitCode = RunSecondPassCopy(line.bCache, line.bCookie, KeepSourceOf(line), line.reportPipe);
+        switch (RunSecondPassCopy(line.bCache, line.bCookie, KeepSourceOf(line), line.reportPipe)) {
+        case SecondPassCopyOutcome::AllDeleted: m_nExitCode = kExitAllDeleted; break;
+        case SecondPassCopyOutcome::NotAllDeleted: m_nExitCode = kExitSomeNotDeleted; break;
+        case SecondPassCopyOutcome::NotRun: m_nExitCode = kExitUsage; break;
+        }
         break;
     case CommandLine::Mode::Usage:
         if (!line.bSilent) {

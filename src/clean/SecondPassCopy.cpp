@@ -1,6 +1,5 @@
 #include "clean/SecondPassCopy.h"
 
-#include "app/CommandLine.h"
 #include "clean/CleaningPlan.h"
 #include "clean/PassReport.h"
 
@@ -8,20 +7,22 @@ namespace {
 struct ReaderGone {};
 }  // namespace
 
-int RunSecondPassCopy(bool bCache, bool bCookie, const KeepListSource& keep, ULONG_PTR pipeValue) {
+SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const KeepListSource& keep, ULONG_PTR pipeValue) {
     const HANDLE pipe = reinterpret_cast<HANDLE>(pipeValue);
     // A cleaning whose outcome nobody hears of is no cleaning: without the parent's pipe
     // nothing is deleted.
-    if (pipe == nullptr || pipe == INVALID_HANDLE_VALUE || ::GetFileType(pipe) != FILE_TYPE_PIPE) return kExitUsage;
+    if (pipe == nullptr || pipe == INVALID_HANDLE_VALUE || ::GetFileType(pipe) != FILE_TYPE_PIPE) {
+        return SecondPassCopyOutcome::NotRun;
+    }
     CPassReportWriter writer(pipe);
     // The same keep list as the first pass: a list that cannot be read deletes nothing here
     // either, and the parent hears of no entry.
     CleaningPlan plan;
     CString error;
-    if (!PlanCleaning(bCache, bCookie, keep, plan, error)) return kExitUsage;
+    if (!PlanCleaning(bCache, bCookie, keep, plan, error)) return SecondPassCopyOutcome::NotRun;
     const SelectedEntries& entries = plan.entries;
     const bool walked = !plan.walkFailed;
-    if (!writer.Begin(entries.size(), !walked)) return kExitUsage;
+    if (!writer.Begin(entries.size(), !walked)) return SecondPassCopyOutcome::NotRun;
 
     DeletionResult result;
     result.walkFailed = !walked;
@@ -30,8 +31,8 @@ int RunSecondPassCopy(bool bCache, bool bCookie, const KeepListSource& keep, ULO
             if (!writer.Entry(entry, outcome)) throw ReaderGone();
         });
     } catch (const ReaderGone&) {
-        return kExitSomeNotDeleted;
+        return SecondPassCopyOutcome::NotAllDeleted;
     }
-    if (!writer.Result(result)) return kExitSomeNotDeleted;
-    return result.Complete() ? kExitAllDeleted : kExitSomeNotDeleted;
+    if (!writer.Result(result)) return SecondPassCopyOutcome::NotAllDeleted;
+    return result.Complete() ? SecondPassCopyOutcome::AllDeleted : SecondPassCopyOutcome::NotAllDeleted;
 }

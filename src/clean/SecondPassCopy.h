@@ -6,6 +6,12 @@
 #include "clean/KeepList.h"
 #include "framework/Afx.h"
 
-// Runs the pass and returns the copy's exit code: 0 all deleted, 1 not all, 2 when the handle
-// is no pipe or nobody reads it (then nothing is deleted).
-int RunSecondPassCopy(bool bCache, bool bCookie, const KeepListSource& keep, ULONG_PTR pipe);
+enum class SecondPassCopyOutcome {
+    AllDeleted,
+    NotAllDeleted,  // refusals, a walk that ended early, or a parent that stopped reading
+    NotRun,         // the handle is no pipe, nobody reads it, or the keep list is broken:
+                    // nothing was deleted
+};
+
+// Runs the pass and says how it went (the program makes its exit code of it).
+SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const KeepListSource& keep, ULONG_PTR pipe);
