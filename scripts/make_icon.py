@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Renders res/art/icon.svg into res/dustwhirl.ico: 32 x 32 and 16 x 16, 256 colours each.
+"""Renders res/art/icon.svg into res/dustwhirl.ico, 256 colours each: 32 x 32 and 16 x 16, and the
+large and small sizes at 150 % and 200 % display scale (48, 64; 24), so that no scale stretches one.
 
 Needs rsvg-convert and ImageMagick. The .ico is committed, so a build does not need them.
 """
@@ -62,7 +63,7 @@ def dib(size):
 
 
 def main():
-    images = [(32, dib(32)), (16, dib(16))]
+    images = [(size, dib(size)) for size in (32, 16, 64, 48, 24)]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in images:

@@ -5,8 +5,8 @@
 # deleted and what was kept.
 #
 # With $DISPLAY set, the window opens there for you to use. Without a display, the program runs
-# in a private Xvfb through one cookie cleaning and the screenshots of each step are saved under
-# build/screenshots.
+# in a private Xvfb through one cookie cleaning at 100 % and one at 150 % display scale (144 DPI),
+# and the screenshots of each step are saved under build/screenshots/100 and build/screenshots/150.
 #
 # It shows the PE32 (i686) where this host executes 32-bit code and the x86_64 build otherwise;
 # DW_ARCH chooses one of the two.
@@ -47,21 +47,35 @@ python3 -m http.server 28017 --bind 127.0.0.1 --directory "$ROOT/site" >/dev/nul
 SERVER_PID=$!
 
 SEEDED='C:\dustwhirl-demo-entries.txt'
-wine "$DEMO" seed "$SEEDED"
+
+# at_dpi DPI: the prefix's system DPI from now on (Wine reads it when its server starts).
+at_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+}
 
 if [ "${DW_USE_DISPLAY:-0}" = 1 ]; then
+  wine "$DEMO" seed "$SEEDED"
   echo "Dustwhirl is open on $DISPLAY: press a button to clean, or close it with exit or Esc."
   wine "$EXE" || true
 else
   SHOTS="$ROOT/build/screenshots"
   rm -rf "$SHOTS"
-  mkdir -p "$SHOTS"
-  echo "No display: running one cookie cleaning in a private Xvfb."
-  wine "$DEMO" tour "$EXE" "$(winepath -w "$SHOTS")" || true
-  for bmp in "$SHOTS"/*.bmp; do
-    [ -f "$bmp" ] || continue
-    convert "$bmp" -crop 560x360+232+204 +repage "${bmp%.bmp}.png" && rm -f "$bmp"
+  echo "No display: running one cookie cleaning at 100 % and one at 150 % in a private Xvfb."
+  for scale in 100:96 150:144; do
+    PERCENT="${scale%%:*}"; DPI="${scale##*:}"
+    at_dpi "$DPI"
+    wine "$DEMO" seed "$SEEDED"
+    mkdir -p "$SHOTS/$PERCENT"
+    wine "$DEMO" tour "$EXE" "$(winepath -w "$SHOTS/$PERCENT")" || true
+    # The window and a margin of 25 pixels (at 100 %), centred on the 1024 x 768 screen.
+    W=$((560 * DPI / 96)); H=$((360 * DPI / 96))
+    for bmp in "$SHOTS/$PERCENT"/*.bmp; do
+      [ -f "$bmp" ] || continue
+      convert "$bmp" -crop "${W}x${H}+$(((1024 - W) / 2))+$(((768 - H) / 2))" +repage "${bmp%.bmp}.png" && rm -f "$bmp"
+    done
   done
-  echo "Screenshots of each step: $SHOTS"
+  echo "Screenshots of each step: $SHOTS/100 and $SHOTS/150"
 fi
 wine "$DEMO" report "$SEEDED"

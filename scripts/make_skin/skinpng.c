@@ -3,7 +3,9 @@
  * writes the result as the program wants its images: 8-bit RGB, not interlaced, with sBIT,
  * pHYs and tEXt chunks and nothing that changes from run to run (no time stamp).
  *
- *   skinpng OUT.png WIDTH HEIGHT MATTE_RRGGBB "Title text" LAYER.png [LAYER.png ...]
+ *   skinpng [--dpi N] OUT.png WIDTH HEIGHT MATTE_RRGGBB "Title text" LAYER.png [LAYER.png ...]
+ *
+ * N (96 unless given) is the screen resolution the image is drawn for, written as pHYs.
  *
  * The expected size is checked so that a source drawn at the wrong size never ships. */
 #include <png.h>
@@ -48,7 +50,13 @@ static int add_layer(const char *path, png_bytep rgb, unsigned width, unsigned h
 }
 
 int main(int argc, char **argv) {
-    if (argc < 7) return fail("usage: skinpng OUT.png WIDTH HEIGHT MATTE_RRGGBB TITLE LAYER.png...", NULL);
+    unsigned dpi = 96;
+    if (argc > 2 && strcmp(argv[1], "--dpi") == 0) {
+        dpi = (unsigned)strtoul(argv[2], NULL, 10);
+        argc -= 2;
+        argv += 2;
+    }
+    if (argc < 7) return fail("usage: skinpng [--dpi N] OUT.png WIDTH HEIGHT MATTE_RRGGBB TITLE LAYER.png...", NULL);
     const char *out = argv[1], *title = argv[5];
     unsigned width = (unsigned)strtoul(argv[2], NULL, 10), height = (unsigned)strtoul(argv[3], NULL, 10);
     unsigned long matte = strtoul(argv[4], NULL, 16);
@@ -81,7 +89,8 @@ int main(int argc, char **argv) {
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color_8 sig = {8, 8, 8, 0, 0};
     png_set_sBIT(png, info, &sig);
-    png_set_pHYs(png, info, 3780, 3780, PNG_RESOLUTION_METER); /* 96 dpi, the screen the skin is drawn for */
+    png_uint_32 perMetre = (png_uint_32)(dpi * 10000u + 127u) / 254u; /* 96 dpi: 3780 */
+    png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
     png_text text[2];
     memset(text, 0, sizeof text);
     text[0].compression = text[1].compression = PNG_TEXT_COMPRESSION_NONE;

@@ -12,10 +12,19 @@ constexpr UINT kTextFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 
 CAdBannerWnd::~CAdBannerWnd() = default;
 
-BOOL CAdBannerWnd::Create(const RECT& rect, CWnd* parent) {
+BOOL CAdBannerWnd::Create(const RECT& rect, CWnd* parent, int dpi) {
     if (!CreateEx(0, L"", WS_CHILD | WS_VISIBLE, rect, parent, 0)) return FALSE;
-    m_font = CreateAppFont();
+    m_font = CreateAppFont(dpi);
     return TRUE;
+}
+
+void CAdBannerWnd::Rescale(const RECT& rect, int dpi) {
+    m_font = CreateAppFont(dpi);
+    ::SetWindowPos(m_hWnd, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    // The caption's clickable extent follows the new font.
+    MeasureText();
+    Invalidate(TRUE);
 }
 
 bool CAdBannerWnd::SetAd(AdEntry ad) {
@@ -28,13 +37,16 @@ bool CAdBannerWnd::SetAd(AdEntry ad) {
     // the whole screen to the calls below.
     if (m_hWnd == nullptr) return true;
 
+    MeasureText();
+    Invalidate(TRUE);
+    return true;
+}
+
+void CAdBannerWnd::MeasureText() {
     CClientDC dc(m_hWnd);
     CSelectObject font(dc, m_font);
     ::GetClientRect(m_hWnd, &m_rcText);
     dc.DrawText(m_strCaption, &m_rcText, DT_CALCRECT | kTextFormat);
-
-    Invalidate(TRUE);
-    return true;
 }
 
 bool CAdBannerWnd::IsCursorOverText() {

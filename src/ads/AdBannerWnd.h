@@ -12,8 +12,11 @@ public:
     CAdBannerWnd() = default;
     ~CAdBannerWnd() override;
 
-    // Creates the banner as a child of parent at rect (parent's client coordinates).
-    BOOL Create(const RECT& rect, CWnd* parent);
+    // Creates the banner as a child of parent at rect (parent's client coordinates), its text
+    // drawn for dpi.
+    BOOL Create(const RECT& rect, CWnd* parent, int dpi = 96);
+    // Moves the banner to rect and draws its text for dpi from now on.
+    void Rescale(const RECT& rect, int dpi);
     // Shows ad; false, with nothing changed, while the cursor lies over the current caption.
     bool SetAd(AdEntry ad);
     // Whether the mouse cursor lies in the caption's measured rectangle (by position alone).
@@ -29,6 +32,7 @@ protected:
     BOOL OnSetCursor(UINT hitTest);
     void OnLButtonDown();
     void OpenLink();
+    void MeasureText();
 
     CFont m_font;
     RECT m_rcText{};

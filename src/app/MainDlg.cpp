@@ -8,6 +8,36 @@
 
 #include <windowsx.h>
 
+#include <iterator>
+
+namespace {
+constexpr SIZE kWindowSize{510, 310};
+constexpr RECT kBannerRect{40, 282, 495, 306};
+// Not in the headers for the oldest Windows the program supports.
+constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
+
+struct ButtonPlace {
+    UINT id;
+    int x, y;
+    UINT firstPng;
+};
+const ButtonPlace kButtons[5] = {
+    {IDC_HELP_BUTTON, 405, 1, IDB_HELP_NORMAL},      {IDCANCEL, 461, 1, IDB_EXIT_NORMAL},
+    {IDC_CACHE, 14, 92, IDB_CACHE_NORMAL},           {IDC_COOKIE, 176, 92, IDB_COOKIE_NORMAL},
+    {IDC_CACHE_COOKIE, 338, 92, IDB_CACHE_COOKIE_NORMAL},
+};
+
+// The window lays out its own controls at each scale: the dialog manager's rescaling of a
+// template (Windows 10 1703 and later) would move the skin buttons off their art.
+void KeepDialogManagerFromRescaling(HWND dialog) {
+    using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    const auto setBehavior = reinterpret_cast<SetBehaviorFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetDialogDpiChangeBehavior")));
+    constexpr int kDisableAll = 0x0001;  // DDC_DISABLE_ALL
+    if (setBehavior != nullptr) setBehavior(dialog, kDisableAll, kDisableAll);
+}
+}  // namespace
+
 CMainDlg::CMainDlg(CWnd* parent)
     : CDialog(IDD_MAIN, parent), m_nCurrentAd(-1), m_nHoverLink(-1), m_bTrackingLeave(false) {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_MAIN));
@@ -33,31 +63,49 @@ BOOL CMainDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    ComposeBackground();
-    const CPackedDib& picture = m_background.Image();
-    // Origin unchanged, so the dialog is centred once initialisation returns.
-    MoveWindow(0, 0, picture.Width() > 0 ? picture.Width() : 510, picture.Height() > 0 ? picture.Height() : 310, TRUE);
-
+    m_scale = CDpiScale::ForWindow(m_hWnd);
+    KeepDialogManagerFromRescaling(m_hWnd);
     CreateSkinButtons();
-    m_banner.Create(RECT{40, 282, 495, 306}, this);
+    m_banner.Create(m_scale.Scale(kBannerRect), this, m_scale.Dpi());
+    // Origin unchanged, so the dialog is centred once initialisation returns.
+    ApplyScale();
     m_pAdDownloader->Start();
     return TRUE;
 }
 
+// Everything whose size depends on the scale, rebuilt for m_scale.
+void CMainDlg::ApplyScale() {
+    ComposeBackground();
+    const CPackedDib& picture = m_background.Image();
+    const int width = picture.Width() > 0 ? picture.Width() : m_scale.Scale(kWindowSize.cx);
+    const int height = picture.Height() > 0 ? picture.Height() : m_scale.Scale(kWindowSize.cy);
+    SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceSkinButtons();
+    m_banner.Rescale(m_scale.Scale(kBannerRect), m_scale.Dpi());
+    InvalidateRect(nullptr, TRUE);
+}
+
+// Windows suggests where the window goes on the monitor it moved to; the size is the one
+// WM_GETDPISCALEDSIZE asked for.
+void CMainDlg::OnDpiChanged(int dpi, const RECT& suggested) {
+    m_scale = CDpiScale(dpi);
+    SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyScale();
+}
+
 void CMainDlg::CreateSkinButtons() {
-    struct ButtonPlace {
-        UINT id;
-        int x, y;
-        UINT firstPng;
-    };
-    static const ButtonPlace kButtons[std::tuple_size<decltype(m_buttons)>::value] = {
-        {IDC_HELP_BUTTON, 405, 1, IDB_HELP_NORMAL},      {IDCANCEL, 461, 1, IDB_EXIT_NORMAL},
-        {IDC_CACHE, 14, 92, IDB_CACHE_NORMAL},           {IDC_COOKIE, 176, 92, IDB_COOKIE_NORMAL},
-        {IDC_CACHE_COOKIE, 338, 92, IDB_CACHE_COOKIE_NORMAL},
-    };
+    static_assert(std::size(kButtons) == std::tuple_size<decltype(m_buttons)>::value, "one place a button");
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         const ButtonPlace& b = kButtons[i];
-        m_buttons[i].Init(this, b.id, b.x, b.y, b.firstPng, SBS_NORMAL | SBS_HOVER | SBS_PRESSED);
+        m_buttons[i].Init(this, b.id, m_scale.Scale(b.x), m_scale.Scale(b.y), b.firstPng,
+                          SBS_NORMAL | SBS_HOVER | SBS_PRESSED, m_scale.Dpi());
+    }
+}
+
+void CMainDlg::PlaceSkinButtons() {
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        m_buttons[i].Place(m_scale.Scale(kButtons[i].x), m_scale.Scale(kButtons[i].y), m_scale.Dpi());
     }
 }
 
@@ -104,6 +152,15 @@ LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return OnAdListReady();
     case WM_MOUSELEAVE:
         return OnMouseLeave();
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
+    case kGetDpiScaledSize: {
+        // The exact size of the art at the new scale, instead of the old size times the ratio.
+        const CDpiScale next(static_cast<int>(wp));
+        *reinterpret_cast<SIZE*>(lp) = SIZE{next.Scale(kWindowSize.cx), next.Scale(kWindowSize.cy)};
+        return TRUE;
+    }
     default:
         break;
     }

@@ -4,6 +4,7 @@
 #include "ads/AdBannerWnd.h"
 #include "clean/KeepList.h"
 #include "framework/Dialog.h"
+#include "skin/DpiScale.h"
 #include "skin/SkinImage.h"
 
 #include "skin/SkinButton.h"
@@ -29,6 +30,8 @@ public:
     const RECT& LinkRect(int index) const { return m_rcLink[index]; }
     int HoverLink() const { return m_nHoverLink; }
     int CurrentAd() const { return m_nCurrentAd; }
+    // The scale the window is drawn at (its DPI).
+    const CDpiScale& Scale() const { return m_scale; }
 
     static constexpr UINT_PTR kAdTimerId = 103;
     static constexpr UINT kAdTimerPeriodMs = 5000;
@@ -44,10 +47,13 @@ private:
     void OnCookie();
     void OnCacheCookie();
 
-    // Layout and painting
+    // Layout and painting. Coordinates are written at 96 DPI and scaled where they are used.
+    void ApplyScale();
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void ComposeBackground();
     void DrawCreditLine(CDC& dc);
     void CreateSkinButtons();
+    void PlaceSkinButtons();
     BOOL OnEraseBkgnd(HDC dc);
     void OnPaint();
     HCURSOR OnQueryDragIcon() const { return m_hIcon; }
@@ -73,6 +79,7 @@ private:
     std::unique_ptr<CAdListDownloader> m_pAdDownloader;
     CAdBannerWnd m_banner;
     int m_nCurrentAd;
+    CDpiScale m_scale;
     CSkinImage m_background;
     std::array<CSkinButton, 5> m_buttons;  // help, exit, cache, cookie, cache && cookie
     RECT m_rcLink[2] = {};

@@ -38,7 +38,8 @@ LRESULT CMainDlg::OnNcHitTest(POINT screenPt) {
         POINT pt = screenPt;
         ::ScreenToClient(m_hWnd, &pt);
         // The strip stands in for the missing caption bar.
-        if (::PtInRect(&kDragStrip, pt)) return HTCAPTION;
+        const RECT strip = m_scale.Scale(kDragStrip);
+        if (::PtInRect(&strip, pt)) return HTCAPTION;
     }
     return hit;
 }
@@ -67,7 +68,7 @@ void CMainDlg::OnLButtonDown(POINT pt) {
 
 void CMainDlg::InvalidateUnderline(int link) {
     const RECT& r = m_rcLink[link];
-    RECT row{r.left, r.bottom, r.right, r.bottom + 1};
+    RECT row{r.left, r.bottom, r.right, r.bottom + m_scale.Line(1)};
     InvalidateRect(&row, TRUE);
 }
 

@@ -36,7 +36,7 @@ CString OwnFileVersion() {
 const wchar_t* const kCreditSegments[4] = {L"制作：", L"Harrowmint", L"　イラスト：", L"Quillimore"};
 
 void CMainDlg::ComposeBackground() {
-    m_background.Load(IDB_BACKGROUND);
+    m_background.Load(IDB_BACKGROUND, m_scale.Dpi());
     CPackedDib& picture = m_background.Image();
     // The copy-back below moves three bytes per pixel; any other picture stays as loaded.
     if (picture.Width() <= 0 || picture.Height() <= 0 || picture.BitCount() != 24) return;
@@ -48,15 +48,15 @@ void CMainDlg::ComposeBackground() {
         picture.Draw(dc.GetSafeHdc(), 0, 0);
         dc.SetBkMode(TRANSPARENT);
         dc.SetTextColor(kVersionColor);
-        CFont font = CreateAppFont();
+        CFont font = CreateAppFont(m_scale.Dpi());
         CSelectObject selectFont(dc, font);
 
         CString version = CString(AfxGetAppName()) + L" " + OwnFileVersion();
-        RECT rc = kVersionRect;
+        RECT rc = m_scale.Scale(kVersionRect);
         dc.DrawText(version.c_str(), &rc, DT_SINGLELINE | DT_VCENTER);
 
         dc.SetTextColor(kTextColor);
-        rc = kDescriptionRect;
+        rc = m_scale.Scale(kDescriptionRect);
         dc.DrawText(kDescription, &rc, 0);
 
         DrawCreditLine(dc);
@@ -74,17 +74,18 @@ void CMainDlg::ComposeBackground() {
 
 // Right-aligned at x 495; the two names are remembered as the link rectangles.
 void CMainDlg::DrawCreditLine(CDC& dc) {
+    const int creditTop = m_scale.Scale(kCreditTop);
     SIZE extent[4];
     int total = 0;
     for (int i = 0; i < 4; ++i) {
         extent[i] = dc.GetTextExtent(kCreditSegments[i]);
         total += extent[i].cx;
     }
-    int x = kCreditRight - total;
+    int x = m_scale.Scale(kCreditRight) - total;
     for (int i = 0; i < 4; ++i) {
         dc.SetTextColor(i % 2 == 0 ? kTextColor : kLinkColor);
-        dc.TextOut(x, kCreditTop, kCreditSegments[i]);
-        if (i % 2 == 1) m_rcLink[i / 2] = RECT{x, kCreditTop, x + extent[i].cx, kCreditTop + extent[i].cy};
+        dc.TextOut(x, creditTop, kCreditSegments[i]);
+        if (i % 2 == 1) m_rcLink[i / 2] = RECT{x, creditTop, x + extent[i].cx, creditTop + extent[i].cy};
         x += extent[i].cx;
     }
 }
@@ -114,7 +115,7 @@ void CMainDlg::OnPaint() {
     }
     if (m_nHoverLink == 0 || m_nHoverLink == 1) {
         const RECT& link = m_rcLink[m_nHoverLink];
-        RECT underline{link.left, link.bottom, link.right, link.bottom + 1};
+        RECT underline{link.left, link.bottom, link.right, link.bottom + m_scale.Line(1)};
         dc.FillSolidRect(&underline, kLinkColor);
     }
 }

@@ -116,8 +116,8 @@ HCURSOR GetAppCursor(UINT id) {
     return cursor;
 }
 
-CFont CreateAppFont() {
-    return CFont(::CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+CFont CreateAppFont(int dpi) {
+    return CFont(::CreateFontW(::MulDiv(12, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック"));
 }
 

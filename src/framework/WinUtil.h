@@ -39,8 +39,8 @@ std::wstring LongPathForm(const std::wstring& path);
 // A cursor resource of the program, loaded once; null when there is none.
 HCURSOR GetAppCursor(UINT id);
 
-// The program's text font: 12-pixel "ＭＳ Ｐゴシック".
-CFont CreateAppFont();
+// The program's text font: "ＭＳ Ｐゴシック", 12 pixels high at 96 DPI, scaled to dpi.
+CFont CreateAppFont(int dpi = 96);
 
 // Asks for one WM_MOUSELEAVE when the mouse leaves wnd.
 void TrackMouseLeave(HWND wnd);

@@ -6,24 +6,36 @@
 
 UINT CSkinButton::s_cursorId = 0;
 
-void CSkinButton::Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask) {
+void CSkinButton::Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask, int dpi) {
     m_imageMask = imageMask;
+    m_firstPngId = firstPngId;
     SubclassDlgItem(controlId, parent);
     // The template's push button becomes BS_OWNERDRAW (0xB): it draws nothing of its own.
     ModifyStyle(0, BS_OWNERDRAW, 0);
-    LoadImages(firstPngId);
-    const CPackedDib& normal = m_images[0].Image();
-    SetWindowPos(nullptr, x, y, normal.Width(), normal.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    Place(x, y, dpi);
 }
 
-bool CSkinButton::LoadImages(UINT firstPngId) {
-    UINT next = firstPngId;
-    for (int slot = 0; slot < 8; ++slot) {
-        if ((m_imageMask & (1u << slot)) == 0) continue;
-        if (!m_images[slot].Load(next)) return false;
-        ++next;
+void CSkinButton::Place(int x, int y, int dpi) {
+    m_dpi = dpi;
+    m_triedMask = 0;
+    for (CSkinImage& image : m_images) image.Image().Release();
+    const CPackedDib& normal = LoadedImage(0).Image();
+    SetWindowPos(nullptr, x, y, normal.Width(), normal.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(nullptr, TRUE);
+}
+
+const CSkinImage& CSkinButton::LoadedImage(int slot) {
+    const UINT bit = 1u << slot;
+    if ((m_imageMask & bit) != 0 && (m_triedMask & bit) == 0) {
+        m_triedMask |= bit;
+        // The images of the mask's bits have consecutive ids, in the order of the bits.
+        UINT id = m_firstPngId;
+        for (int lower = 0; lower < slot; ++lower) {
+            if ((m_imageMask & (1u << lower)) != 0) ++id;
+        }
+        m_images[slot].Load(id, m_dpi);
     }
-    return true;
+    return m_images[slot];
 }
 
 int CSkinButton::ImageForState(UINT stateBit) {
@@ -33,7 +45,7 @@ int CSkinButton::ImageForState(UINT stateBit) {
     return 0;
 }
 
-void CSkinButton::DrawState(HDC dc, UINT stateBit) { m_images[ImageForState(stateBit)].Draw(dc); }
+void CSkinButton::DrawState(HDC dc, UINT stateBit) { LoadedImage(ImageForState(stateBit)).Image().Draw(dc, 0, 0); }
 
 void CSkinButton::DrawItem(DRAWITEMSTRUCT* dis) {
     const bool pressed = (dis->itemState & ODS_SELECTED) != 0;

@@ -21,12 +21,14 @@ public:
     CSkinButton() = default;
     ~CSkinButton() override = default;
 
-    // Binds the parent's control controlId, makes it owner-drawn, loads one image per bit of
-    // imageMask from consecutive PNG ids starting at firstPngId, and moves it to (x, y) at
-    // the size of its normal image.
-    void Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask);
-    // Stops at the first image that fails to load.
-    bool LoadImages(UINT firstPngId);
+    // Binds the parent's control controlId, makes it owner-drawn, takes one image per bit of
+    // imageMask from consecutive PNG ids starting at firstPngId, and places it (see Place).
+    void Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPngId, UINT imageMask, int dpi = 96);
+    // Loads the normal image drawn for dpi and moves the button to (x, y) of its parent, at
+    // that image's size: (x, y) are the parent's pixels, already at that scale. The other
+    // images are loaded when first drawn: at start-up, and above all at scales that resample
+    // their art, only what the window shows is decoded.
+    void Place(int x, int y, int dpi);
     // The slot of a state bit; anything but a single known bit selects slot 0.
     static int ImageForState(UINT stateBit);
     void DrawState(HDC dc, UINT stateBit);
@@ -45,4 +47,9 @@ private:
     CSkinImage m_images[8];
     bool m_hover = false;
     UINT m_imageMask = 0;
+    UINT m_firstPngId = 0;
+    int m_dpi = 96;
+    UINT m_triedMask = 0;  // slots loaded (or failed: a broken image is reported once) at m_dpi
+
+    const CSkinImage& LoadedImage(int slot);
 };

@@ -69,6 +69,48 @@ TEST(MainDialog, CreditLineEndsAt495AndItsLinksCoverTheNames) {
     });
 }
 
+// Moved to a monitor of another scale (Windows sends this; Wine has one DPI for every
+// monitor and never does): the window takes the exact size of its art there and lays out
+// everything again, and coming back restores the first layout.
+TEST(MainDialog, ChangeOfScaleRebuildsTheWindow) {
+    RunMainDialog([](CMainDlg& dlg) {
+        const int start = dlg.Scale().Dpi();
+        for (int dpi : {144, 120, 192, start}) {
+            SCOPED_TRACE(dpi);
+            SIZE size{0, 0};
+            ASSERT_TRUE(::SendMessageA(dlg.m_hWnd, 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi, reinterpret_cast<LPARAM>(&size)));
+            EXPECT_EQ(size.cx, ::MulDiv(510, dpi, 96));
+            EXPECT_EQ(size.cy, ::MulDiv(310, dpi, 96));
+
+            RECT suggested{30, 20, 30 + size.cx, 20 + size.cy};
+            ::SendMessageA(dlg.m_hWnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            RECT window;
+            ::GetWindowRect(dlg.m_hWnd, &window);
+            EXPECT_TRUE(::EqualRect(&window, &suggested));
+            EXPECT_EQ(dlg.Scale().Dpi(), dpi);
+
+            RECT cookie;
+            ::GetWindowRect(::GetDlgItem(dlg.m_hWnd, IDC_COOKIE), &cookie);
+            ::MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&cookie), 2);
+            EXPECT_EQ(cookie.left, ::MulDiv(176, dpi, 96));
+            EXPECT_EQ(cookie.top, ::MulDiv(92, dpi, 96));
+            EXPECT_EQ(cookie.right, ::MulDiv(176 + 158, dpi, 96));
+
+            const CreditLayout layout = MeasureCreditLine(dpi);
+            const RECT& second = dlg.LinkRect(1);
+            EXPECT_EQ(second.right, ::MulDiv(495, dpi, 96));
+            EXPECT_EQ(second.left, layout.left[3]);
+            EXPECT_EQ(second.top, ::MulDiv(263, dpi, 96));
+            EXPECT_EQ(second.bottom - second.top, layout.height);
+
+            // The caption bar's stand-in ends where the help button's art begins.
+            POINT strip{::MulDiv(400, dpi, 96), ::MulDiv(30, dpi, 96)};
+            ::ClientToScreen(dlg.m_hWnd, &strip);
+            EXPECT_EQ(::SendMessageA(dlg.m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(strip.x, strip.y)), HTCAPTION);
+        }
+    });
+}
+
 std::function<void(HWND)> g_inEditor;
 
 BOOL CALLBACK FindEditor(HWND w, LPARAM found) {

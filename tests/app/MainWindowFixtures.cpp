@@ -49,10 +49,10 @@ void RunMainDialog(const std::function<void(CMainDlg&)>& scenario) {
     g_dialog = nullptr;
 }
 
-CreditLayout MeasureCreditLine() {
+CreditLayout MeasureCreditLine(int dpi) {
     CreditLayout layout{};
     HDC dc = ::GetDC(nullptr);
-    HFONT font = ::CreateFontW(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"ＭＳ Ｐゴシック");
+    HFONT font = ::CreateFontW(::MulDiv(12, dpi, 96), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"ＭＳ Ｐゴシック");
     HGDIOBJ old = ::SelectObject(dc, font);
     int total = 0;
     for (int i = 0; i < 4; ++i) {
@@ -65,7 +65,7 @@ CreditLayout MeasureCreditLine() {
     ::SelectObject(dc, old);
     ::DeleteObject(font);
     ::ReleaseDC(nullptr, dc);
-    int x = 495 - total;
+    int x = ::MulDiv(495, dpi, 96) - total;
     for (int i = 0; i < 4; ++i) {
         layout.left[i] = x;
         x += layout.widths[i];

@@ -25,10 +25,10 @@ protected:
 // once the dialog is up; the dialog is ended when the scenario returns.
 void RunMainDialog(const std::function<void(CMainDlg&)>& scenario);
 
-// The credit line as the window draws it, measured with a font made the same way.
+// The credit line as the window draws it at dpi, measured with a font made the same way.
 struct CreditLayout {
     int widths[4];
     int height;
-    int left[4];  // x of each segment; the line ends at 495
+    int left[4];  // x of each segment; the line ends at 495 (at 96 DPI)
 };
-CreditLayout MeasureCreditLine();
+CreditLayout MeasureCreditLine(int dpi = 96);

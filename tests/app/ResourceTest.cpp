@@ -192,12 +192,12 @@ TEST(VersionResource, HoldsTheProgramsValues) {
     EXPECT_EQ(copyright.find('\n'), std::string::npos) << "one line";
 }
 
-TEST_F(ExeResources, IconGroupHas32And16PixelImagesOf256Colours) {
+TEST_F(ExeResources, IconGroupHasAnImageOf256ColoursForEachScale) {
     const BYTE* group = Resource(reinterpret_cast<LPCSTR>(RT_GROUP_ICON), IDI_MAIN);
     ASSERT_NE(group, nullptr);
     WORD count;
     std::memcpy(&count, group + 4, 2);
-    ASSERT_EQ(count, 2);
+    ASSERT_EQ(count, 5);
     std::vector<int> sizes;
     for (WORD i = 0; i < count; ++i) {
         const BYTE* entry = group + 6 + 14 * i;  // GRPICONDIRENTRY
@@ -213,10 +213,21 @@ TEST_F(ExeResources, IconGroupHas32And16PixelImagesOf256Colours) {
         EXPECT_EQ(bih.biBitCount, 8);
         EXPECT_EQ(bih.biWidth, entry[0]);
     }
-    EXPECT_EQ(sizes, (std::vector<int>{32, 16}));
-    HICON big = static_cast<HICON>(::LoadImageA(m_module, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, 32, 32, 0));
-    EXPECT_NE(big, nullptr);
-    if (big != nullptr) ::DestroyIcon(big);
+    // 100 % first (what older systems show), then the sizes of 200 % and 150 %.
+    EXPECT_EQ(sizes, (std::vector<int>{32, 16, 64, 48, 24}));
+    for (int size : sizes) {
+        HICON icon = static_cast<HICON>(::LoadImageA(m_module, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, size, size, 0));
+        EXPECT_NE(icon, nullptr) << size;
+        ICONINFO info{};
+        if (icon != nullptr && ::GetIconInfo(icon, &info)) {
+            BITMAP bm{};
+            ::GetObjectA(info.hbmMask, sizeof(bm), &bm);
+            EXPECT_EQ(bm.bmWidth, size);
+            ::DeleteObject(info.hbmMask);
+            if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+        }
+        if (icon != nullptr) ::DestroyIcon(icon);
+    }
 }
 
 TEST_F(ExeResources, ManifestAsksForCommonControls6AndNoElevation) {
@@ -227,6 +238,8 @@ TEST_F(ExeResources, ManifestAsksForCommonControls6AndNoElevation) {
     EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(text.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos) << "Windows 10 and 11";
+    EXPECT_NE(text.find(">true/pm</dpiAware>"), std::string::npos) << "per monitor on 8.1, system-aware before";
+    EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos) << "Windows 10 1703 and later";
 }
 
 }  // namespace

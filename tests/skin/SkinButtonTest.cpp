@@ -119,7 +119,11 @@ public:
         return rgb;
     }
     bool Shows(CSkinButton& button, int slot) {
-        return Wait([&] { return Capture(button) == TopDownRgb(button.StateImage(slot).Image()); });
+        return Wait([&] {
+            Bytes expected;  // read where the button loads its images
+            OnUi([&] { expected = TopDownRgb(button.StateImage(slot).Image()); });
+            return !expected.empty() && Capture(button) == expected;
+        });
     }
 
 private:
@@ -135,6 +139,7 @@ struct Observations {
     int drawsAfterEnter = 0, drawsAfterMovesInside = 0, drawsAfterReentry = 0;
     HCURSOR cursorOverButton = nullptr, cursorOverDialog = nullptr;
     int clicksAfterOne = 0, clicksAfterDouble = 0;
+    bool hoverDecodedBeforeHover = true;
     bool maskOneNormal = false, maskOnePressedDrewNothing = false, maskOneRepaintedOnPress = false;
     int cookieClicks = 0;
     bool disabledLooksNormal = false;
@@ -154,6 +159,7 @@ void RunScript(ButtonDialog& dlg, Observations& o) {
 
     d.MoveTo(400, 40);
     o.normalShown = d.Shows(dlg.cache, 0);
+    d.OnUi([&] { o.hoverDecodedBeforeHover = !dlg.cache.StateImage(1).Image().IsEmpty(); });
 
     // Enter: one repaint with the hover image; further moves inside repaint nothing.
     int before = dlg.cache.draws;
@@ -262,6 +268,7 @@ TEST(SkinButton, StatesHoverCursorAndClicksUnderRealMouseInput) {
 
     EXPECT_TRUE(o.normalShown);
     EXPECT_TRUE(o.hoverShown);
+    EXPECT_FALSE(o.hoverDecodedBeforeHover) << "only what the window shows is decoded at start-up";
     EXPECT_EQ(o.drawsAfterEnter, 1) << "entering repaints once";
     EXPECT_EQ(o.drawsAfterMovesInside, 1) << "moving within the button repaints nothing more";
     EXPECT_TRUE(o.pressedShown);

@@ -3,6 +3,7 @@
 # each one (raw RGB, 3 bytes a pixel, top row first) as the reference to compare against.
 #   make_fixtures.sh OUTDIR SHIPPED_PNG_DIR
 set -euo pipefail
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 OUT="$1"
 SHIPPED="$2"
 mkdir -p "$OUT"
@@ -27,5 +28,11 @@ for f in im-*.png; do convert "$f" -depth 8 "rgb:${f%.png}.ref"; done
 for f in "$SHIPPED"/*.png; do
   name="$(basename "$f" .png)"
   convert "$f" -depth 8 "rgb:shipped-$name.ref"
+done
+# The skin drawn from its vectors at the scales the program resamples to, as references for
+# the sharpness of what it draws there (tests of the skin and of the main window).
+for dpi in 120 144 168; do
+  bash "$HERE/../../scripts/make_skin.sh" --out "$OUT/dpi-$dpi" \
+    --zoom "$(awk -v d="$dpi" 'BEGIN { print d / 96 }')"
 done
 touch stamp

@@ -173,7 +173,10 @@ int Tour(const char* exe, const std::string& dir) {
             ::Sleep(800);
             Capture(dir + "\\2-about-box.bmp");
             ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(about, IDOK)));
-            ::Sleep(800);
+            // The next step's picture must not show the box still on its way out.
+            DWORD start = ::GetTickCount();
+            while (::IsWindow(about) && ::GetTickCount() - start < 10000) ::Sleep(50);
+            ::Sleep(500);
         }
 
         HWND cookie = ::GetDlgItem(main, 1001);
@@ -225,6 +228,8 @@ int Hold(const char* url, int seconds) {
 }
 
 int main(int argc, char** argv) {
+    // Screen coordinates and screenshots in real pixels at every display scale.
+    ::SetProcessDPIAware();
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "seed" && argc == 3) return Seed(argv[2]);
     if (mode == "report" && argc == 3) return Report(argv[2]);

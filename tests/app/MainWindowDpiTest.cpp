@@ -1,0 +1,147 @@
+// The main window at one display scale, run by the table in CMakeLists.txt: each row starts
+// this program under a Wine prefix whose system DPI is that row's (%DUSTWHIRL_DPI%).
+#include "MainWindowFixtures.h"
+#include "ScreenPixels.h"
+#include "SkinTestSupport.h"
+#include "Waiting.h"
+#include "app/resource.h"
+#include "skin/DpiScale.h"
+#include "skin/PngResource.h"
+#include "skin/Resample.h"
+#include "skin/SkinImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Where the window's parts sit at 96 DPI; every scale must put them on the same art.
+struct Part {
+    UINT id;
+    RECT design;
+};
+const Part kParts[] = {
+    {IDC_HELP_BUTTON, {405, 1, 461, 36}},   {IDCANCEL, {461, 1, 509, 36}},
+    {IDC_CACHE, {14, 92, 172, 250}},        {IDC_COOKIE, {176, 92, 334, 250}},
+    {IDC_CACHE_COOKIE, {338, 92, 496, 250}},
+};
+
+// Mean difference per channel between the screen and a picture placed at its corner.
+double MeanDifference(const ScreenPixels& shot, const CPackedDib& image) {
+    const Bytes rgb = TopDownRgb(image);
+    long long sum = 0;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            const COLORREF c = shot.At(x, y);
+            const BYTE* p = &rgb[(static_cast<size_t>(y) * image.Width() + x) * 3];
+            sum += std::abs(GetRValue(c) - p[0]) + std::abs(GetGValue(c) - p[1]) + std::abs(GetBValue(c) - p[2]);
+        }
+    }
+    return static_cast<double>(sum) / (3.0 * image.Width() * image.Height());
+}
+
+class MainWindowDpi : public RunningMainWindow {
+protected:
+    void SetUp() override {
+        const char* dpi = std::getenv("DUSTWHIRL_DPI");
+        if (dpi == nullptr) GTEST_SKIP() << "runs from the table of display scales";
+        m_scale = CDpiScale(std::atoi(dpi));
+        MouseMoveTo(2, 2);
+        RunningMainWindow::SetUp();
+    }
+    POINT Client(int designX, int designY) const { return POINT{m_scale.Scale(designX), m_scale.Scale(designY)}; }
+    CDpiScale m_scale;
+};
+
+TEST_F(MainWindowDpi, SizeHitTestsArtAndDialogsFollowTheScale) {
+    HDC screen = ::GetDC(nullptr);
+    const int systemDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    ASSERT_EQ(systemDpi, m_scale.Dpi()) << "the prefix's LogPixels did not take";
+
+    RECT window;
+    ::GetWindowRect(m_main, &window);
+    EXPECT_NEAR(window.right - window.left, 510.0 * m_scale.Dpi() / 96, 1.0);
+    EXPECT_NEAR(window.bottom - window.top, 310.0 * m_scale.Dpi() / 96, 1.0);
+
+    // The drag strip ends where the help button's art begins.
+    auto hit = [&](int x, int y) {
+        const POINT pt = ToScreen(m_scale.Scale(x), m_scale.Scale(y));
+        return ::SendMessageA(m_main, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+    };
+    EXPECT_EQ(hit(5, 5), HTCAPTION);
+    EXPECT_EQ(hit(403, 33), HTCAPTION);
+    EXPECT_EQ(hit(200, 40), HTCLIENT);
+
+    for (const Part& part : kParts) {
+        SCOPED_TRACE(part.id);
+        HWND button = ::GetDlgItem(m_main, static_cast<int>(part.id));
+        const RECT& d = part.design;
+        for (POINT inside : {Client(d.left + 2, d.top + 2), Client(d.right - 3, d.bottom - 3),
+                             Client((d.left + d.right) / 2, (d.top + d.bottom) / 2)}) {
+            EXPECT_EQ(::ChildWindowFromPointEx(m_main, inside, CWP_SKIPINVISIBLE), button) << inside.x << "," << inside.y;
+        }
+        RECT rc;
+        ::GetWindowRect(button, &rc);
+        ::MapWindowPoints(nullptr, m_main, reinterpret_cast<POINT*>(&rc), 2);
+        const RECT expected = m_scale.Scale(d);
+        EXPECT_NEAR(rc.left, expected.left, 1);
+        EXPECT_NEAR(rc.top, expected.top, 1);
+        EXPECT_NEAR(rc.right, expected.right, 1);
+        EXPECT_NEAR(rc.bottom, expected.bottom, 1);
+    }
+    HWND banner = ::ChildWindowFromPointEx(m_main, Client(260, 294), CWP_SKIPINVISIBLE);
+    EXPECT_NE(banner, m_main);
+    EXPECT_EQ(::GetDlgCtrlID(banner), 0) << "the banner, not a button";
+
+    // Sharp: the cookie button on the screen is the art drawn from the vectors at this scale,
+    // not the 96-DPI art enlarged.
+    CPackedDib vectors, small, stretched;
+    if (m_scale.Dpi() == 96 || m_scale.Dpi() == 192) {
+        ASSERT_TRUE(LoadPngResource(vectors, IDB_COOKIE_NORMAL + (m_scale.Dpi() == 192 ? kLargeArtOffset : 0), nullptr));
+    } else {
+        const std::string name = "dpi-" + std::to_string(m_scale.Dpi()) + "/cookie-normal.png";
+        ASSERT_TRUE(Decode(ReadFileBytes(FixturePath(name)), vectors, nullptr)) << name;
+    }
+    RECT cookie;
+    ::GetWindowRect(::GetDlgItem(m_main, IDC_COOKIE), &cookie);
+    const ScreenPixels shot(cookie);
+    ASSERT_TRUE(LoadPngResource(small, IDB_COOKIE_NORMAL, nullptr));
+    ASSERT_TRUE(ResampleDib(small, 96, stretched, m_scale.Dpi(), vectors.Width(), vectors.Height()));
+    const double off = MeanDifference(shot, vectors);
+    EXPECT_LT(off, 1.5);
+    if (m_scale.Dpi() != 96) {
+        EXPECT_LT(off * 2, MeanDifference(shot, stretched)) << off;
+    }
+
+    // The about box is a dialog template: its units follow its font, made at this DPI.
+    ::PostMessageA(m_main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    HWND about = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : m_app.TopWindows()) {
+                if (::GetDlgItem(w, IDC_VERSION_LINE) != nullptr) about = w;
+            }
+            return about != nullptr;
+        },
+        10000);
+    ASSERT_NE(about, nullptr);
+    HFONT font = ::CreateFontW(-::MulDiv(9, m_scale.Dpi(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    ::DeleteObject(font);
+    RECT ok;
+    ::GetWindowRect(::GetDlgItem(about, IDOK), &ok);
+    EXPECT_NEAR(ok.bottom - ok.top, ::MulDiv(14, tm.tmHeight, 8), 1) << "OK is 14 dialog units high";
+    PostClick(::GetDlgItem(about, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
+}
+
+}  // namespace
