@@ -172,8 +172,7 @@ Run Cleaning() {
 int main(int argc, char** argv) {
     CWinApp app;
     app.Enable3dControlsStatic();
-    app.m_pszAppName = _wcsdup(L"Dustwhirl");
-    AfxSetAppName(app.m_pszAppName);
+    app.SetAppName(L"Dustwhirl");
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
     if (sizes.empty()) sizes = {3000, 10000, 50000};

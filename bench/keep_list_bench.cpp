@@ -52,8 +52,7 @@ void CALLBACK Opened(HWND, UINT, UINT_PTR id, DWORD) {
 int main(int argc, char** argv) {
     CWinApp app;
     app.Enable3dControlsStatic();
-    app.m_pszAppName = _wcsdup(L"Dustwhirl");
-    AfxSetAppName(app.m_pszAppName);
+    app.SetAppName(L"Dustwhirl");
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     g_holdMs = argc > 2 ? static_cast<DWORD>(std::atoi(argv[2])) : 0;
 

@@ -97,8 +97,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     CWinApp app;
-    app.m_pszAppName = _wcsdup(L"Dustwhirl");
-    AfxSetAppName(app.m_pszAppName);
+    app.SetAppName(L"Dustwhirl");
     app.Enable3dControlsStatic();
 
     int rounds = std::max(1, argc > 3 ? std::atoi(argv[3]) : 7);

@@ -21,9 +21,7 @@ BOOL CMainApp::InitInstance() {
     Enable3dControlsStatic();
 
     // The name is both the application object's own and the one every window reads.
-    std::free(const_cast<wchar_t*>(m_pszAppName));
-    m_pszAppName = ::_wcsdup(kAppName);
-    AfxSetAppName(m_pszAppName);
+    SetAppName(kAppName);
 
     // The wide command line: the narrow one has names outside the code page mapped to others.
     const std::vector<std::wstring> args = ProcessArguments();

@@ -19,8 +19,8 @@ void CDeleteThread::Run() {
 void CDeleteThread::DeleteAll() {
     m_result = DeletionResult();
     m_result.walkFailed = m_walkFailed;
-    m_second = SecondPassResult();
     m_result.kept = m_kept;
+    m_second = SecondPassResult();
     m_pauses = 0;
     const size_t count = m_pList->size();
     // With a second pass the bar gives each pass half its length.

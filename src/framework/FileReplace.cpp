@@ -1,5 +1,7 @@
 #include "FileReplace.h"
 
+#include "KernelHandle.h"
+
 #include "WinUtil.h"
 
 #include <algorithm>

@@ -1,20 +1,23 @@
-// Owns a kernel handle whose "none" is null: processes, threads, tokens, pipes. (Files, whose
-// "none" is INVALID_HANDLE_VALUE, have CFileHandle.)
+// Owns one kernel handle. Files say "none" with INVALID_HANDLE_VALUE, everything else
+// (processes, threads, tokens, pipes) with null: the two owners differ only in that.
 #pragma once
 
 #include "Afx.h"
 
-class CKernelHandle {
+template <bool kNoneIsInvalid>
+class CHandleOwner {
 public:
-    explicit CKernelHandle(HANDLE h = nullptr) : m_h(h) {}
-    ~CKernelHandle() { Reset(); }
-    CKernelHandle(CKernelHandle&& other) noexcept : m_h(other.Release()) {}
-    CKernelHandle& operator=(CKernelHandle&& other) noexcept {
+    static HANDLE None() { return kNoneIsInvalid ? INVALID_HANDLE_VALUE : nullptr; }
+
+    explicit CHandleOwner(HANDLE h = None()) : m_h(h) {}
+    ~CHandleOwner() { Reset(); }
+    CHandleOwner(CHandleOwner&& other) noexcept : m_h(other.Release()) {}
+    CHandleOwner& operator=(CHandleOwner&& other) noexcept {
         if (this != &other) Reset(other.Release());
         return *this;
     }
-    CKernelHandle(const CKernelHandle&) = delete;
-    CKernelHandle& operator=(const CKernelHandle&) = delete;
+    CHandleOwner(const CHandleOwner&) = delete;
+    CHandleOwner& operator=(const CHandleOwner&) = delete;
 
     HANDLE get() const { return m_h; }
     // For the functions that hand a new handle out through a pointer.
@@ -22,17 +25,26 @@ public:
         Reset();
         return &m_h;
     }
-    explicit operator bool() const { return m_h != nullptr; }
+    explicit operator bool() const { return m_h != None(); }
     HANDLE Release() {
         HANDLE h = m_h;
-        m_h = nullptr;
+        m_h = None();
         return h;
     }
-    void Reset(HANDLE h = nullptr) {
-        if (m_h != nullptr) ::CloseHandle(m_h);
+    void Reset(HANDLE h = None()) {
+        Close();
         m_h = h;
+    }
+    // Closes the handle now; false if the system refused (a file's last write can fail here).
+    bool Close() {
+        const bool closed = m_h == None() || ::CloseHandle(m_h) != FALSE;
+        m_h = None();
+        return closed;
     }
 
 private:
     HANDLE m_h;
 };
+
+using CKernelHandle = CHandleOwner<false>;
+using CFileHandle = CHandleOwner<true>;

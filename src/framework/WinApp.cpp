@@ -61,6 +61,12 @@ void CWinApp::Enable3dControlsStatic() {
     ::InitCommonControlsEx(&icc);
 }
 
+void CWinApp::SetAppName(const wchar_t* name) {
+    std::free(const_cast<wchar_t*>(m_pszAppName));
+    m_pszAppName = ::_wcsdup(name);
+    AfxSetAppName(m_pszAppName);
+}
+
 CWinApp* AfxGetApp() { return g_app; }
 
 const wchar_t* AfxGetAppName() { return g_appName; }

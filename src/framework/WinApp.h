@@ -33,6 +33,10 @@ public:
 
     void Enable3dControlsStatic();
 
+    // Replaces the application's name with a heap copy of name, and makes it the name every
+    // part of the program reads (AfxGetAppName).
+    void SetAppName(const wchar_t* name);
+
     const wchar_t* m_pszAppName = nullptr;  // heap copy owned by the application (free()d)
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;

@@ -39,8 +39,7 @@ HWND CreateOwner() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HostApp app;
     app.Enable3dControlsStatic();
-    app.m_pszAppName = _wcsdup(L"Dustwhirl");
-    AfxSetAppName(app.m_pszAppName);
+    app.SetAppName(L"Dustwhirl");
 
     OwnerWnd owner;
     if (!owner.SubclassWindow(CreateOwner())) return 100;

@@ -1,4 +1,6 @@
 #include "AboutTestPaths.h"
+
+#include "framework/WinUtil.h"
 #include "AppProcess.h"
 
 #include <gtest/gtest.h>
@@ -33,11 +35,7 @@ std::string WideQuery(const std::string& path, const wchar_t* key) {
     wchar_t* value = nullptr;
     if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &len)) return "-";
     if (len == 0) return std::string();
-    std::wstring text(value, ::wcsnlen(value, len));
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], bytes, nullptr, nullptr);
-    return out;
+    return ToUtf8(std::wstring(value, ::wcsnlen(value, len)));
 }
 
 void ExpectCentredOver(HWND box, HWND owner) {

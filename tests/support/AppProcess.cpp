@@ -23,10 +23,7 @@ AppProcess::~AppProcess() {
 }
 
 bool AppProcess::Start(const std::string& exe, const std::string& args) {
-    std::wstring wide(args.size() + 1, L'\0');
-    wide.resize(static_cast<size_t>(
-        ::MultiByteToWideChar(CP_UTF8, 0, args.c_str(), static_cast<int>(args.size()), &wide[0], static_cast<int>(wide.size()))));
-    return StartWide(wide, exe);
+    return StartWide(ToWide(args.data(), args.size(), CP_UTF8), exe);
 }
 
 bool AppProcess::StartWide(const std::wstring& args, const std::string& exe) {

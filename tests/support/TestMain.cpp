@@ -14,8 +14,7 @@ class TestApp : public CWinApp {};
 int main(int argc, char** argv) {
     TestApp app;
     app.Enable3dControlsStatic();
-    app.m_pszAppName = _wcsdup(L"Dustwhirl");
-    AfxSetAppName(app.m_pszAppName);
+    app.SetAppName(L"Dustwhirl");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
