@@ -27,29 +27,16 @@ void InsertColumn(HWND list, int index, const wchar_t* title, int width, int for
 
 }  // namespace
 
-bool CollectCookieHosts(std::map<std::string, size_t>& hosts) {
-    SelectedEntries cookies;
-    const bool complete = CollectEntries(false, true, cookies);
-    for (const SelectedEntry& cookie : cookies) {
-        const std::string host = CookieHost(cookie.url.c_str());
-        if (!host.empty()) ++hosts[host];
-    }
-    return complete;
+CKeepListDlg::CKeepListDlg(KeepListSource source, KeepListLoad load, CWnd* parent)
+    : CDialog(IDD_KEEP_LIST, parent), m_source(std::move(source)), m_load(std::move(load)) {
+    for (const KeepRule& rule : m_load.list.Rules()) SiteFor(rule.host).chosen = true;
 }
 
-CKeepListDlg::CKeepListDlg(KeepListSource source, KeepListLoad load, std::map<std::string, size_t> cookieHosts,
-                           CWnd* parent)
-    : CDialog(IDD_KEEP_LIST, parent), m_source(std::move(source)), m_load(std::move(load)) {
-    for (const KeepRule& rule : m_load.list.Rules()) {
-        cookieHosts.emplace(rule.host, 0);
-    }
-    m_sites.reserve(cookieHosts.size());
-    for (const auto& host : cookieHosts) m_sites.push_back({host.first, host.second, false});
-    for (const KeepRule& rule : m_load.list.Rules()) {
-        auto site = std::lower_bound(m_sites.begin(), m_sites.end(), rule.host,
-                                     [](const Site& s, const std::string& h) { return s.host < h; });
-        site->chosen = true;
-    }
+CKeepListDlg::Site& CKeepListDlg::SiteFor(const std::string& host) {
+    auto site = std::lower_bound(m_sites.begin(), m_sites.end(), host,
+                                 [](const Site& s, const std::string& h) { return s.host < h; });
+    if (site == m_sites.end() || site->host != host) site = m_sites.insert(site, Site{host, 0, false});
+    return *site;
 }
 
 bool CKeepListDlg::ShownKept(size_t row) const {
@@ -85,11 +72,43 @@ BOOL CKeepListDlg::OnInitDialog() {
     const int countWidth = 70;
     InsertColumn(list, 0, L"サイト", client.right - countWidth - ::GetSystemMetrics(SM_CXVSCROLL), LVCFMT_LEFT);
     InsertColumn(list, 1, L"クッキー", countWidth, LVCFMT_RIGHT);
+    m_walk = std::make_unique<CCookieHostWalk>(m_hWnd);
     FillList();
+    SelectRow(0);
     SetDlgItemText(IDC_KEEP_FILE, (L"保存先: " + m_source.path).c_str());
     ::SendDlgItemMessageW(m_hWnd, IDC_KEEP_NEW_HOST, EM_LIMITTEXT, 253, 0);
+    SetDlgItemText(IDC_KEEP_STATUS, L"クッキーのあるサイトを探しています...");
+    m_walk->Start();
+    // Without a thread the walk runs here: a slow dialog beats one that never fills.
+    if (m_walk->m_pThread == nullptr) m_walk->Run();
     ::SetFocus(list);
     return FALSE;  // the focus is set
+}
+
+void CKeepListDlg::OnHostsReady() {
+    if (!m_walk) return;
+    m_walk->Stop();  // the thread has ended: what it found may be read
+    // The user may have moved in the list meanwhile: the same site stays under the cursor.
+    const auto focused = static_cast<size_t>(::SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const std::string host = focused < m_sites.size() ? m_sites[focused].host : std::string();
+    for (const auto& found : m_walk->Hosts()) SiteFor(found.first).cookies = found.second;
+    const bool complete = m_walk->Complete();
+    m_walk.reset();
+    FillList();
+    SelectRow(host.empty() ? 0 : static_cast<int>(&SiteFor(host) - m_sites.data()));
+    SetDlgItemText(IDC_KEEP_STATUS, complete ? L"" : L"キャッシュを最後まで読めませんでした。一覧にないサイトがあるかもしれません。");
+}
+
+void CKeepListDlg::SelectRow(int row) {
+    if (m_sites.empty()) return;
+    HWND list = List();
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    LVITEMW select{};
+    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&select));
+    ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
 void CKeepListDlg::FillList() {
@@ -100,7 +119,8 @@ void CKeepListDlg::FillList() {
     ::SendMessageW(list, LVM_SETITEMCOUNT, m_sites.size(), 0);
     for (size_t row = 0; row < m_sites.size(); ++row) {
         CString host = Widen(m_sites[row].host);
-        CString count = FormatCount(m_sites[row].cookies);
+        // Until the walk is over, no count is known, not even a zero.
+        CString count = m_walk ? CString() : FormatCount(m_sites[row].cookies);
         LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = static_cast<int>(row);
@@ -110,11 +130,6 @@ void CKeepListDlg::FillList() {
         item.iSubItem = 1;
         item.pszText = count.data();
         ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    }
-    if (!m_sites.empty()) {
-        LVITEMW focus{};
-        focus.stateMask = focus.state = LVIS_FOCUSED | LVIS_SELECTED;
-        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
     }
     m_settingChecks = false;
     // Set apart from the insertion: the list-view gives a new row of a check-box list its
@@ -171,20 +186,11 @@ void CKeepListDlg::OnAdd() {
         ::SetFocus(field);
         return;
     }
-    auto site = std::lower_bound(m_sites.begin(), m_sites.end(), rule.host,
-                                 [](const Site& s, const std::string& h) { return s.host < h; });
-    if (site == m_sites.end() || site->host != rule.host) site = m_sites.insert(site, Site{rule.host, 0, false});
-    site->chosen = true;
-    const int row = static_cast<int>(site - m_sites.begin());
+    Site& site = SiteFor(rule.host);
+    site.chosen = true;
+    const int row = static_cast<int>(&site - m_sites.data());
     FillList();
-    HWND list = List();
-    LVITEMW none{};
-    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-    LVITEMW select{};
-    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&select));
-    ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    SelectRow(row);
     ::SetWindowTextW(field, L"");
     ::SetFocus(field);
 }
@@ -226,6 +232,12 @@ LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEEP_SHOW_CHECKS:
         ShowChecks();
         return 0;
+    case WM_KEEP_HOSTS_READY:
+        OnHostsReady();
+        return 0;
+    case WM_DESTROY:
+        m_walk.reset();  // a walk still running stops after the entry at hand
+        break;
     default:
         break;
     }
@@ -233,14 +245,8 @@ LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 INT_PTR EditKeepList(const KeepListSource& source, CWnd* parent) {
-    KeepListLoad load;
-    std::map<std::string, size_t> hosts;
-    {
-        CWaitCursor wait;
-        // The editor may make the file the user named: only a cleaning needs it to be there.
-        load = LoadKeepList(KeepListSource{source.path, false});
-        if (load.status != KeepListLoad::Status::Broken) CollectCookieHosts(hosts);
-    }
+    // The editor may make the file the user named: only a cleaning needs it to be there.
+    KeepListLoad load = LoadKeepList(KeepListSource{source.path, false});
     if (source.path.empty() || load.status == KeepListLoad::Status::Broken) {
         const CString text = source.path.empty()
                                  ? CString(L"残すサイトの一覧の置き場所がわかりません。")
@@ -250,6 +256,6 @@ INT_PTR EditKeepList(const KeepListSource& source, CWnd* parent) {
         AfxMessageBox(text.c_str(), MB_OK | MB_ICONSTOP);
         return -1;
     }
-    CKeepListDlg dialog(source, std::move(load), std::move(hosts), parent);
+    CKeepListDlg dialog(source, std::move(load), parent);
     return dialog.DoModal();
 }

@@ -1,21 +1,22 @@
 // CKeepListDlg: the keep list as a person edits it. Every site that has cookies in the cache
 // now is listed with a check box (checked: its cookies stay), together with the sites of the
-// list that have none yet; a field adds a site by name. OK writes the list whole.
+// list that have none yet; a field adds a site by name. OK writes the list whole. The dialog
+// shows the list's own sites at once and the cache's as soon as a walk over it has found them.
 #pragma once
 
+#include "clean/CookieHostWalk.h"
 #include "clean/KeepList.h"
 #include "framework/Dialog.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CKeepListDlg : public CDialog {
 public:
-    // The list as read from source (Loaded), and the cookie hosts of the cache with how many
-    // cookies each has.
-    CKeepListDlg(KeepListSource source, KeepListLoad load, std::map<std::string, size_t> cookieHosts,
-                 CWnd* parent = nullptr);
+    // The list as read from source (Loaded).
+    CKeepListDlg(KeepListSource source, KeepListLoad load, CWnd* parent = nullptr);
 
     // One row of the list.
     struct Site {
@@ -35,6 +36,9 @@ protected:
 private:
     void FillList();
     void ShowChecks();
+    void SelectRow(int row);
+    Site& SiteFor(const std::string& host);  // found, or added unchosen in its place
+    void OnHostsReady();
     LRESULT OnItemChanging(const NMLISTVIEW& change);
     void OnAdd();
     HWND List() const;
@@ -43,13 +47,10 @@ private:
     KeepListLoad m_load;
     std::vector<Site> m_sites;  // sorted by host
     bool m_settingChecks = false;
+    std::unique_ptr<CCookieHostWalk> m_walk;  // while the cache is being read
 };
 
-// The cookie hosts of the cache in use and how many cookies each has; unreadable names left
-// out. False when the walk ended early (the map then holds what it found).
-bool CollectCookieHosts(std::map<std::string, size_t>& hosts);
-
 // Opens the editor for source from the system menu: reads the list (a broken one is reported,
-// with its file and line, and not opened: saving over it would lose what the user wrote) and
-// the cookies of the cache. Returns the dialog's result (-1 when it was not opened).
+// with its file and line, and not opened: saving over it would lose what the user wrote).
+// Returns the dialog's result (-1 when it was not opened).
 INT_PTR EditKeepList(const KeepListSource& source, CWnd* parent);

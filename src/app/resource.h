@@ -49,6 +49,7 @@
 #define IDC_KEEP_NEW_HOST 1011
 #define IDC_KEEP_ADD 1012
 #define IDC_KEEP_FILE 1013
+#define IDC_KEEP_STATUS 1014
 
 // System-menu commands of the main window
 #define IDM_ABOUTBOX 0x0010

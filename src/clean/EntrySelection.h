@@ -4,6 +4,7 @@
 
 #include "framework/Afx.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,6 @@ extern const wchar_t kDeletionWarning[];
 // the order in which the cache delivers them. The unfiltered walk may leave the cookies out
 // (Windows documents it so) or deliver them too (Wine does), so a cleaning of cookies walks
 // the cookies by their own pattern as well; an entry met by both walks is taken once.
-// False when a walk failed before its end: the list then holds only what was found.
-bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list);
+// False when a walk failed before its end, or was stopped: the list then holds only what was
+// found. A walk run by a worker is stopped by setting *stop; it ends after the entry at hand.
+bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std::atomic<bool>* stop = nullptr);

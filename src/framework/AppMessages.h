@@ -17,3 +17,6 @@ constexpr UINT WM_DELETE_STAGE = WM_APP + 3;     // wParam: the cache now cleane
 // To the keep list's editor, from itself: a check box has changed, the rows of its
 // subdomains follow (wParam 0, lParam 0).
 constexpr UINT WM_KEEP_SHOW_CHECKS = WM_APP + 1;
+// To the keep list's editor, from the walk over the cache: the cookie hosts are known
+// (wParam 0, lParam 0).
+constexpr UINT WM_KEEP_HOSTS_READY = WM_APP + 2;

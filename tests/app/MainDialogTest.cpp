@@ -123,6 +123,11 @@ void CALLBACK PlayInEditor(HWND, UINT, UINT_PTR id, DWORD) {
     HWND editor = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), FindEditor, reinterpret_cast<LPARAM>(&editor));
     ASSERT_NE(editor, nullptr) << "the editor is open";
+    // The cache's sites arrive from a walk; until then the status line says so.
+    if (::GetWindowTextLengthW(::GetDlgItem(editor, IDC_KEEP_STATUS)) != 0) {
+        ::SetTimer(nullptr, 0, 20, PlayInEditor);
+        return;
+    }
     g_inEditor(editor);
 }
 
@@ -184,7 +189,7 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
             unlisted = !Checked(list, 2);
             ::SendMessageW(editor, WM_COMMAND, IDOK, 0);
         };
-        ::SetTimer(nullptr, 0, 300, PlayInEditor);
+        ::SetTimer(nullptr, 0, 20, PlayInEditor);
         dlg.SendMessage(WM_SYSCOMMAND, IDM_KEEP_LIST, 0);
     });
     EXPECT_EQ(text(rows), text({{"b.test", "1", true}, {"c.test", "1", false}, {"listed.test", "0", true},

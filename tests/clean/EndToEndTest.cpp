@@ -187,6 +187,8 @@ TEST_F(CleaningRun, TheEditorsListIsObeyedByTheNextCleaning) {
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(WindowText(editor), "残すサイト");
     HWND hosts = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(::GetDlgItem(editor, IDC_KEEP_STATUS)).empty(); }, 10000))
+        << "the cache's sites arrive";
     auto checked = [&](int row) {
         return (::SendMessageW(hosts, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
                INDEXTOSTATEIMAGEMASK(2);

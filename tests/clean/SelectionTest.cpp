@@ -181,6 +181,22 @@ TEST_F(CollectFromWineCache, AnEntryWithoutSourceNameIsNeverCollected) {
     EXPECT_EQ(std::count(got.begin(), got.end(), hidden), 0);
 }
 
+// A worker's walk ends at the entry at hand once it is asked to stop: nothing after it is
+// taken, the open walk is closed, the cookie walk never begins, and the result is no success.
+TEST_F(CollectFromWineCache, AStopRequestEndsTheWalkAtTheEntryAtHand) {
+    Seed(AllNames());
+    RecordingUrlCache recorder;
+    std::atomic<bool> stop{false};
+    // Reads count from 0: the request comes while the third entry is read.
+    recorder.afterRead = [&](int read, INTERNET_CACHE_ENTRY_INFOA*) { stop = stop || read == 2; };
+    SelectedEntries list;
+    EXPECT_FALSE(CollectEntries(true, true, list, &stop));
+    EXPECT_LE(list.size(), 2u);
+    EXPECT_EQ(recorder.Count(CacheCall::First) + recorder.Count(CacheCall::Next), 3);
+    EXPECT_EQ(recorder.Count(CacheCall::First), 1);
+    EXPECT_EQ(recorder.Count(CacheCall::Close), 1);
+}
+
 // A failed read leaves whatever was in the buffer: here a forged cookie record. It must not
 // be classified; the entry is asked for again and the walk goes on.
 void ForgeRecord(INTERNET_CACHE_ENTRY_INFOA* e, DWORD size) {
