@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "framework/SystemLibrary.h"
 #include "framework/WinUtil.h"
 
 #include <shellapi.h>
@@ -48,15 +49,34 @@ CommandLine Usage(CString error) {
 
 }  // namespace
 
-std::vector<std::wstring> ProcessArguments() {
+std::vector<std::wstring> SplitArguments(const wchar_t* commandLine) {
     std::vector<std::wstring> args;
+    // The program's name: up to the closing quote when it starts with one, else up to the
+    // first blank.
+    const wchar_t* rest = commandLine;
+    if (*rest == L'"') {
+        rest = std::wcschr(rest + 1, L'"');
+        rest = rest != nullptr ? rest + 1 : commandLine + std::wcslen(commandLine);
+    } else {
+        while (*rest != L'\0' && *rest != L' ' && *rest != L'\t') ++rest;
+    }
+    while (*rest == L' ' || *rest == L'\t') ++rest;
+    if (*rest == L'\0') return args;
+
+    static const auto split = SystemFunction<decltype(&::CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
     int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (argv == nullptr) return args;
+    LPWSTR* argv = split != nullptr ? split(commandLine, &argc) : nullptr;
+    if (argv == nullptr) {
+        // Arguments that cannot be split are not dropped: the usage box says so.
+        args.emplace_back(L"/?");
+        return args;
+    }
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     ::LocalFree(argv);
     return args;
 }
+
+std::vector<std::wstring> ProcessArguments() { return SplitArguments(::GetCommandLineW()); }
 
 CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     CommandLine line;

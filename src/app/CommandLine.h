@@ -34,6 +34,11 @@ struct CommandLine {
 // Parses the arguments after the program's name, as CommandLineToArgvW splits them.
 CommandLine ParseCommandLine(int argc, const wchar_t* const* argv);
 
+// The arguments of a command line after the program's name, as CommandLineToArgvW splits
+// them. A line with nothing after the name (how the program is started almost always) is
+// split without shell32, which is then not loaded at start-up.
+std::vector<std::wstring> SplitArguments(const wchar_t* commandLine);
+
 // The arguments of this process after the program's name, read as Unicode.
 std::vector<std::wstring> ProcessArguments();
 

@@ -31,7 +31,8 @@ BOOL CMainApp::InitInstance() {
     switch (line.mode) {
     case CommandLine::Mode::Window: {
         CMainDlg dlg;
-        dlg.SetKeepList(KeepSourceOf(line));
+        // Without a list named, the stored one's place is looked up when first needed.
+        if (line.bNoKeep || !line.keepPath.empty()) dlg.SetKeepList(KeepSourceOf(line));
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;

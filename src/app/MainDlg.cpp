@@ -67,19 +67,25 @@ BOOL CMainDlg::OnInitDialog() {
     KeepDialogManagerFromRescaling(m_hWnd);
     CreateSkinButtons();
     m_banner.Create(m_scale.Scale(kBannerRect), this, m_scale.Dpi());
-    // Origin unchanged, so the dialog is centred once initialisation returns.
-    ApplyScale();
+    // The buttons and the banner are made at this scale already: only the window follows.
+    FitToBackground();
     m_pAdDownloader->Start();
     return TRUE;
 }
 
-// Everything whose size depends on the scale, rebuilt for m_scale.
-void CMainDlg::ApplyScale() {
+// The background composed for m_scale, and the window sized to it. The origin is unchanged, so
+// that a dialog being initialised is still centred afterwards.
+void CMainDlg::FitToBackground() {
     ComposeBackground();
     const CPackedDib& picture = m_background.Image();
     const int width = picture.Width() > 0 ? picture.Width() : m_scale.Scale(kWindowSize.cx);
     const int height = picture.Height() > 0 ? picture.Height() : m_scale.Scale(kWindowSize.cy);
     SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Everything whose size depends on the scale, rebuilt for m_scale.
+void CMainDlg::ApplyScale() {
+    FitToBackground();
     PlaceSkinButtons();
     m_banner.Rescale(m_scale.Scale(kBannerRect), m_scale.Dpi());
     InvalidateRect(nullptr, TRUE);

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class CAdListDownloader;
 
@@ -25,6 +26,7 @@ public:
     // The keep list that the cleanings and the system menu's editor use (the stored one
     // unless the command line named another).
     void SetKeepList(KeepListSource source) { m_keepList = std::move(source); }
+    const KeepListSource& KeepList();
 
     // The first maker name (0) and the second (1) in client coordinates, as drawn.
     const RECT& LinkRect(int index) const { return m_rcLink[index]; }
@@ -48,6 +50,7 @@ private:
     void OnCacheCookie();
 
     // Layout and painting. Coordinates are written at 96 DPI and scaled where they are used.
+    void FitToBackground();
     void ApplyScale();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void ComposeBackground();
@@ -86,5 +89,6 @@ private:
     int m_nHoverLink;
     bool m_bTrackingLeave;
     HICON m_hIcon;
-    KeepListSource m_keepList = StoredKeepList();
+    // The stored list's place is looked up when it is first needed, not at start-up.
+    std::optional<KeepListSource> m_keepList;
 };

@@ -4,6 +4,11 @@
 #include "clean/ProgressDlg.h"
 #include "framework/WinApp.h"
 
+const KeepListSource& CMainDlg::KeepList() {
+    if (!m_keepList) m_keepList = StoredKeepList();
+    return *m_keepList;
+}
+
 void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
     // The walk comes first, so that the question can say how much will go; the entries it
     // names are the ones deleted. Declared before the dialog: the worker reads the list until
@@ -13,7 +18,7 @@ void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
     bool planned;
     {
         CWaitCursor wait;
-        planned = PlanCleaning(bCache, bCookie, m_keepList, plan, error);
+        planned = PlanCleaning(bCache, bCookie, KeepList(), plan, error);
     }
     if (!planned) {
         AfxMessageBox(error.c_str(), MB_OK | MB_ICONSTOP);
@@ -24,7 +29,7 @@ void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
     CWaitCursor wait;
     // The Protected Mode cache's pass follows, under the same kind and keep list.
     std::optional<SecondPassRequest> second = PlanSecondPass(bCache, bCookie);
-    if (second) second->keep = m_keepList;
+    if (second) second->keep = KeepList();
     {
         // Shown even for an empty list, so that every confirmed cleaning ends the same way.
         CProgressDlg progress(&plan.entries, nullptr, plan.walkFailed, plan.kept.size(), second ? &*second : nullptr);

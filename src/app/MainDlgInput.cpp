@@ -109,7 +109,7 @@ void CMainDlg::OnSysCommand(UINT id) {
         ShellOpen(GetSpecialFolderPath(CSIDL_COOKIES).c_str());
         return;
     case IDM_KEEP_LIST:
-        EditKeepList(m_keepList, this);
+        EditKeepList(KeepList(), this);
         return;
     default:
         Default();

@@ -1,6 +1,6 @@
 #include "WinInetLibrary.h"
 
-#include <string>
+#include "SystemLibrary.h"
 
 namespace {
 
@@ -42,18 +42,4 @@ const WinInetFunctions* WinInet() {
     if (g_error == ERROR_SUCCESS) return &g_functions;
     ::SetLastError(g_error);
     return nullptr;
-}
-
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-    // The search flags exist where AddDllDirectory does (Windows 8, and 7 with its update).
-    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    if (kernel != nullptr && ::GetProcAddress(kernel, "AddDllDirectory") != nullptr) {
-        return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    }
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
-    // From a full path, what the library loads in turn is looked for beside it first.
-    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

@@ -31,7 +31,3 @@ struct WinInetFunctions {
 // the call itself fails. The library stays loaded until the process ends: a request given up
 // on may still call back into the program from WinInet's threads.
 const WinInetFunctions* WinInet();
-
-// A library of the system, by file name, from the system folder only: never from the
-// program's folder or the current one, where a planted copy may lie. Null on failure.
-HMODULE LoadSystemLibrary(const wchar_t* name);

@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 #include <shlobj.h>
-#include <shlwapi.h>
+#include "SystemLibrary.h"
 
 #include <cstring>
 #include <utility>
@@ -33,12 +33,11 @@ CString GetModuleFilePath(HMODULE module) {
 }
 
 CString GetSpecialFolderPath(int csidl) {
+    static const auto getFolderPath = SystemFunction<decltype(&::SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
     wchar_t path[MAX_PATH] = {};
-    LPITEMIDLIST idList = nullptr;
-    if (::SHGetSpecialFolderLocation(nullptr, csidl, &idList) == S_OK) {
-        ::SHGetPathFromIDListW(idList, path);
-        ::CoTaskMemFree(idList);
-        ::PathRemoveBackslashW(path);
+    // The path comes without a trailing backslash.
+    if (getFolderPath == nullptr || getFolderPath(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) {
+        return CString();
     }
     return path;
 }

@@ -16,6 +16,24 @@ CommandLine Parse(std::vector<const wchar_t*> args) {
     return ParseCommandLine(static_cast<int>(args.size()), args.data());
 }
 
+// Split as the shell splits, whether or not the shell is asked: a line with only the program's
+// name is split without it.
+TEST(CommandLine, ArgumentsAreSplitAsTheShellSplitsThem) {
+    const wchar_t* const lines[] = {
+        L"", L"x.exe", L"x.exe   \t", L"\"C:\\Program Files\\x.exe\"", L"\"C:\\Program Files\\x.exe\"  ",
+        L"\"C:\\no close.exe", L"x.exe /cookie", L"\"C:\\a b\\x.exe\" /keep \"C:\\ケープ\\k.txt\" /silent",
+        L"\"x.exe\"/all", L"x.exe\t-Preview  \"\"", L"x.exe a\\\\\"b c\" \\\"d",
+    };
+    for (const wchar_t* line : lines) {
+        int argc = 0;
+        LPWSTR* argv = ::CommandLineToArgvW(line, &argc);
+        ASSERT_NE(argv, nullptr);
+        const std::vector<std::wstring> shell(argv + 1, argv + argc);
+        ::LocalFree(argv);
+        EXPECT_EQ(SplitArguments(line), shell) << ::testing::PrintToString(std::wstring(line));
+    }
+}
+
 TEST(CommandLine, KindsAndSwitchesInAnyCaseAndEitherPrefix) {
     struct Case {
         std::vector<const wchar_t*> args;

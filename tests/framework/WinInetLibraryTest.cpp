@@ -1,5 +1,6 @@
 // WinInet loaded on first use: one complete table for every thread, and system libraries
 // taken from the system folder only.
+#include "framework/SystemLibrary.h"
 #include "framework/WinInetLibrary.h"
 #include "framework/WinUtil.h"
 

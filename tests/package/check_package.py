@@ -12,7 +12,7 @@ import zipfile
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "shell32.dll", "shlwapi.dll",
                "ole32.dll", "urlmon.dll", "wininet.dll", "version.dll", "msvcrt.dll", "advapi32.dll"}
-LOADED_ON_FIRST_USE = {"wininet.dll"}
+LOADED_ON_FIRST_USE = {"wininet.dll", "shell32.dll", "shlwapi.dll", "ole32.dll"}
 MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
 PE32_LIMIT = 1024 * 1024
 
