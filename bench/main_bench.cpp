@@ -105,8 +105,15 @@ int main(int argc, char** argv) {
     StartOnce(argv[1]);  // warm the prefix and the file cache
     StartOnce(argv[2]);
     for (int i = 0; i < rounds; ++i) {
-        const Start p = StartOnce(argv[1]);
-        const Start b = StartOnce(argv[2]);
+        // Either goes first in every other round, so that neither always follows the other.
+        Start p, b;
+        if (i % 2 == 0) {
+            p = StartOnce(argv[1]);
+            b = StartOnce(argv[2]);
+        } else {
+            b = StartOnce(argv[2]);
+            p = StartOnce(argv[1]);
+        }
         programWall.push_back(p.wall);
         programCpu.push_back(p.cpu);
         bareWall.push_back(b.wall);
