@@ -6,9 +6,5 @@ set -euo pipefail
 bench_build clean_bench
 trap dw_stop EXIT
 dw_start_display
-PREFIX="${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
-dw_prepare_prefix "$PREFIX"
-# A fresh URL cache for every run: Wine's index files only grow with each seed-and-delete
-# cycle, and walks over a grown index are slower, whatever the program does.
-rm -rf "$PREFIX"/drive_c/users/*/AppData/Local/Microsoft/Windows/{INetCache,INetCookies,History}
+bench_prefix_with_empty_cache
 bench_wine "$BUILD/bench/clean_bench.exe" "$@"

@@ -6,7 +6,5 @@ set -euo pipefail
 bench_build keep_list_bench
 trap dw_stop EXIT
 dw_start_display
-PREFIX="${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH"
-dw_prepare_prefix "$PREFIX"
-rm -rf "$PREFIX"/drive_c/users/*/AppData/Local/Microsoft/Windows/{INetCache,INetCookies,History}
-wine "$BUILD/bench/keep_list_bench.exe" "$@"
+bench_prefix_with_empty_cache
+bench_wine "$BUILD/bench/keep_list_bench.exe" "$@"

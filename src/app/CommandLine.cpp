@@ -156,9 +156,14 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     return line;
 }
 
-KeepListSource KeepSourceOf(const CommandLine& line) {
+std::optional<KeepListSource> NamedKeepList(const CommandLine& line) {
     if (line.bNoKeep) return KeepListSource();
     // A list the user names must be there: a mistyped name must not mean "keep nothing".
     if (!line.keepPath.empty()) return KeepListSource{line.keepPath, true};
+    return std::nullopt;
+}
+
+KeepListSource KeepSourceOf(const CommandLine& line) {
+    if (std::optional<KeepListSource> named = NamedKeepList(line)) return *named;
     return StoredKeepList();
 }

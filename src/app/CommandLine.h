@@ -7,6 +7,7 @@
 #include "clean/KeepList.h"
 #include "framework/Afx.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,9 @@ std::vector<std::wstring> ProcessArguments();
 
 // The keep list that line's cleanings obey.
 KeepListSource KeepSourceOf(const CommandLine& line);
+// The same when line names it (/keep FILE or /nokeep); none when it means the stored one,
+// whose place is then looked up only where it is needed.
+std::optional<KeepListSource> NamedKeepList(const CommandLine& line);
 
 // The usage text shown in a message box.
 extern const wchar_t kCommandLineUsage[];

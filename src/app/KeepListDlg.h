@@ -8,7 +8,6 @@
 #include "clean/KeepList.h"
 #include "framework/Dialog.h"
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>

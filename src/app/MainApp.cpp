@@ -31,8 +31,7 @@ BOOL CMainApp::InitInstance() {
     switch (line.mode) {
     case CommandLine::Mode::Window: {
         CMainDlg dlg;
-        // Without a list named, the stored one's place is looked up when first needed.
-        if (line.bNoKeep || !line.keepPath.empty()) dlg.SetKeepList(KeepSourceOf(line));
+        if (std::optional<KeepListSource> named = NamedKeepList(line)) dlg.SetKeepList(*named);
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;

@@ -123,8 +123,10 @@ void CALLBACK PlayInEditor(HWND, UINT, UINT_PTR id, DWORD) {
     HWND editor = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), FindEditor, reinterpret_cast<LPARAM>(&editor));
     ASSERT_NE(editor, nullptr) << "the editor is open";
-    // The cache's sites arrive from a walk; until then the status line says so.
-    if (::GetWindowTextLengthW(::GetDlgItem(editor, IDC_KEEP_STATUS)) != 0) {
+    // The cache's sites arrive from a walk; until then the status line says so (a walk that
+    // never ends leaves the checks below to fail, after ten seconds).
+    static int waits = 0;
+    if (::GetWindowTextLengthW(::GetDlgItem(editor, IDC_KEEP_STATUS)) != 0 && ++waits < 500) {
         ::SetTimer(nullptr, 0, 20, PlayInEditor);
         return;
     }
