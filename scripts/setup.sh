@@ -14,43 +14,8 @@ log() { printf '[setup] %s\n' "$*"; }
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
-# Both cross toolchains always: the PE32 is built even where it cannot run. 64-bit Wine always;
-# 32-bit Wine only where the host executes 32-bit code (elsewhere it fails with "Exec format error").
-PACKAGES=(
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  libz-mingw-w64-dev
-  cmake make dpkg-dev xz-utils file zip
-  wine wine64
-  xvfb xdotool x11-utils openbox imagemagick librsvg2-bin
-  locales fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine
-  googletest python3 libpng-dev gcc
-)
-NEED_UPDATE=0
-if dw_host_runs_i386; then
-  log "this host executes 32-bit x86 code: 32-bit and 64-bit Wine"
-  PACKAGES+=(wine32:i386)
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    log "adding the i386 architecture"
-    $SUDO dpkg --add-architecture i386
-    NEED_UPDATE=1
-  fi
-else
-  log "this host does not execute 32-bit x86 code: 64-bit Wine only"
-fi
-
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ] || [ "$NEED_UPDATE" = 1 ]; then
-  log "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/setup-packages.sh"
+dw_install_packages
 
 # Wine derives its ANSI code page from the Unix locale: ja_JP.UTF-8 gives code page 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
@@ -103,7 +68,9 @@ if [ "$(cat "$PNG_STAMP" 2>/dev/null)" != "$PNG_RECIPE" ]; then
     fi
     APTOPTS=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$SRCDIR/sources"
              -o "Dir::State::Lists=$SRCDIR/sources/lists")
-    apt-get "${APTOPTS[@]}" update -qq
+    # As with the binary lists, a source list that fails to refresh is not the end: the
+    # download below says whether the one source package is at hand.
+    apt-get "${APTOPTS[@]}" update -qq 2>&1 | grep -E '^(E|W): ' | sed 's/^/[setup]   /' || true
     (cd "$SRCDIR/dl" && rm -rf libpng* && apt-get "${APTOPTS[@]}" source -qq --download-only libpng1.6/bookworm)
     rm -rf "$DEPS/libpng-src"
     (cd "$SRCDIR/dl" && dpkg-source -x --no-check libpng1.6_*.dsc "$DEPS/libpng-src" >/dev/null)
