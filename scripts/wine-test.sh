@@ -3,24 +3,26 @@
 # many of them at once:
 #   - a Wine prefix of its own, copied from the build tree's prepared prefix (made once, by the
 #     first test that needs it; never a full wineboot per test) and kept only if the test fails;
-#   - an Xvfb display of its own;
+#   - an Xvfb display of its own, with a window manager as on a desktop (without one, Wine waits
+#     two seconds each time a shown window is hidden);
 #   - a loopback network of its own (a network namespace), so that the maker's server that the
 #     test build compiles in, 127.0.0.1:28017, is this test's own. Where the host allows no
 #     namespace, the tests that need that server take turns instead.
 #
 # wine-test.sh --name NAME --build DIR --arch ARCH [--dpi N] [--codepage 1252] [--adserver]
-#              -- PROGRAM [ARGS...]
+#              [--bare-display] -- PROGRAM [ARGS...]
 #   --dpi N          the prefix's system DPI (Windows' display scale: 96 is 100 %, 144 is 150 %)
 #   --codepage 1252  a prefix made and run under LANG=C.UTF-8: a system whose ANSI code page is
 #                    1252 (Windows set to English), instead of Japanese (932)
 #   --adserver       the tests' maker server (tests/tools/adserver.py) listens on 127.0.0.1:28017
+#   --bare-display   no window manager: Wine moves and sizes windows itself
 # PROGRAM is a Windows program (run by wine) or, ending in .sh, a script run by bash inside the
 # environment with wine at hand.
 set -uo pipefail
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 ARGS=("$@")
 
-NAME=""; BUILD=""; ARCH=""; DPI=""; CODEPAGE=""; ADSERVER=0
+NAME=""; BUILD=""; ARCH=""; DPI=""; CODEPAGE=""; ADSERVER=0; WM=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --name) NAME="$2"; shift 2 ;;
@@ -29,12 +31,13 @@ while [ $# -gt 0 ]; do
     --dpi) DPI="$2"; shift 2 ;;
     --codepage) CODEPAGE="$2"; shift 2 ;;
     --adserver) ADSERVER=1; shift ;;
+    --bare-display) WM=0; shift ;;
     --) shift; break ;;
     *) echo "wine-test.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
 if [ -z "$NAME" ] || [ -z "$BUILD" ] || [ -z "$ARCH" ] || [ $# -eq 0 ]; then
-  echo "usage: wine-test.sh --name NAME --build DIR --arch ARCH [--dpi N] [--codepage 1252] [--adserver] -- PROGRAM [ARGS...]" >&2
+  echo "usage: wine-test.sh --name NAME --build DIR --arch ARCH [--dpi N] [--codepage 1252] [--adserver] [--bare-display] -- PROGRAM [ARGS...]" >&2
   exit 2
 fi
 case "$CODEPAGE" in ""|932|1252) ;; *) echo "wine-test.sh: code page 932 or 1252, not $CODEPAGE" >&2; exit 2 ;; esac
@@ -64,10 +67,11 @@ if [ "$CODEPAGE" = 1252 ]; then
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
 fi
 
-XVFB_PID=""; SERVER_STATE=""
+XVFB_PID=""; WM_PID=""; SERVER_STATE=""
 finish() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   if [ -n "$SERVER_STATE" ]; then python3 "$HERE/../tests/tools/adserver.py" stop --state "$SERVER_STATE" >/dev/null 2>&1; fi
+  if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null; wait "$WM_PID" 2>/dev/null; fi
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; fi
 }
 trap finish EXIT
@@ -82,6 +86,10 @@ for _ in $(seq 1 200); do
 done
 if [ ! -s "$RUN/display" ]; then echo "wine-test.sh: Xvfb did not start" >&2; exit 1; fi
 export DISPLAY=":$(tr -dc 0-9 <"$RUN/display")"
+if [ "$WM" = 1 ]; then
+  openbox >/dev/null 2>&1 &
+  WM_PID=$!
+fi
 
 # Without a namespace of its own, a test that needs the maker's server holds the one port for
 # its whole run.
