@@ -7,6 +7,8 @@
 # reason where scripts/arch.sh finds it, and this run goes on with the x86_64 build alone. Every
 # set-up tries the 32-bit Wine again.
 
+log() { printf '[setup] %s\n' "$*"; }
+
 # Both cross toolchains always: the PE32 is built even where it cannot run. 64-bit Wine always.
 DW_PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
