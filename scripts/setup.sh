@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One-time machine set-up for building and testing Dustwhirl on Debian 12:
 #   bash scripts/setup.sh [--runnable | ARCH...]
+# DW_SETUP_LIBRARIES=libpng leaves GoogleTest out (a build without tests).
 # Idempotent: every step checks whether its result is already there.
 # Needs root (apt-get). Everything that is built lands under build/deps.
 set -euo pipefail
@@ -121,7 +122,7 @@ for ARCH in $BUILD_ARCHES; do
     build_libpng "$ARCH" &
     JOBS+=($!)
   fi
-  if [ ! -f "$(dw_deps_prefix "$ARCH")/lib/libgtest.a" ]; then
+  if [ "${DW_SETUP_LIBRARIES:-libpng googletest}" != libpng ] && [ ! -f "$(dw_deps_prefix "$ARCH")/lib/libgtest.a" ]; then
     build_gtest "$ARCH" &
     JOBS+=($!)
   fi

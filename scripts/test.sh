@@ -35,6 +35,7 @@ echo "[test] architectures to run: $ARCHES; $JOBS test programs at once"
 SUMMARY=()
 FAILED=0
 START_ALL=$(date +%s)
+PREBUILT=""
 for ARCH in $ARCHES; do
   BUILD="${DW_BUILD_DIR:-$ROOT/build/test}-$ARCH"
   echo "[test] $ARCH: building in $BUILD"
@@ -44,6 +45,7 @@ for ARCH in $ARCHES; do
     -DDUSTWHIRL_SECOND_MAKER_SITE=http://127.0.0.2:28018 >"$ROOT/build/test-build-$ARCH.log" 2>&1 ||
     { cat "$ROOT/build/test-build-$ARCH.log"; echo "[test] $ARCH: the build failed"; exit 1; }
   SUMMARY+=("$ARCH built in $(( $(date +%s) - START )) s")
+  PREBUILT="$PREBUILT --prebuilt $ARCH=$BUILD"
 done
 
 # The package for users holds both architectures, whatever this host runs; it is built while
@@ -54,7 +56,7 @@ if [ ${#CTEST_ARGS[@]} -eq 0 ]; then
   echo "[test] package: building beside the tests"
   PACKAGE_LOG="$ROOT/build/test-package.log"
   ( START=$(date +%s)
-    OUT="$(DW_SETUP_PACKAGES_DONE=1 bash scripts/package.sh)" && python3 tests/package/check_package.py "${OUT%%$'\n'*}" &&
+    OUT="$(DW_SETUP_PACKAGES_DONE=1 bash scripts/package.sh $PREBUILT)" && python3 tests/package/check_package.py "${OUT%%$'\n'*}" &&
       echo "passed in $(( $(date +%s) - START )) s" ) >"$PACKAGE_LOG" 2>&1 &
   PACKAGE_PID=$!
 fi
