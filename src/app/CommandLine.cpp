@@ -18,6 +18,7 @@ const wchar_t kCommandLineUsage[] =
     L"/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
     L"/keep ファイル ― この一覧のサイトのクッキーを残します（いつもは %APPDATA%\\Dustwhirl\\keep.txt）\n"
     L"/nokeep ― クッキーを一つも残しません\n"
+    L"ファイル名は / や - で始められません（.\\-x.log のようにフォルダーを付けて書きます）。\n"
     L"\n"
     L"確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
     L"終了コード: 0 すべて削除 / 1 削除できない項目があった、またはキャッシュの一覧を最後まで読めなかった /\n"
@@ -29,6 +30,20 @@ namespace {
 bool Is(const wchar_t* arg, const wchar_t* name) { return ::_wcsicmp(arg, name) == 0; }
 
 bool IsOption(const wchar_t* arg) { return arg[0] == L'/' || arg[0] == L'-'; }
+
+// The value of the option at argv[i], which then moves past it; null when the next word is
+// missing, empty or an option. A word that starts with '/' or '-' is always an option, never a
+// value: "/log /preview" with the name forgotten must not turn the next option into a file
+// (nor a typo of one into a file at the root of the drive). A file of such a name is named
+// with its folder (".\-x.log").
+const wchar_t* ValueOf(int argc, const wchar_t* const* argv, int& i) {
+    if (i + 1 >= argc || argv[i + 1][0] == L'\0' || IsOption(argv[i + 1])) return nullptr;
+    return argv[++i];
+}
+
+CString MissingFileName(const wchar_t* option) {
+    return CString(option) + L" の後にファイル名がありません。/ や - で始まる語はオプションとして読みます（そういう名前は .\\-x.txt のようにフォルダーを付けて書いてください）。";
+}
 
 // A handle value in decimal, as the parent writes it; 0 for anything else.
 ULONG_PTR HandleValue(const wchar_t* text) {
@@ -99,10 +114,10 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         }
         const wchar_t* name = arg + 1;
         if (Is(name, L"keep")) {
-            if (i + 1 >= argc || argv[i + 1][0] == L'\0') {
-                if (error.empty()) error = L"/keep の後にファイル名がありません。";
-            } else {
-                line.keepPath = argv[++i];
+            if (const wchar_t* value = ValueOf(argc, argv, i)) {
+                line.keepPath = value;
+            } else if (error.empty()) {
+                error = MissingFileName(L"/keep");
             }
             continue;
         }
@@ -125,15 +140,16 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         } else if (Is(name, L"silent")) {
             line.bSilent = true;
         } else if (Is(name, L"log")) {
-            if (i + 1 >= argc || argv[i + 1][0] == L'\0') {
-                if (error.empty()) error = L"/log の後にファイル名がありません。";
-            } else {
-                line.logPath = argv[++i];
+            if (const wchar_t* value = ValueOf(argc, argv, i)) {
+                line.logPath = value;
+            } else if (error.empty()) {
+                error = MissingFileName(L"/log");
             }
         } else if (Is(name, L"lowpass")) {
             // Never shown: the copy of the second pass. A mistake in it stays silent too.
             copy = line.bSilent = true;
-            line.reportPipe = i + 1 < argc ? HandleValue(argv[++i]) : 0;
+            const wchar_t* value = ValueOf(argc, argv, i);
+            line.reportPipe = value != nullptr ? HandleValue(value) : 0;
             if (line.reportPipe == 0 && error.empty()) error = L"/lowpass";
         } else if (Is(name, L"?") || Is(name, L"h") || Is(name, L"help")) {
             wantsUsage = true;

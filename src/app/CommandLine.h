@@ -1,6 +1,7 @@
 // The command line of unattended cleaning:
 //   Dustwhirl.exe [/cache | /cookie | /all] [/silent] [/preview] [/log FILE] [/keep FILE | /nokeep]
-// Options are case-insensitive and start with '/' or '-'. No option at all means the window,
+// Options are case-insensitive and start with '/' or '-'; a word that starts with either is
+// always an option, never the FILE of /log or /keep (".\\-x.log" names such a file). No option at all means the window,
 // and so do /keep FILE or /nokeep alone (the window's cleanings then obey that choice).
 #pragma once
 

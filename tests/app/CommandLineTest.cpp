@@ -81,6 +81,38 @@ TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
     EXPECT_TRUE(Parse({L"/cache", L"/cookie", L"/silent"}).bSilent) << "a silent mistake shows no box";
 }
 
+// A forgotten FILE never takes the next word: every option, in either prefix and any case, after
+// /log or /keep is read as itself, and so is anything else that starts with '/' or '-'. The
+// usage follows, silent when /silent is among the words.
+TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
+    const wchar_t* const options[] = {L"/cache", L"-cookie", L"/ALL", L"/silent", L"-Preview", L"/log", L"/keep",
+                                      L"/nokeep", L"/?", L"-h", L"/lowpass", L"/previw", L"-x.log", L"/"};
+    for (const wchar_t* valueOption : {L"/log", L"-KEEP"}) {
+        for (const wchar_t* next : options) {
+            for (bool last : {false, true}) {
+                std::vector<const wchar_t*> args = {L"/cookie", valueOption};
+                if (!last) args.push_back(next);
+                SCOPED_TRACE(testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end())));
+                const CommandLine line = Parse(args);
+                EXPECT_EQ(line.mode, CommandLine::Mode::Usage);
+                EXPECT_NE(line.error.find(L"ファイル名がありません"), std::wstring::npos) << ToUtf8(line.error);
+                EXPECT_TRUE(line.logPath.empty() && line.keepPath.empty()) << "nothing taken for a file";
+                // The word is read as its own option (the copy's is silent too).
+                const bool silent = !last && (std::wstring(next) == L"/silent" || std::wstring(next) == L"/lowpass");
+                EXPECT_EQ(line.bSilent, silent);
+            }
+        }
+    }
+    // A FILE named with its folder is a FILE, whatever its name looks like.
+    const CommandLine named = Parse({L"/cookie", L"/log", L".\\-x.log", L"/keep", L".\\/silent"});
+    EXPECT_EQ(named.mode, CommandLine::Mode::Clean);
+    EXPECT_EQ(named.logPath, L".\\-x.log");
+    EXPECT_EQ(named.keepPath, L".\\/silent");
+    // Alone, /keep with a forgotten FILE is no window with some list either.
+    EXPECT_EQ(Parse({L"/keep", L"/nokeep"}).mode, CommandLine::Mode::Usage);
+    EXPECT_EQ(Parse({L"/cookie", L"/lowpass", L"/silent", L"12"}).mode, CommandLine::Mode::Usage);
+}
+
 // The copy's hidden option takes the kinds a user has and nothing else, is never shown, and
 // is what the parent writes for each kind.
 TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsAndAPipe) {

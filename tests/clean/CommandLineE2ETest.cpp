@@ -96,22 +96,48 @@ TEST_F(CommandLineRun, EachKindSilentlyDeletesWhatItsButtonWouldAndLogsIt) {
     }
 }
 
+// Every mistake, a FILE forgotten before another option among them: nothing deleted, exit 2,
+// the usage in a box unless /silent is one of the words, and no option taken for a file.
 TEST_F(CommandLineRun, AMistakeDeletesNothingAndEndsWithTwo) {
     ASSERT_TRUE(SeedUrlCache(AllNames()));
-    EXPECT_EQ(Run("/cache /cookie /silent /log \"" + log + "\""), 2);
-
-    // Without /silent the usage shows in a message box first.
-    AppProcess app;
-    ASSERT_TRUE(app.Start(std::string(), "/cache /verbose"));
-    HWND box = app.WaitForWindow("#32770", "Dustwhirl");
-    ASSERT_NE(box, nullptr);
-    EXPECT_NE(MessageBoxText(box).find("使い方: Dustwhirl.exe"), std::string::npos) << MessageBoxText(box);
-    PostClick(::GetDlgItem(box, IDOK));
-    DWORD code = 0;
-    EXPECT_TRUE(app.WaitForExit(20000, &code));
-    EXPECT_EQ(code, 2u);
-
-    EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(AllNames()));
+    struct Case {
+        std::string args;
+        bool box;
+    };
+    const Case cases[] = {
+        {"/cache /cookie /silent /log \"" + log + "\"", false},
+        {"/cache /verbose", true},
+        {"/all /log /preview", true},
+        {"/cookie /log /silent", false},
+        {"/all /keep /silent", false},
+        {"/all /silent /log", false},
+        {"/cookie /preview /keep", true},
+    };
+    // Where a word taken for a file would have gone: the root of the current drive.
+    std::vector<std::string> strays;
+    for (const char* word : {"\\preview", "\\silent"}) {
+        char full[MAX_PATH] = {};
+        ::GetFullPathNameA(word, MAX_PATH, full, nullptr);
+        ::DeleteFileA(full);
+        strays.push_back(full);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        AppProcess app;
+        ASSERT_TRUE(app.Start(std::string(), c.args));
+        if (c.box) {
+            HWND box = app.WaitForWindow("#32770", "Dustwhirl");
+            ASSERT_NE(box, nullptr);
+            EXPECT_NE(MessageBoxText(box).find("使い方: Dustwhirl.exe"), std::string::npos) << MessageBoxText(box);
+            PostClick(::GetDlgItem(box, IDOK));
+        }
+        DWORD code = 0;
+        EXPECT_TRUE(app.WaitForExit(20000, &code));
+        EXPECT_TRUE(app.TopWindows().empty());
+        EXPECT_EQ(code, 2u);
+        EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(AllNames()));
+        for (const std::string& stray : strays) EXPECT_EQ(::GetFileAttributesA(stray.c_str()), INVALID_FILE_ATTRIBUTES) << stray;
+    }
     EXPECT_EQ(LogLines(log), std::vector<std::string>{"an earlier run's log"}) << "the log stays as it was";
 }
 
