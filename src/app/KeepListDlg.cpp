@@ -202,6 +202,7 @@ void CKeepListDlg::OnOK() {
         OnAdd();
         return;
     }
+    if (!FileUnchanged()) return;
     std::vector<std::string> kept;
     for (const Site& site : m_sites) {
         if (site.chosen) kept.push_back(site.host);
@@ -212,6 +213,48 @@ void CKeepListDlg::OnOK() {
         return;
     }
     EndDialog(IDOK);
+}
+
+bool CKeepListDlg::FileUnchanged() {
+    // Compared by content: the list is small, and a time stamp can stay the same through a
+    // quick rewrite. What is read here is only compared, never saved back.
+    KeepListBytes opened;
+    opened.status = m_load.status == KeepListLoad::Status::Missing ? KeepListBytes::Status::Missing
+                                                                   : KeepListBytes::Status::Read;
+    opened.bytes = m_load.bytes;
+    const KeepListBytes now = ReadKeepListBytes(m_source.path);
+    if (now == opened) return true;
+    const CString file = L"\n\nファイル: " + m_source.path;
+    if (now.status == KeepListBytes::Status::Unreadable) {
+        AfxMessageBox((L"残すサイトの一覧を確かめられないため、保存しませんでした（" + now.reason + L"）。" + file).c_str(),
+                      MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    const CString text = L"残すサイトの一覧は、この画面を開いた後でほかのプログラムに変更されました。"
+                         L"上書きするとその変更が失われるため、保存しませんでした。\n\n"
+                         L"ファイルを読み直しますか？（この画面で変えたチェックは元に戻ります）" + file;
+    if (AfxMessageBox(text.c_str(), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) Reload();
+    return false;
+}
+
+void CKeepListDlg::Reload() {
+    KeepListLoad load = LoadKeepList(KeepListSource{m_source.path, false});
+    if (load.status == KeepListLoad::Status::Broken) {
+        AfxMessageBox((L"読み直した一覧を読めません。ファイルを直してから開き直してください。\n\nファイル: " + m_source.path +
+                       L"\n" + (load.line != 0 ? DecimalText(load.line) + L" 行目: " : CString()) + load.reason)
+                          .c_str(),
+                      MB_OK | MB_ICONSTOP);
+        return;
+    }
+    m_load = std::move(load);
+    for (Site& site : m_sites) site.chosen = false;
+    for (const KeepRule& rule : m_load.list.Rules()) SiteFor(rule.host).chosen = true;
+    // A site that was only on the old list, with no cookies, has no reason to be shown now.
+    m_sites.erase(std::remove_if(m_sites.begin(), m_sites.end(),
+                                 [](const Site& site) { return !site.chosen && site.cookies == 0; }),
+                  m_sites.end());
+    FillList();
+    SelectRow(0);
 }
 
 LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -1,6 +1,7 @@
 // CKeepListDlg: the keep list as a person edits it. Every site that has cookies in the cache
 // now is listed with a check box (checked: its cookies stay), together with the sites of the
-// list that have none yet; a field adds a site by name. OK writes the list whole. The dialog
+// list that have none yet; a field adds a site by name. OK writes the list whole, but never
+// over a file that another program changed while the dialog was open. The dialog
 // shows the list's own sites at once and the cache's as soon as a walk over it has found them.
 #pragma once
 
@@ -40,6 +41,9 @@ private:
     void OnHostsReady();
     LRESULT OnItemChanging(const NMLISTVIEW& change);
     void OnAdd();
+    void Reload();
+    // Whether the file is still as this dialog read it; says why not (and may reload) when not.
+    bool FileUnchanged();
     HWND List() const;
 
     KeepListSource m_source;

@@ -194,51 +194,85 @@ std::string CookieHost(const char* name) {
     return IsHostName(host) || IsIpv4(host) ? host : std::string();
 }
 
-KeepListSource StoredKeepList() {
-    const CString appData = GetSpecialFolderPath(CSIDL_APPDATA);
+KeepListSource StoredKeepList() { return StoredKeepListIn(GetSpecialFolderPath(CSIDL_APPDATA)); }
+
+KeepListSource StoredKeepListIn(const std::wstring& appData) {
     KeepListSource source;
-    if (!appData.empty()) source.path = appData + L"\\Dustwhirl\\keep.txt";
+    if (appData.empty()) {
+        source.placeUnknown = true;
+    } else {
+        source.path = appData + L"\\Dustwhirl\\keep.txt";
+    }
     return source;
+}
+
+KeepListBytes ReadKeepListBytes(const std::wstring& path) {
+    KeepListBytes read;
+    // No FILE_SHARE_WRITE: a writer at work makes this open fail, rather than hand over the
+    // empty or half-written file that it would be at this moment.
+    CFileHandle file(::CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return read;
+        read.status = KeepListBytes::Status::Unreadable;
+        read.reason = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                          ? CString(L"ほかのプログラムが書き込み中のため開けません")
+                          : L"ファイルを開けません（エラー " + DecimalText(error) + L"）";
+        return read;
+    }
+    read.status = KeepListBytes::Status::Unreadable;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxListBytes) {
+        read.reason = L"ファイルが大きすぎるか、大きさを読めません";
+        return read;
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+                           got != bytes.size())) {
+        read.reason = L"ファイルを最後まで読めません";
+        return read;
+    }
+    read.status = KeepListBytes::Status::Read;
+    read.bytes = std::move(bytes);
+    return read;
 }
 
 KeepListLoad LoadKeepList(const KeepListSource& source) {
     KeepListLoad load;
+    if (source.placeUnknown) {
+        load.status = KeepListLoad::Status::Broken;
+        load.reason = L"%APPDATA% の場所がわからないため、一覧の置き場所がわかりません";
+        return load;
+    }
     if (source.path.empty()) {
         load.status = KeepListLoad::Status::Loaded;
         return load;
     }
-    CFileHandle file(::CreateFileW(LongPathForm(source.path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        if (missing && !source.mustExist) return load;
+    KeepListBytes read = ReadKeepListBytes(source.path);
+    switch (read.status) {
+    case KeepListBytes::Status::Missing:
+        if (!source.mustExist) return load;
         load.status = KeepListLoad::Status::Broken;
-        load.reason = missing ? CString(L"ファイルがありません") : L"ファイルを開けません（エラー " + DecimalText(error) + L"）";
+        load.reason = L"ファイルがありません";
         return load;
+    case KeepListBytes::Status::Unreadable:
+        load.status = KeepListLoad::Status::Broken;
+        load.reason = read.reason;
+        return load;
+    case KeepListBytes::Status::Read: break;
     }
-    LARGE_INTEGER size{};
     load.status = KeepListLoad::Status::Broken;
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxListBytes) {
-        load.reason = L"ファイルが大きすぎるか、大きさを読めません";
-        return load;
-    }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size())) {
-        load.reason = L"ファイルを最後まで読めません";
-        return load;
-    }
-    if (!CKeepList::Parse(bytes, load.list, load.line, load.reason)) return load;
+    if (!CKeepList::Parse(read.bytes, load.list, load.line, load.reason)) return load;
     load.status = KeepListLoad::Status::Loaded;
-    load.bytes = std::move(bytes);
+    load.bytes = std::move(read.bytes);
     return load;
 }
 
 CString KeepListErrorText(const KeepListSource& source, const KeepListLoad& load) {
-    CString text = L"残すサイトの一覧を読めないため、何も削除しませんでした。\n\nファイル: " + source.path + L"\n";
+    const CString file = source.placeUnknown ? CString(L"%APPDATA%\\Dustwhirl\\keep.txt") : source.path;
+    CString text = L"残すサイトの一覧を読めないため、何も削除しませんでした。\n\nファイル: " + file + L"\n";
     if (load.line != 0) text += DecimalText(load.line) + L" 行目: ";
     return text + load.reason;
 }

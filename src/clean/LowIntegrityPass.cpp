@@ -168,6 +168,8 @@ std::wstring SecondPassArguments(const SecondPassRequest& request, HANDLE pipe) 
 SecondPassResult RunSecondPass(const SecondPassRequest& request, const SelectedEntries& firstPass,
                                const SecondPassProgress& progress) {
     SecondPassResult out;
+    // A keep list that could not be known is no "keep nothing": the copy is not started with one.
+    if (request.bCookie && request.keep.placeUnknown) return out;  // NotStarted
     CKernelHandle token = LowIntegrityToken();
     if (!token) {
         out.status = SecondPassStatus::NoToken;

@@ -203,4 +203,62 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
     ClearUrlCache();
 }
 
+std::function<void(HWND)> g_inBox;
+
+BOOL CALLBACK FindMessageBox(HWND w, LPARAM found) {
+    if (::IsWindowVisible(w) && ::GetDlgItem(w, 0xFFFF) != nullptr && ::GetDlgItem(w, IDC_KEEP_HOSTS) == nullptr) {
+        *reinterpret_cast<HWND*>(found) = w;
+    }
+    return TRUE;
+}
+
+void CALLBACK PlayInBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&box));
+    if (box == nullptr) return;  // not up yet: the timer fires again
+    ::KillTimer(nullptr, id);
+    g_inBox(box);
+}
+
+// Another program's change made while the editor was open is never saved over: OK says so and
+// offers to read the file again; read again, the editor shows that list, and OK saves from it.
+TEST(MainDialog, TheKeepListEditorNeverSavesOverAFileChangedUnderIt) {
+    ClearUrlCache();
+    ASSERT_TRUE(SeedUrlCache({"Cookie:u@b.test/", "Cookie:u@c.test/"}));
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"dw-changed-keep-" + DecimalText(::GetCurrentProcessId()) + L".txt";
+    ASSERT_TRUE(SaveKeepList(path, "b.test\n"));
+    const std::string theirs = "# theirs\nother.test\n";
+    std::string said, afterRefusal;
+    std::vector<std::string> rows;
+    RunMainDialog([&](CMainDlg& dlg) {
+        dlg.SetKeepList({path, false});
+        g_inEditor = [&](HWND editor) {
+            HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
+            SetChecked(list, 1, true);  // c.test, a change of this editor's own
+            ASSERT_TRUE(SaveKeepList(path, theirs));
+            g_inBox = [&](HWND box) {
+                said = MessageBoxText(box);
+                PostClick(::GetDlgItem(box, IDYES));
+            };
+            ::SetTimer(nullptr, 0, 20, PlayInBox);
+            ::SendMessageW(editor, WM_COMMAND, IDOK, 0);
+            afterRefusal = LoadKeepList({path, true}).bytes;
+            const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+            for (int row = 0; row < count; ++row) rows.push_back(Cell(list, row, 0) + (Checked(list, row) ? " kept" : " goes"));
+            SetChecked(list, 0, true);  // b.test, chosen again over the list read anew
+            ::SendMessageW(editor, WM_COMMAND, IDOK, 0);
+        };
+        ::SetTimer(nullptr, 0, 20, PlayInEditor);
+        dlg.SendMessage(WM_SYSCOMMAND, IDM_KEEP_LIST, 0);
+    });
+    EXPECT_NE(said.find("変更されました"), std::string::npos) << said;
+    EXPECT_EQ(afterRefusal, theirs) << "the other program's list stands";
+    EXPECT_EQ(rows, (std::vector<std::string>{"b.test goes", "c.test goes", "other.test kept"}));
+    EXPECT_EQ(LoadKeepList({path, true}).bytes, theirs + "b.test\r\n");
+    ::DeleteFileW(path.c_str());
+    ClearUrlCache();
+}
+
 }  // namespace

@@ -209,12 +209,18 @@ TEST_F(CommandLineRun, AKeepListLeavesItsSitesCookiesAndABrokenOneDeletesNothing
         const char* name;
         const char* text;  // null: no file at all
         const char* says;
+        bool writing;      // another program holds the file open for writing
     };
-    for (const Broken& b : {Broken{"a malformed line", "keep.test\n\n*keep.test\n", "3 行目"},
-                            Broken{"a named list that is missing", nullptr, "ファイルがありません"}}) {
+    for (const Broken& b : {Broken{"a malformed line", "keep.test\n\n*keep.test\n", "3 行目", false},
+                            Broken{"a named list that is missing", nullptr, "ファイルがありません", false},
+                            Broken{"a list half-way through being saved", "keep", "書き込み中", true}}) {
         SCOPED_TRACE(b.name);
         ::DeleteFileA(list.c_str());
         if (b.text != nullptr) std::ofstream(list, std::ios::binary) << b.text;
+        HANDLE writer = b.writing ? ::CreateFileA(list.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                  : INVALID_HANDLE_VALUE;
+        if (b.writing) ASSERT_NE(writer, INVALID_HANDLE_VALUE);
         for (const char* kind : {"/cookie", "/all /preview"}) {
             seed();
             EXPECT_EQ(Run(std::string(kind) + " /silent" + keep), 2) << kind;
@@ -229,6 +235,7 @@ TEST_F(CommandLineRun, AKeepListLeavesItsSitesCookiesAndABrokenOneDeletesNothing
         seed();
         EXPECT_EQ(Run("/cache /silent" + keep), 0);
         EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(Concat({&HistoryNames(), &CookieNames(), &keptCookies, &otherCookies})));
+        if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
     }
     ::DeleteFileA(list.c_str());
 }

@@ -5,9 +5,12 @@
 #include "clean/CompletionText.h"
 #include "clean/KeepList.h"
 #include "framework/FileReplace.h"
+#include "framework/KernelHandle.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -144,6 +147,46 @@ TEST_F(KeepListFile, IsReadFailClosedAndWrittenWhole) {
     ASSERT_TRUE(::DeleteFileW(path.c_str()));
     ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr));
     EXPECT_EQ(LoadKeepList({path, false}).status, KeepListLoad::Status::Broken);
+}
+
+// The list's bad days: whatever makes it unknowable stops a cleaning of cookies before the
+// cache is walked, and says which file and why; the cache alone still goes.
+TEST_F(KeepListFile, WhatCannotBeKnownStopsACleaningOfCookies) {
+    ASSERT_TRUE(SaveKeepList(path, "example.jp\n"));
+    EXPECT_EQ(StoredKeepListIn(L"C:\\Users\\u\\AppData\\Roaming").path, L"C:\\Users\\u\\AppData\\Roaming\\Dustwhirl\\keep.txt");
+    struct Case {
+        const char* name;
+        KeepListSource source;
+        const char* writing;  // non-null: a writer holds the file, this much of it written
+        const wchar_t* says;
+    };
+    const Case cases[] = {
+        {"the place is unknown", StoredKeepListIn(L""), nullptr, L"%APPDATA%"},
+        {"a writer half-way through", {path, false}, "exam", L"書き込み中"},
+        {"a writer that has only emptied it", {path, false}, "", L"書き込み中"},
+        {"a named list a writer holds", {path, true}, "example.jp\n", L"書き込み中"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFileHandle writer;
+        if (c.writing != nullptr) {
+            // As an editor saves in place: truncated, then written, others allowed everything.
+            writer = CFileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(writer);
+            DWORD written = 0;
+            ::WriteFile(writer.get(), c.writing, static_cast<DWORD>(std::strlen(c.writing)), &written, nullptr);
+        }
+        CleaningPlan plan;
+        CString error;
+        for (bool bCache : {false, true}) {
+            EXPECT_FALSE(PlanCleaning(bCache, true, c.source, plan, error));
+            EXPECT_NE(error.find(c.says), std::wstring::npos) << ToUtf8(error);
+            EXPECT_NE(error.find(L"何も削除しませんでした"), std::wstring::npos) << ToUtf8(error);
+            EXPECT_TRUE(plan.entries.empty() && plan.kept.empty());
+        }
+        EXPECT_TRUE(PlanCleaning(true, false, c.source, plan, error)) << "the cache never depends on the list";
+    }
 }
 
 TEST(KeepList, RewritingKeepsTheUsersLinesAndDropsOnlyTheUnchosen) {
