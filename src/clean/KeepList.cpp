@@ -60,6 +60,15 @@ bool IsHostName(const std::string& host) {
     return !IsDigits(labels.back());
 }
 
+// A host as a cookie may carry it: one leading dot (a cookie's domain form) and one trailing
+// dot (the root's, "example.jp." is example.jp) say nothing about which host it is. A second
+// dot is left, and makes the name unreadable.
+std::string WithoutOuterDots(std::string host) {
+    if (!host.empty() && host.front() == '.') host.erase(0, 1);
+    if (!host.empty() && host.back() == '.') host.pop_back();
+    return host;
+}
+
 bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0x3000 || c == 0xFEFF; }
 
 // A name typed in another script, as the cache stores it (punycode); empty if it is none.
@@ -154,7 +163,7 @@ bool CKeepList::Parse(const std::string& bytes, CKeepList& list, size_t& errorLi
 bool CKeepList::KeepsHost(const std::string& hostText) const {
     std::string host;
     for (char c : hostText) host += LowerAscii(c);
-    if (!host.empty() && host[0] == '.') host.erase(0, 1);
+    host = WithoutOuterDots(std::move(host));
     if (host.empty()) return false;
     const bool address = IsIpv4(host);
     for (const KeepRule& rule : m_rules) {
@@ -190,7 +199,7 @@ std::string CookieHost(const char* name) {
     for (char c : rest.substr(at + 1, slash == std::string::npos ? std::string::npos : slash - at - 1)) {
         host += LowerAscii(c);
     }
-    if (!host.empty() && host[0] == '.') host.erase(0, 1);
+    host = WithoutOuterDots(std::move(host));
     return IsHostName(host) || IsIpv4(host) ? host : std::string();
 }
 

@@ -24,7 +24,8 @@ public:
     // (an empty or comment-only line is "no rule": true with an empty host).
     static bool ParseLine(const std::wstring& line, KeepRule& rule, CString& reason);
 
-    // Whether the list keeps the cookies of host (any case; one leading dot is ignored).
+    // Whether the list keeps the cookies of host (any case; one leading and one trailing dot are
+    // ignored).
     bool KeepsHost(const std::string& host) const;
     // Whether it keeps this cache entry: a cookie ("Cookie:user@host/path", any case) of a
     // kept host. A name whose host cannot be read is not kept.

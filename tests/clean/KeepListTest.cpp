@@ -40,6 +40,10 @@ TEST(KeepList, MatchesTheHostAndItsSubdomainsButNoLookAlike) {
         {"*.example.jp", "deep.www.example.jp", true},
         {"  EXAMPLE.Jp  # work", "Www.Example.JP", true},
         {"example.jp", ".example.jp", true},  // a cookie's domain form
+        {"example.jp", "example.jp.", true},  // the root's dot
+        {"example.jp", "WWW.example.jp.", true},
+        {"example.jp", "example.jp..", false},
+        {"example.jp", ".", false},
         {"192.168.0.1", "192.168.0.1", true},
         {"192.168.0.1", "x.192.168.0.1", false},
         {"192.168.0.1", "192.168.0.10", false},
@@ -84,6 +88,10 @@ TEST(KeepList, ACookieIsKeptByTheHostOfItsNameOnly) {
         {"COOKIE:bob@Shop.Example.JP/cart/x@y", "shop.example.jp"},
         {"cookie:a@b@example.jp/", "example.jp"},  // '@' in a user name
         {"Cookie:alice@.example.jp/", "example.jp"},
+        {"Cookie:alice@example.jp./", "example.jp"},  // the root's dot, which names the same host
+        {"Cookie:alice@.www.example.jp./x", "www.example.jp"},
+        {"Cookie:alice@example.jp../", ""},
+        {"Cookie:alice@./", ""},
         {"Cookie:alice@10.0.0.1/", "10.0.0.1"},
         {"Cookie:ユーザー@example.jp/", "example.jp"},
         {"Cookie:alice@example.jp", "example.jp"},
