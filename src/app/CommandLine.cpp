@@ -18,7 +18,7 @@ const wchar_t kCommandLineUsage[] =
     L"/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
     L"/keep ファイル ― この一覧のサイトのクッキーを残します（いつもは %APPDATA%\\Dustwhirl\\keep.txt）\n"
     L"/nokeep ― クッキーを一つも残しません\n"
-    L"ファイル名は / や - で始められません（.\\-x.log のようにフォルダーを付けて書きます）。\n"
+    L"ファイル名は / や - で始められません（.\\-x.log のようにフォルダーを付けて書きます）。NUL などのデバイスは使えません。\n"
     L"\n"
     L"確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
     L"終了コード: 0 すべて削除 / 1 削除できない項目があった、またはキャッシュの一覧を最後まで読めなかった /\n"
@@ -43,6 +43,11 @@ const wchar_t* ValueOf(int argc, const wchar_t* const* argv, int& i) {
 
 CString MissingFileName(const wchar_t* option) {
     return CString(option) + L" の後にファイル名がありません。/ や - で始まる語はオプションとして読みます（そういう名前は .\\-x.txt のようにフォルダーを付けて書いてください）。";
+}
+
+CString NotAFile(const std::wstring& path) {
+    return L"ファイルとして使えない名前です: " + path +
+           L"\nドライブかネットワークの共有フォルダーにあるファイルを指定してください（NUL などのデバイスや \\\\.\\ で始まる名前は使えません）。";
 }
 
 // A handle value in decimal, as the parent writes it; 0 for anything else.
@@ -156,6 +161,11 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         } else if (error.empty()) {
             error = L"不明なオプションです: " + CString(arg);
         }
+    }
+    // A device or the system's namespace would be written (or read) as if it were a file, and
+    // the side file a log is written to first has no place beside it: refused before anything.
+    for (const std::wstring* path : {&line.logPath, &line.keepPath}) {
+        if (error.empty() && !path->empty() && LongPathForm(*path).empty()) error = NotAFile(*path);
     }
     if (error.empty() && line.bNoKeep && !line.keepPath.empty()) error = L"/keep と /nokeep は一緒に指定できません。";
     if (error.empty() && onlyKeepChoice) return line;  // the window, with that list

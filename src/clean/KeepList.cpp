@@ -217,9 +217,16 @@ KeepListSource StoredKeepListIn(const std::wstring& appData) {
 
 KeepListBytes ReadKeepListBytes(const std::wstring& path) {
     KeepListBytes read;
+    const std::wstring full = LongPathForm(path);
+    if (full.empty()) {
+        // A device or a name that is no file: never "missing", which would keep nothing.
+        read.status = KeepListBytes::Status::Unreadable;
+        read.reason = L"ファイルの名前として使えません";
+        return read;
+    }
     // No FILE_SHARE_WRITE: a writer at work makes this open fail, rather than hand over the
     // empty or half-written file that it would be at this moment.
-    CFileHandle file(::CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    CFileHandle file(::CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = ::GetLastError();

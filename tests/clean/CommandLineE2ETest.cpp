@@ -112,6 +112,10 @@ TEST_F(CommandLineRun, AMistakeDeletesNothingAndEndsWithTwo) {
         {"/all /keep /silent", false},
         {"/all /silent /log", false},
         {"/cookie /preview /keep", true},
+        // A device is no file: refused before anything, rather than a cleaning and then exit 3.
+        {"/cookie /silent /log NUL", false},
+        {"/all /log \\\\.\\NUL", true},
+        {"/cookie /silent /keep \\\\.\\C:\\keep.txt", false},
     };
     // Where a word taken for a file would have gone: the root of the current drive.
     std::vector<std::string> strays;
@@ -285,8 +289,15 @@ TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
         // name, and the name with the suffix of a side file.
         const std::wstring lookalike = c.folder + L"\\cafe.log";
         const std::wstring partial = c.file + L".partial";
+        const std::wstring link = c.folder + L"\\link.log";
         writeAll(lookalike, "the user's cafe.log");
-        if (c.code == 0) writeAll(partial, "the user's own .partial");
+        if (c.code == 0) {
+            writeAll(partial, "the user's own .partial");
+            // FILE is replaced, never written in place: another name of the old file keeps
+            // the old bytes.
+            writeAll(c.file, "the previous log");
+            ASSERT_TRUE(::CreateHardLinkW((L"\\\\?\\" + link).c_str(), (L"\\\\?\\" + c.file).c_str(), nullptr));
+        }
 
         AppProcess app;
         ASSERT_TRUE(app.StartWide(L"/cookie /silent /log \"" + c.file + L"\""));
@@ -296,6 +307,7 @@ TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
         EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true)) << "the cleaning itself ran";
         EXPECT_EQ(readAll(lookalike), "the user's cafe.log");
         if (c.code == 0) {
+            EXPECT_EQ(readAll(link), "the previous log");
             EXPECT_EQ(readAll(partial), "the user's own .partial");
             const std::string written = readAll(c.file);
             EXPECT_EQ(written.rfind(u8"［通常のキャッシュ］\r\n削除しました\t", 0), 0u) << written.substr(0, 80);
@@ -308,9 +320,39 @@ TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
         ::DeleteFileW((L"\\\\?\\" + c.file).c_str());
         ::DeleteFileW((L"\\\\?\\" + partial).c_str());
         ::DeleteFileW((L"\\\\?\\" + lookalike).c_str());
+        ::DeleteFileW((L"\\\\?\\" + link).c_str());
         ::RemoveDirectoryW((L"\\\\?\\" + c.folder).c_str());
     }
     ::RemoveDirectoryW(base.c_str());
+}
+
+// A program that holds the old log open for a moment (an antivirus, the indexer) only
+// delays its replacement: the holder lets go as soon as the new log waits beside it.
+TEST_F(CommandLineRun, ALogHeldOpenForAMomentIsStillReplaced) {
+    ASSERT_TRUE(SeedUrlCache(AllNames()));
+    const std::string folder = log.substr(0, log.find_last_of('\\') + 1);
+    HANDLE holder = ::CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    AppProcess app;
+    ASSERT_TRUE(app.Start(std::string(), "/cookie /silent /log \"" + log + "\""));
+    auto waiting = [&] {
+        WIN32_FIND_DATAA found;
+        HANDLE find = ::FindFirstFileA((folder + "~dustwhirl-*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return false;
+        ::FindClose(find);
+        return true;
+    };
+    const bool sawWait = WaitUntil([&] { return waiting() || !app.IsRunning(); }, 60000) && waiting();
+    ::CloseHandle(holder);
+    DWORD code = 99;
+    EXPECT_TRUE(app.WaitForExit(60000, &code));
+    EXPECT_TRUE(sawWait) << "the new log never waited for the holder";
+    EXPECT_EQ(code, 0u);
+    const std::vector<std::string> lines = LogLines(log);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "［通常のキャッシュ］");
+    EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true));
 }
 
 // The copy's hidden option, typed by anyone: without the parent's pipe it deletes nothing; with
