@@ -2,6 +2,15 @@
 
 #include <string>
 
+bool KeepDllSearchToTheSystemFolder() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    const auto restrict = kernel != nullptr ? reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+                                                  ::GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                                            : nullptr;
+    return restrict != nullptr && restrict(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}
+
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     // The search flags exist where AddDllDirectory does (Windows 8, and 7 with its update).
     HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");

@@ -1,8 +1,11 @@
 // WinInet loaded on first use: one complete table for every thread, and system libraries
-// taken from the system folder only.
+// taken from the system folder only, by the program's own calls and by the loader.
 #include "framework/SystemLibrary.h"
 #include "framework/WinInetLibrary.h"
 #include "framework/WinUtil.h"
+
+#include "AppProcess.h"
+#include "Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +51,64 @@ TEST(WinInetLibrary, ALibraryOnlyInTheProgramsFolderIsNotLoaded) {
     HMODULE ordinary = ::LoadLibraryW(L"dw_planted.dll");
     EXPECT_NE(ordinary, nullptr);
     if (ordinary != nullptr) ::FreeLibrary(ordinary);
+
+    // Once the program has kept the search to the system folder, not even the ordinary search
+    // takes it, whoever asks.
+    ASSERT_TRUE(KeepDllSearchToTheSystemFolder());
+    HMODULE restricted = ::LoadLibraryW(L"dw_planted.dll");
+    EXPECT_EQ(restricted, nullptr);
+    if (restricted != nullptr) ::FreeLibrary(restricted);
+    // The rest of this test program searches as it did (the program's folder among the rest).
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")))(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
+// A version.dll beside a copy of the program, where Windows would take it before its own (Wine
+// is told to do the same): the program runs its window, version line included, without it.
+TEST(WinInetLibrary, AVersionDllPlantedBesideTheProgramIsNotLoaded) {
+    const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+    const std::string built = exe.substr(0, exe.find_last_of('\\') + 1) + "planted\\version.dll";
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "dw-planted-" + std::to_string(::GetCurrentProcessId()) + "\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string copy = folder + "Dustwhirl.exe", planted = folder + "version.dll", marker = planted + ".loaded";
+    ASSERT_TRUE(::CopyFileA(exe.c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA(built.c_str(), planted.c_str(), FALSE)) << built;
+    ::DeleteFileA(marker.c_str());
+
+    // The child inherits the environment: Wine then prefers a version.dll of the program's folder.
+    char previous[512] = {};
+    const DWORD had = ::GetEnvironmentVariableA("WINEDLLOVERRIDES", previous, sizeof(previous));
+    const std::string overrides = (had > 0 && had < sizeof(previous) ? std::string(previous) + ";" : "") + "version=n,b";
+    ::SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
+    {
+        AppProcess app;
+        const bool started = app.Start(copy);
+        ::SetEnvironmentVariableA("WINEDLLOVERRIDES", had > 0 && had < sizeof(previous) ? previous : nullptr);
+        ASSERT_TRUE(started);
+        HWND main = app.WaitForMainWindow();
+        ASSERT_NE(main, nullptr) << "the program runs";
+        // The about box reads the version resource too.
+        ::PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
+        HWND about = nullptr;
+        EXPECT_TRUE(WaitUntil([&] {
+            for (HWND w : app.TopWindows()) {
+                if (w != main) about = w;
+            }
+            return about != nullptr;
+        }, 10000));
+        if (about != nullptr) ::PostMessageW(about, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntil([&] { return app.TopWindows().size() == 1; }, 10000));
+        PostClick(::GetDlgItem(main, IDCANCEL));
+        EXPECT_TRUE(app.WaitForExit(20000));
+    }
+    EXPECT_EQ(::GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted version.dll was loaded";
+    ::DeleteFileA(marker.c_str());
+    ::DeleteFileA(planted.c_str());
+    ::DeleteFileA(copy.c_str());
+    ::RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
