@@ -224,7 +224,9 @@ TEST_F(CommandLineRun, AKeepListLeavesItsSitesCookiesAndABrokenOneDeletesNothing
         HANDLE writer = b.writing ? ::CreateFileA(list.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                                   : INVALID_HANDLE_VALUE;
-        if (b.writing) ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        if (b.writing) {
+            ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        }
         for (const char* kind : {"/cookie", "/all /preview"}) {
             seed();
             EXPECT_EQ(Run(std::string(kind) + " /silent" + keep), 2) << kind;

@@ -64,8 +64,29 @@ TEST(WinInetLibrary, ALibraryOnlyInTheProgramsFolderIsNotLoaded) {
         ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")))(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
 }
 
+// Tells Wine to take a DLL of the program's folder before its own for one program name, as
+// Windows does for any DLL that is not a KnownDLL; undone when it goes.
+class PreferLocalDll {
+public:
+    PreferLocalDll(const std::wstring& program, const wchar_t* dll)
+        : m_key(L"Software\\Wine\\AppDefaults\\" + program + L"\\DllOverrides") {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) return;
+        const wchar_t value[] = L"native,builtin";
+        m_set = ::RegSetValueExW(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value)) == 0;
+        ::RegCloseKey(key);
+    }
+    ~PreferLocalDll() { ::RegDeleteKeyW(HKEY_CURRENT_USER, m_key.c_str()); }
+    bool Set() const { return m_set; }
+
+private:
+    std::wstring m_key;
+    bool m_set = false;
+};
+
 // A version.dll beside a copy of the program, where Windows would take it before its own (Wine
-// is told to do the same): the program runs its window, version line included, without it.
+// is told to do the same for the copy's name alone): the copy runs its window, version line and
+// about box included, without it.
 TEST(WinInetLibrary, AVersionDllPlantedBesideTheProgramIsNotLoaded) {
     const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
     const std::string built = exe.substr(0, exe.find_last_of('\\') + 1) + "planted\\version.dll";
@@ -73,21 +94,16 @@ TEST(WinInetLibrary, AVersionDllPlantedBesideTheProgramIsNotLoaded) {
     ::GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + "dw-planted-" + std::to_string(::GetCurrentProcessId()) + "\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string copy = folder + "Dustwhirl.exe", planted = folder + "version.dll", marker = planted + ".loaded";
+    const std::string name = "dw-planted-" + std::to_string(::GetCurrentProcessId()) + ".exe";
+    const std::string copy = folder + name, planted = folder + "version.dll", marker = planted + ".loaded";
     ASSERT_TRUE(::CopyFileA(exe.c_str(), copy.c_str(), FALSE));
     ASSERT_TRUE(::CopyFileA(built.c_str(), planted.c_str(), FALSE)) << built;
     ::DeleteFileA(marker.c_str());
-
-    // The child inherits the environment: Wine then prefers a version.dll of the program's folder.
-    char previous[512] = {};
-    const DWORD had = ::GetEnvironmentVariableA("WINEDLLOVERRIDES", previous, sizeof(previous));
-    const std::string overrides = (had > 0 && had < sizeof(previous) ? std::string(previous) + ";" : "") + "version=n,b";
-    ::SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
     {
+        PreferLocalDll prefer(std::wstring(name.begin(), name.end()), L"version");
+        ASSERT_TRUE(prefer.Set());
         AppProcess app;
-        const bool started = app.Start(copy);
-        ::SetEnvironmentVariableA("WINEDLLOVERRIDES", had > 0 && had < sizeof(previous) ? previous : nullptr);
-        ASSERT_TRUE(started);
+        ASSERT_TRUE(app.Start(copy));
         HWND main = app.WaitForMainWindow();
         ASSERT_NE(main, nullptr) << "the program runs";
         // The about box reads the version resource too.
