@@ -239,7 +239,7 @@ TEST(CleaningPlan, SetsAsideTheKeptCookiesInOrderAndCountsThemInEveryText) {
     EXPECT_EQ(CompletionText(result), L"削除が終わりました（3件、2.0 KB、残したクッキー 2件）");
     result.inUse = 1;
     EXPECT_EQ(CompletionText(result),
-              L"1件はほかのプログラムが使用中のため削除できませんでした（3件、2.0 KB を削除、残したクッキー 2件）");
+              L"1件は使用中です。ほかのプログラムが閉じると削除されます（3件、2.0 KB を削除、残したクッキー 2件）");
 }
 
 }  // namespace

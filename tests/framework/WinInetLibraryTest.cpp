@@ -76,7 +76,10 @@ public:
         m_set = ::RegSetValueExW(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value)) == 0;
         ::RegCloseKey(key);
     }
-    ~PreferLocalDll() { ::RegDeleteKeyW(HKEY_CURRENT_USER, m_key.c_str()); }
+    ~PreferLocalDll() {
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, m_key.c_str());
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, m_key.substr(0, m_key.find_last_of(L'\\')).c_str());
+    }
     bool Set() const { return m_set; }
 
 private:
