@@ -6,6 +6,7 @@
 #include "framework/AppMessages.h"
 #include "framework/WinApp.h"
 #include "framework/WinUtil.h"
+#include "skin/DpiScale.h"
 
 #include <algorithm>
 
@@ -61,17 +62,26 @@ bool CKeepListDlg::ShownKept(size_t row) const {
     return false;
 }
 
+// The count gets its design width at the window's scale; the site takes the rest of the
+// list, short of a vertical scroll bar of that scale.
+void CKeepListDlg::SizeColumns(const CDpiScale& scale) {
+    HWND list = List();
+    RECT client{};
+    ::GetClientRect(list, &client);
+    const int countWidth = scale.Scale(kCountColumnWidth);
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, countWidth);
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, std::max(0L, client.right - countWidth - scale.Metric(SM_CXVSCROLL)));
+}
+
 HWND CKeepListDlg::List() const { return ::GetDlgItem(m_hWnd, IDC_KEEP_HOSTS); }
 
 BOOL CKeepListDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     HWND list = List();
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    RECT client{};
-    ::GetClientRect(list, &client);
-    const int countWidth = 70;
-    InsertColumn(list, 0, L"サイト", client.right - countWidth - ::GetSystemMetrics(SM_CXVSCROLL), LVCFMT_LEFT);
-    InsertColumn(list, 1, L"クッキー", countWidth, LVCFMT_RIGHT);
+    InsertColumn(list, 0, L"サイト", 0, LVCFMT_LEFT);
+    InsertColumn(list, 1, L"クッキー", 0, LVCFMT_RIGHT);
+    SizeColumns(CDpiScale::ForWindow(m_hWnd));
     m_walk = std::make_unique<CCookieHostWalk>(m_hWnd);
     FillList();
     SelectRow(0);
@@ -278,6 +288,13 @@ LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEEP_HOSTS_READY:
         OnHostsReady();
         return 0;
+    case WM_DPICHANGED: {
+        // The dialog manager moves and resizes the controls for the new scale; the columns
+        // are the list's own, and follow once it has.
+        const LRESULT handled = CDialog::WindowProc(msg, wp, lp);
+        SizeColumns(CDpiScale(LOWORD(wp)));
+        return handled;
+    }
     case WM_DESTROY:
         m_walk.reset();  // a walk still running stops after the entry at hand
         break;

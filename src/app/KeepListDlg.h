@@ -8,6 +8,7 @@
 #include "clean/CookieHostWalk.h"
 #include "clean/KeepList.h"
 #include "framework/Dialog.h"
+#include "skin/DpiScale.h"
 
 #include <memory>
 #include <string>
@@ -25,6 +26,8 @@ public:
         bool chosen = false;  // kept by a line of its own
     };
     const std::vector<Site>& Sites() const { return m_sites; }
+    // The cookie count's column at 96 DPI.
+    static constexpr int kCountColumnWidth = 70;
     // Whether the row shows as kept: chosen, or a subdomain of a chosen site.
     bool ShownKept(size_t row) const;
 
@@ -34,6 +37,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    void SizeColumns(const CDpiScale& scale);
     void FillList();
     void ShowChecks();
     void SelectRow(int row);

@@ -8,6 +8,7 @@
 #include "framework/WinApp.h"
 #include "CleanUrlCache.h"
 #include "clean/KeepList.h"
+#include "skin/DpiScale.h"
 
 #include <functional>
 
@@ -177,6 +178,7 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
     };
     std::vector<Row> rows;
     bool subdomainStayed = false, unlisted = false;
+    int countAt200 = 0, siteAt200 = 0, listWidth = 0;
     RunMainDialog([&](CMainDlg& dlg) {
         dlg.SetKeepList({path, false});
         g_inEditor = [&](HWND editor) {
@@ -184,6 +186,16 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
             const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
             for (int row = 0; row < count; ++row) rows.push_back({Cell(list, row, 0), Cell(list, row, 1), Checked(list, row)});
             EXPECT_EQ(::GetFocus(), list) << "the keyboard starts in the list";
+            // Moved to a monitor of 200 %, the columns follow (the dialog manager places the
+            // controls; the list's columns are the editor's own).
+            RECT where;
+            ::GetWindowRect(editor, &where);
+            ::SendMessageW(editor, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&where));
+            RECT client;
+            ::GetClientRect(list, &client);
+            countAt200 = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+            siteAt200 = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+            listWidth = client.right;
             // www.b.test is kept through b.test: it cannot be taken out alone.
             SetChecked(list, 3, false);
             subdomainStayed = Checked(list, 3);
@@ -198,6 +210,8 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
                                 {"www.b.test", "2", true}}));
     EXPECT_TRUE(subdomainStayed);
     EXPECT_TRUE(unlisted);
+    EXPECT_EQ(countAt200, 140);
+    EXPECT_EQ(siteAt200, listWidth - 140 - CDpiScale(192).Metric(SM_CXVSCROLL));
     EXPECT_EQ(LoadKeepList({path, true}).bytes, "# mine\nb.test\n");
     ::DeleteFileW(path.c_str());
     ClearUrlCache();
