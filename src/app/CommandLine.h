@@ -56,6 +56,9 @@ extern const wchar_t kCommandLineUsage[];
 // Exit codes of an unattended cleaning. An internal failure that ends the program
 // (kExitAborted of the framework) is 4.
 constexpr int kExitAllDeleted = 0;
-constexpr int kExitSomeNotDeleted = 1;  // an entry could not be deleted, or the walk ended early
+// An entry is not known to be gone: in use (marked, it goes when its holder lets go, but it is
+// there now), its file left on disk, not found (it may still be listed) or refused; or the
+// walk ended early.
+constexpr int kExitSomeNotDeleted = 1;
 constexpr int kExitUsage = 2;  // also: the keep list is broken, and nothing was deleted
 constexpr int kExitLogFailed = 3;  // the cleaning ran but its log could not be written
