@@ -275,4 +275,30 @@ TEST(MainDialog, TheKeepListEditorNeverSavesOverAFileChangedUnderIt) {
     ClearUrlCache();
 }
 
+// A stored keep list whose place the shell cannot give stops the cookie button as a broken
+// list does: the window says so, deletes nothing and stays open.
+TEST(MainDialog, AKeepListOfUnknownPlaceStopsTheCookieButton) {
+    ClearUrlCache();
+    ASSERT_TRUE(SeedUrlCache({"Cookie:u@b.test/", "http://b.test/"}));
+    std::string said;
+    bool stillOpen = false;
+    RunMainDialog([&](CMainDlg& dlg) {
+        dlg.SetKeepList(StoredKeepListIn(L""));
+        g_inBox = [&](HWND box) {
+            said = MessageBoxText(box);
+            // A question instead would be answered No: nothing is deleted either way.
+            PostClick(::GetDlgItem(box, ::GetDlgItem(box, IDOK) != nullptr ? IDOK : IDNO));
+        };
+        ::SetTimer(nullptr, 0, 20, PlayInBox);
+        ::SendMessageW(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_COOKIE, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dlg.m_hWnd, IDC_COOKIE)));
+        stillOpen = ::IsWindow(dlg.m_hWnd) && ::IsWindowVisible(dlg.m_hWnd);
+    });
+    EXPECT_NE(said.find("%APPDATA%"), std::string::npos) << said;
+    EXPECT_NE(said.find("何も削除しませんでした"), std::string::npos) << said;
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(UrlCacheSourceNames().size(), 2u) << "nothing deleted";
+    ClearUrlCache();
+}
+
 }  // namespace
