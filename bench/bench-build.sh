@@ -7,7 +7,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
 bench_build() {
-  bash scripts/setup.sh >/dev/null
+  bash scripts/setup.sh --runnable >/dev/null
   . scripts/arch.sh
   dw_check_arch_choice
   ARCH="$(dw_runnable_arches | cut -d' ' -f1)"

@@ -2,6 +2,7 @@
 # Windows architectures Dustwhirl is built for and which of them this host can execute.
 #   DW_ALL_ARCHES            every architecture that is built: i686 (the PE32 product) and x86_64
 #   dw_host_runs_i386        true when this host executes 32-bit x86 code (probed once, then remembered)
+#   dw_wine32_missing        why the 32-bit Wine is not there (nothing when it is installed)
 #   dw_runnable_arches       the architectures to run here, honouring $DW_ARCH (one architecture only)
 #   dw_skipped_arches        each architecture left out, with the reason, one per line
 #   dw_toolchain ARCH        the CMake toolchain file of ARCH
@@ -10,6 +11,8 @@
 DW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 DW_DEPS="${DUSTWHIRL_DEPS:-$DW_ROOT/build/deps}"
 DW_ALL_ARCHES="i686 x86_64"
+# Written by the set-up when the 32-bit Wine could not be installed: apt's reason, one line.
+DW_WINE32_UNAVAILABLE="$DW_DEPS/wine32-unavailable"
 
 dw_toolchain() { echo "$DW_ROOT/cmake/mingw-$1.cmake"; }
 dw_deps_prefix() { echo "$DW_DEPS/$1/prefix"; }
@@ -36,10 +39,21 @@ dw_host_runs_i386() {
   [ "$(cat "$memo")" = yes ]
 }
 
+dw_wine32_missing() {
+  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" && return 0
+  if [ -s "$DW_WINE32_UNAVAILABLE" ]; then
+    echo "the 32-bit Wine could not be installed ($(head -n 1 "$DW_WINE32_UNAVAILABLE"))"
+  else
+    echo "the 32-bit Wine is not installed"
+  fi
+}
+
 dw_arch_reason() {
+  local missing
   case "$1" in
     i686) if [ -n "${DW_ARCH:-}" ] && [ "$DW_ARCH" != i686 ]; then echo "DW_ARCH=$DW_ARCH"
-          elif ! dw_host_runs_i386; then echo "this host does not execute 32-bit x86 code"; fi ;;
+          elif ! dw_host_runs_i386; then echo "this host does not execute 32-bit x86 code"
+          else missing="$(dw_wine32_missing)"; [ -z "$missing" ] || echo "$missing"; fi ;;
     x86_64) if [ -n "${DW_ARCH:-}" ] && [ "$DW_ARCH" != x86_64 ]; then echo "DW_ARCH=$DW_ARCH"; fi ;;
   esac
 }
@@ -47,7 +61,9 @@ dw_arch_reason() {
 dw_check_arch_choice() {
   case "${DW_ARCH:-}" in
     ""|x86_64) ;;
-    i686) dw_host_runs_i386 || { echo "DW_ARCH=i686, but this host does not execute 32-bit x86 code" >&2; return 1; } ;;
+    i686) local reason
+          reason="$(DW_ARCH= dw_arch_reason i686)"
+          [ -z "$reason" ] || { echo "DW_ARCH=i686, but $reason" >&2; return 1; } ;;
     *) echo "DW_ARCH must be i686 or x86_64 (got '$DW_ARCH')" >&2; return 1 ;;
   esac
 }

@@ -14,7 +14,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
-bash scripts/setup.sh
+bash scripts/setup.sh --runnable
 . scripts/arch.sh
 dw_check_arch_choice
 ARCH="$(dw_runnable_arches | cut -d' ' -f1)"

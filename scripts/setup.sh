@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# One-time machine set-up for building and testing Dustwhirl on Debian 12.
+# One-time machine set-up for building and testing Dustwhirl on Debian 12:
+#   bash scripts/setup.sh [--runnable | ARCH...]
+# DW_SETUP_LIBRARIES=libpng leaves GoogleTest out (a build without tests).
 # Idempotent: every step checks whether its result is already there.
 # Needs root (apt-get). Everything that is built lands under build/deps.
 set -euo pipefail
@@ -9,47 +11,13 @@ ROOT="$DW_ROOT"
 DEPS="$DW_DEPS"
 mkdir -p "$DEPS"
 
-log() { printf '[setup] %s\n' "$*"; }
-
+. "$(dirname "${BASH_SOURCE[0]}")/setup-packages.sh"
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
-# Both cross toolchains always: the PE32 is built even where it cannot run. 64-bit Wine always;
-# 32-bit Wine only where the host executes 32-bit code (elsewhere it fails with "Exec format error").
-PACKAGES=(
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  libz-mingw-w64-dev
-  cmake make dpkg-dev xz-utils file zip
-  wine wine64
-  xvfb xdotool x11-utils openbox imagemagick librsvg2-bin
-  locales fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine
-  googletest python3 libpng-dev gcc
-)
-NEED_UPDATE=0
-if dw_host_runs_i386; then
-  log "this host executes 32-bit x86 code: 32-bit and 64-bit Wine"
-  PACKAGES+=(wine32:i386)
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    log "adding the i386 architecture"
-    $SUDO dpkg --add-architecture i386
-    NEED_UPDATE=1
-  fi
-else
-  log "this host does not execute 32-bit x86 code: 64-bit Wine only"
-fi
-
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ] || [ "$NEED_UPDATE" = 1 ]; then
-  log "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# DW_SETUP_PACKAGES_DONE=1: a caller that ran the set-up a moment ago asks for libraries only.
+if [ "${DW_SETUP_PACKAGES_DONE:-0}" != 1 ]; then
+  dw_install_packages
 fi
 
 # Wine derives its ANSI code page from the Unix locale: ja_JP.UTF-8 gives code page 932.
@@ -61,10 +29,17 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   $SUDO locale-gen >/dev/null
 fi
 
-for ARCH in $DW_ALL_ARCHES; do
-TOOLCHAIN="$(dw_toolchain "$ARCH")"
-PREFIX="$(dw_deps_prefix "$ARCH")"
-TRIPLET="$ARCH-w64-mingw32"
+# The libraries are built for the architectures named on the command line (default: all of
+# them; --runnable: those this host runs), each library and architecture at once: the build that
+# waits for them needs only its own.
+BUILD_ARCHES="${*:-$DW_ALL_ARCHES}"
+[ "$BUILD_ARCHES" = --runnable ] && BUILD_ARCHES="$(dw_runnable_arches)"
+for ARCH in $BUILD_ARCHES; do
+  case " $DW_ALL_ARCHES " in *" $ARCH "*) ;; *) echo "setup.sh: unknown architecture $ARCH" >&2; exit 2 ;; esac
+done
+# One set-up at a time builds into the prefixes.
+exec 7>"$DEPS/setup.lock"
+flock 7
 
 # libpng 1.6 from Debian's own source package, cross-built into the prefix, and zlib from
 # Debian's libz-mingw-w64-dev, both made for a small program:
@@ -77,40 +52,25 @@ TRIPLET="$ARCH-w64-mingw32"
 #   x86_64 keeps them: there longjmp unwinds frame by frame through the SEH tables, and
 #   libpng reports every error by longjmp.
 # The stamp holds this recipe, so that a prefix built another way is rebuilt.
-PNG_STAMP="$PREFIX/lib/libpng16.dustwhirl-stamp"
-PNG_CFLAGS="-ffunction-sections -fdata-sections"
-ZLIB_STRIP=()
-if [ "$ARCH" = i686 ]; then
-  PNG_CFLAGS="$PNG_CFLAGS -fno-asynchronous-unwind-tables"
-  ZLIB_STRIP=(--remove-section=.eh_frame)
-fi
-PNG_RECIPE="$PNG_CFLAGS -Os $(cksum <"$ROOT/cmake/libpng-dustwhirl.dfa")"
-mkdir -p "$PREFIX/lib"
-if [ "$(cat "$PNG_STAMP" 2>/dev/null)" != "$PNG_RECIPE" ]; then
+png_recipe() {
+  local cflags="-ffunction-sections -fdata-sections"
+  [ "$1" = i686 ] && cflags="$cflags -fno-asynchronous-unwind-tables"
+  echo "$cflags -Os $(cksum <"$ROOT/cmake/libpng-dustwhirl.dfa")"
+}
+png_stamp() { echo "$(dw_deps_prefix "$1")/lib/libpng16.dustwhirl-stamp"; }
+png_current() { [ "$(cat "$(png_stamp "$1")" 2>/dev/null)" = "$(png_recipe "$1")" ]; }
+
+build_libpng() {
+  local ARCH="$1" PREFIX TRIPLET="$1-w64-mingw32" PNG_CFLAGS ZLIB_STRIP=()
+  PREFIX="$(dw_deps_prefix "$ARCH")"
+  PNG_CFLAGS="$(png_recipe "$ARCH")"
+  PNG_CFLAGS="${PNG_CFLAGS% -Os *}"
+  [ "$ARCH" = i686 ] && ZLIB_STRIP=(--remove-section=.eh_frame)
+  mkdir -p "$PREFIX/lib"
   $TRIPLET-objcopy "${ZLIB_STRIP[@]}" "/usr/$TRIPLET/lib/libz.a" "$PREFIX/lib/libz.a"
-  if [ ! -d "$DEPS/libpng-src" ]; then
-    log "fetching the libpng1.6 source package"
-    SRCDIR="$DEPS/apt-src"
-    mkdir -p "$SRCDIR/sources/lists/partial" "$SRCDIR/dl"
-    # Our own deb-src list, derived from the machine's own sources; the system's lists stay untouched.
-    rm -f "$SRCDIR/sources/"*.sources "$SRCDIR/sources/"*.list
-    for f in /etc/apt/sources.list.d/*.sources; do
-      [ -f "$f" ] || continue
-      sed -e 's/^Types:.*/Types: deb-src/' "$f" > "$SRCDIR/sources/$(basename "$f")"
-    done
-    if [ -f /etc/apt/sources.list ]; then
-      grep -E '^deb ' /etc/apt/sources.list | sed -e 's/^deb /deb-src /' > "$SRCDIR/sources/main.list" || true
-    fi
-    APTOPTS=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$SRCDIR/sources"
-             -o "Dir::State::Lists=$SRCDIR/sources/lists")
-    apt-get "${APTOPTS[@]}" update -qq
-    (cd "$SRCDIR/dl" && rm -rf libpng* && apt-get "${APTOPTS[@]}" source -qq --download-only libpng1.6/bookworm)
-    rm -rf "$DEPS/libpng-src"
-    (cd "$SRCDIR/dl" && dpkg-source -x --no-check libpng1.6_*.dsc "$DEPS/libpng-src" >/dev/null)
-  fi
   log "cross-building libpng for $ARCH"
   rm -rf "$DEPS/$ARCH/libpng-build"
-  cmake -S "$DEPS/libpng-src" -B "$DEPS/$ARCH/libpng-build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+  cmake -S "$DEPS/libpng-src" -B "$DEPS/$ARCH/libpng-build" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
     -DCMAKE_C_FLAGS="$PNG_CFLAGS" \
     -DCMAKE_C_FLAGS_RELEASE="-Os -DNDEBUG" -DDFA_XTRA="$ROOT/cmake/libpng-dustwhirl.dfa" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
@@ -119,18 +79,56 @@ if [ "$(cat "$PNG_STAMP" 2>/dev/null)" != "$PNG_RECIPE" ]; then
     -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_EXECUTABLES=ON >/dev/null
   cmake --build "$DEPS/$ARCH/libpng-build" -j"$(nproc)" >/dev/null
   cmake --install "$DEPS/$ARCH/libpng-build" >/dev/null
-  echo "$PNG_RECIPE" >"$PNG_STAMP"
-fi
+  png_recipe "$ARCH" >"$(png_stamp "$ARCH")"
+}
 
 # GoogleTest from Debian's googletest sources, cross-built into the prefix.
-if [ ! -f "$PREFIX/lib/libgtest.a" ]; then
+build_gtest() {
+  local ARCH="$1" PREFIX
+  PREFIX="$(dw_deps_prefix "$ARCH")"
   log "cross-building GoogleTest for $ARCH"
-  cmake -S /usr/src/googletest -B "$DEPS/$ARCH/gtest-build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+  cmake -S /usr/src/googletest -B "$DEPS/$ARCH/gtest-build" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_GMOCK=OFF \
     -Dgtest_disable_pthreads=OFF >/dev/null
   cmake --build "$DEPS/$ARCH/gtest-build" -j"$(nproc)" >/dev/null
   cmake --install "$DEPS/$ARCH/gtest-build" >/dev/null
-fi
+}
+
+JOBS=()
+for ARCH in $BUILD_ARCHES; do
+  if ! png_current "$ARCH"; then
+    if [ ! -d "$DEPS/libpng-src" ]; then
+      log "fetching the libpng1.6 source package"
+      SRCDIR="$DEPS/apt-src"
+      mkdir -p "$SRCDIR/sources/lists/partial" "$SRCDIR/dl"
+      # Our own deb-src list, derived from the machine's own sources; the system's lists stay untouched.
+      rm -f "$SRCDIR/sources/"*.sources "$SRCDIR/sources/"*.list
+      for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        sed -e 's/^Types:.*/Types: deb-src/' "$f" > "$SRCDIR/sources/$(basename "$f")"
+      done
+      if [ -f /etc/apt/sources.list ]; then
+        grep -E '^deb ' /etc/apt/sources.list | sed -e 's/^deb /deb-src /' > "$SRCDIR/sources/main.list" || true
+      fi
+      APTOPTS=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$SRCDIR/sources"
+               -o "Dir::State::Lists=$SRCDIR/sources/lists")
+      # As with the binary lists, a source list that fails to refresh is not the end: the
+      # download below says whether the one source package is at hand.
+      apt-get "${APTOPTS[@]}" update -qq 2>&1 | grep -E '^(E|W): ' | sed 's/^/[setup]   /' || true
+      (cd "$SRCDIR/dl" && rm -rf libpng* && apt-get "${APTOPTS[@]}" source -qq --download-only libpng1.6/bookworm)
+      rm -rf "$DEPS/libpng-src"
+      (cd "$SRCDIR/dl" && dpkg-source -x --no-check libpng1.6_*.dsc "$DEPS/libpng-src" >/dev/null)
+    fi
+    build_libpng "$ARCH" &
+    JOBS+=($!)
+  fi
+  if [ "${DW_SETUP_LIBRARIES:-libpng googletest}" != libpng ] && [ ! -f "$(dw_deps_prefix "$ARCH")/lib/libgtest.a" ]; then
+    build_gtest "$ARCH" &
+    JOBS+=($!)
+  fi
+done
+for job in "${JOBS[@]}"; do
+  wait "$job" || { log "building the libraries failed" >&2; exit 1; }
 done
 
-log "ready (dependencies in $DEPS/{${DW_ALL_ARCHES// /,}}/prefix; runnable here: $(DW_ARCH= dw_runnable_arches))"
+log "ready (dependencies in $DEPS/{${BUILD_ARCHES// /,}}/prefix; runnable here: $(DW_ARCH= dw_runnable_arches))"

@@ -6,11 +6,26 @@
 #   dw_start_wine_server    starts the prefix's Wine server and services, detached from any output
 #   dw_stop                 ends Wine and the display started here
 
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# Set quietly: where the set-up has just generated the locale, this shell's C library still has
+# the old locale archive mapped and would warn that it cannot switch; the programs it starts
+# read the new archive.
+{ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES='mscoree,mshtml='
 
 DW_WINE_SAVED_PATH="${DW_WINE_SAVED_PATH:-$PATH}"
+
+# dw_shim FILE COMMAND: a two-line script that execs COMMAND. Tests run side by side, and each
+# selects its architecture: a shim is written only when it differs, and then in one rename, so
+# that no one ever runs a half-written shim.
+dw_shim() {
+  local text
+  text="$(printf '#!/bin/sh\nexec %s' "$2")"
+  [ "$(cat "$1" 2>/dev/null)" = "$text" ] && return 0
+  printf '%s\n' "$text" >"$1.$$"
+  chmod +x "$1.$$"
+  mv -f "$1.$$" "$1"
+}
 
 # i686: a 32-bit prefix run by Debian's wine wrapper. x86_64: a 64-bit prefix run by the 64-bit
 # loader and server alone, exactly as on a host without 32-bit Wine, even where 32-bit Wine is
@@ -24,11 +39,10 @@ dw_use_arch() {
       export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
       local shims="${TMPDIR:-/tmp}/dustwhirl-wine64-$(id -u)"
       mkdir -p "$shims"
-      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shims/wine"
-      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' >"$shims/wineboot"
-      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 winepath.exe "$@"\n' >"$shims/winepath"
-      printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$shims/wineserver"
-      chmod +x "$shims"/*
+      dw_shim "$shims/wine" '/usr/lib/wine/wine64 "$@"'
+      dw_shim "$shims/wineboot" '/usr/lib/wine/wine64 wineboot.exe "$@"'
+      dw_shim "$shims/winepath" '/usr/lib/wine/wine64 winepath.exe "$@"'
+      dw_shim "$shims/wineserver" '/usr/lib/wine/wineserver64 "$@"'
       export PATH="$shims:$PATH" ;;
     *) echo "unknown architecture: $1" >&2; return 1 ;;
   esac
@@ -85,6 +99,20 @@ dw_prepare_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.dustwhirl-ready"
   fi
+}
+
+# dw_copy_prefix FROM TO: a prefix of its own for one test, in a second or two. The DLLs of
+# system32 and syswow64 (nine tenths of a prefix) are hard links, since nothing writes them in
+# place; everything else, the registry and the URL cache among them, is a real copy.
+dw_copy_prefix() {
+  local from="$1" to="$2" d
+  rm -rf "$to"
+  mkdir -p "$to"
+  tar -C "$from" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
+    tar -C "$to" -xf -
+  for d in system32 syswow64; do
+    if [ -d "$from/drive_c/windows/$d" ]; then cp -al "$from/drive_c/windows/$d" "$to/drive_c/windows/$d"; fi
+  done
 }
 
 # A Wine server, and the services it starts, inherit the output of the program that started

@@ -10,18 +10,16 @@
 #include "framework/WorkerThread.h"
 #include "framework/AppMessages.h"
 #include "framework/Event.h"
+#include "framework/MakerSites.h"
 
 #include <vector>
 
 class CWnd;
 
-// The list's address on the maker's web server; compiled in.
-#define DUSTWHIRL_AD_LIST_URL DUSTWHIRL_MAKER_SERVER "/ad.csv"
-
 class CAdListDownloader : public CWorkerThread {
 public:
     // listUrl is for tests that serve the list elsewhere; the program uses the compiled-in one.
-    explicit CAdListDownloader(CWnd* owner, const char* listUrl = DUSTWHIRL_AD_LIST_URL);
+    explicit CAdListDownloader(CWnd* owner, const char* listUrl = kAdListUrl);
     ~CAdListDownloader() override;
 
     void Run() override;

@@ -6,6 +6,7 @@
 #include "ads/AdListDownloader.h"
 #include "app/KeepListDlg.h"
 #include "app/resource.h"
+#include "framework/MakerSites.h"
 #include "framework/ShellOpen.h"
 #include "framework/WinApp.h"
 #include "framework/WinUtil.h"
@@ -14,9 +15,6 @@
 
 namespace {
 constexpr RECT kDragStrip{0, 0, 405, 36};
-constexpr wchar_t kFirstMakerSite[] = L"" DUSTWHIRL_MAKER_SERVER "/";
-constexpr wchar_t kSecondMakerSite[] = L"" DUSTWHIRL_SECOND_MAKER_SITE "/";
-constexpr wchar_t kHelpPages[] = L"" DUSTWHIRL_MAKER_SERVER "/dustwhirl/help/";
 }  // namespace
 
 void CMainDlg::AddSystemMenuItems() {

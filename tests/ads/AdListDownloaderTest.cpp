@@ -104,7 +104,7 @@ protected:
 
     // Runs the downloader to its end as the program would, and collects what it read.
     std::vector<Ad> Download(const char* url = nullptr, const DownloadLimits& limits = DownloadLimits()) {
-        CAdListDownloader downloader(&m_owner, url != nullptr ? url : DUSTWHIRL_AD_LIST_URL);
+        CAdListDownloader downloader(&m_owner, url != nullptr ? url : kAdListUrl);
         downloader.SetLimits(limits);
         RunToEnd(downloader);
         PumpFor(50);
@@ -267,7 +267,7 @@ TEST_F(AdListDownload, FreshListEachRunNotTheCachedOne) {
 }
 
 TEST_F(AdListDownload, CompiledInAddressIsTheMakerServersList) {
-    EXPECT_STREQ(DUSTWHIRL_AD_LIST_URL, "http://127.0.0.1:28017/ad.csv");
+    EXPECT_STREQ(kAdListUrl, "http://127.0.0.1:28017/ad.csv");
     ExpectAds(DownloadList("compiled in,1\n"), {{"compiled in", "1"}});
 }
 

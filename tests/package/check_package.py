@@ -5,8 +5,8 @@ Both executables are present: Dustwhirl.exe a PE32 for i386 within 1 MiB, x64/Du
 PE32+ for x86-64; both GUI programs that import at load time only KnownDLLs, which Windows always
 takes from its own folder (a DLL of any other name planted beside the program would be loaded
 first), and comctl32 through the manifest's side-by-side assembly; and none of those that the
-program loads on first use (they would cost every start-up); the read-me is Shift_JIS with CRLF
-line ends and says that the history stays.
+program loads on first use (they would cost every start-up); neither is a test build (no
+loopback address); the read-me is Shift_JIS with CRLF line ends and says that the history stays.
 """
 import struct
 import sys
@@ -82,6 +82,9 @@ def check(zip_path):
             eager = sorted(set(pe.imports()) & LOADED_ON_FIRST_USE)
             if eager:
                 problems.append("%s imports %s, which it should load on first use" % (name, ", ".join(eager)))
+            # A test build's executable points at the tests' loopback server.
+            if any(t in data for t in (b"127.0.0.", "127.0.0.".encode("utf-16-le"))):
+                problems.append("%s names a loopback address: a test build, not the program for users" % name)
             print("%-18s %-7s %8d bytes, imports %s" % (name, MACHINES.get(pe.machine), len(data), " ".join(sorted(pe.imports()))))
         if "Dustwhirl.exe" in names and z.getinfo("Dustwhirl.exe").file_size > PE32_LIMIT:
             problems.append("Dustwhirl.exe is %d bytes, more than %d" % (z.getinfo("Dustwhirl.exe").file_size, PE32_LIMIT))

@@ -52,7 +52,11 @@ ShellRecorder::ShellRecorder() {
     std::string binaryDir = EnvOr("DUSTWHIRL_BINARY_DIR", "");
     if (binaryDir.empty()) return;
     m_recorderPath = WindowsPath(binaryDir + "/dw_shellrecorder.exe");
-    m_logPath = WindowsPath(binaryDir + "/shell-open-" + std::to_string(::GetCurrentProcessId()) + ".log");
+    // In the prefix's own temporary folder: process ids repeat across the Wine servers of tests
+    // that run side by side, and the build tree is shared by all of them.
+    char temp[MAX_PATH + 1] = "";
+    if (::GetTempPathA(MAX_PATH, temp) == 0) return;
+    m_logPath = std::string(temp) + "shell-open-" + std::to_string(::GetCurrentProcessId()) + ".log";
     Clear();
     if (::GetFileAttributesA(m_recorderPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     m_installed = Register("http", true) && Register("https", true) && Register("Folder", false) &&

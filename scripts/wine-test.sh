@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine in an environment of its own, so that CTest can run
+# many of them at once:
+#   - a Wine prefix of its own, copied from the build tree's prepared prefix (made once, by the
+#     first test that needs it; never a full wineboot per test) and kept only if the test fails;
+#   - an Xvfb display of its own, with a window manager as on a desktop (without one, Wine waits
+#     two seconds each time a shown window is hidden);
+#   - a loopback network of its own (a network namespace), so that the maker's server that the
+#     test build compiles in, 127.0.0.1:28017, is this test's own. Where the host allows no
+#     namespace, the tests that need that server take turns instead.
+#
+# wine-test.sh --name NAME --build DIR --arch ARCH [--dpi N] [--codepage 1252] [--adserver]
+#              [--bare-display] -- PROGRAM [ARGS...]
+#   --dpi N          the prefix's system DPI (Windows' display scale: 96 is 100 %, 144 is 150 %)
+#   --codepage 1252  a prefix made and run under LANG=C.UTF-8: a system whose ANSI code page is
+#                    1252 (Windows set to English), instead of Japanese (932)
+#   --adserver       the tests' maker server (tests/tools/adserver.py) listens on 127.0.0.1:28017
+#   --bare-display   no window manager: Wine moves and sizes windows itself
+# PROGRAM is a Windows program (run by wine) or, ending in .sh, a script run by bash inside the
+# environment with wine at hand.
+set -uo pipefail
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+ARGS=("$@")
+
+NAME=""; BUILD=""; ARCH=""; DPI=""; CODEPAGE=""; ADSERVER=0; WM=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --name) NAME="$2"; shift 2 ;;
+    --build) BUILD="$2"; shift 2 ;;
+    --arch) ARCH="$2"; shift 2 ;;
+    --dpi) DPI="$2"; shift 2 ;;
+    --codepage) CODEPAGE="$2"; shift 2 ;;
+    --adserver) ADSERVER=1; shift ;;
+    --bare-display) WM=0; shift ;;
+    --) shift; break ;;
+    *) echo "wine-test.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+if [ -z "$NAME" ] || [ -z "$BUILD" ] || [ -z "$ARCH" ] || [ $# -eq 0 ]; then
+  echo "usage: wine-test.sh --name NAME --build DIR --arch ARCH [--dpi N] [--codepage 1252] [--adserver] [--bare-display] -- PROGRAM [ARGS...]" >&2
+  exit 2
+fi
+case "$CODEPAGE" in ""|932|1252) ;; *) echo "wine-test.sh: code page 932 or 1252, not $CODEPAGE" >&2; exit 2 ;; esac
+case "$DPI" in ""|[0-9]|[0-9][0-9]|[0-9][0-9][0-9]) ;; *) echo "wine-test.sh: --dpi takes a number, not $DPI" >&2; exit 2 ;; esac
+
+# First the network namespace: the rest of this script runs inside it.
+if [ -z "${DW_TEST_NET:-}" ]; then
+  if unshare -n true 2>/dev/null; then
+    DW_TEST_NET=own exec unshare -n -- bash "${BASH_SOURCE[0]}" "${ARGS[@]}"
+  elif unshare -rn true 2>/dev/null; then
+    DW_TEST_NET=own exec unshare -rn -- bash "${BASH_SOURCE[0]}" "${ARGS[@]}"
+  fi
+  DW_TEST_NET=shared
+fi
+if [ "$DW_TEST_NET" = own ]; then
+  ip link set lo up || { echo "wine-test.sh: no loopback in the test's network namespace" >&2; exit 1; }
+fi
+
+RUNS="$BUILD/test-runs"
+RUN="$RUNS/$NAME"
+rm -rf "$RUN"
+mkdir -p "$RUN"
+
+. "$HERE/wine-env.sh"
+dw_use_arch "$ARCH"
+if [ "$CODEPAGE" = 1252 ]; then
+  export LANG=C.UTF-8 LC_ALL=C.UTF-8
+fi
+
+XVFB_PID=""; WM_PID=""; SERVER_STATE=""
+finish() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$SERVER_STATE" ]; then python3 "$HERE/../tests/tools/adserver.py" stop --state "$SERVER_STATE" >/dev/null 2>&1; fi
+  if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null; wait "$WM_PID" 2>/dev/null; fi
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; fi
+}
+trap finish EXIT
+
+# Xvfb picks a free display number itself and writes it on descriptor 3 once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$RUN/display" >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 1 200); do
+  [ -s "$RUN/display" ] && break
+  kill -0 "$XVFB_PID" 2>/dev/null || break
+  sleep 0.05
+done
+if [ ! -s "$RUN/display" ]; then echo "wine-test.sh: Xvfb did not start" >&2; exit 1; fi
+export DISPLAY=":$(tr -dc 0-9 <"$RUN/display")"
+if [ "$WM" = 1 ]; then
+  openbox >/dev/null 2>&1 &
+  WM_PID=$!
+fi
+
+# Without a namespace of its own, a test that needs the maker's server holds the one port for
+# its whole run.
+if [ "$ADSERVER" = 1 ]; then
+  if [ "$DW_TEST_NET" = shared ]; then
+    exec 9>"$RUNS/loopback.lock"
+    flock 9
+  fi
+  SERVER_STATE="$RUN/adserver"
+  mkdir -p "$SERVER_STATE"
+  python3 "$HERE/../tests/tools/adserver.py" start --port 28017 --state "$SERVER_STATE" --wait 60 >/dev/null ||
+    { echo "wine-test.sh: the maker's server did not start" >&2; exit 1; }
+fi
+
+# The prepared prefix of this build tree and code page, made once under a lock.
+TEMPLATE="$BUILD/wineprefix-template-$ARCH${CODEPAGE:+-cp$CODEPAGE}"
+(
+  flock 8
+  dw_prepare_prefix "$TEMPLATE"
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+) 8>"$TEMPLATE.lock"
+unset WINEPREFIX
+dw_copy_prefix "$TEMPLATE" "$RUN/prefix"
+export WINEPREFIX="$RUN/prefix"
+if [ -n "$DPI" ]; then
+  # Written before the prefix's server starts, which reads it once.
+  printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "$DPI" >>"$WINEPREFIX/user.reg"
+  export DUSTWHIRL_DPI="$DPI"
+fi
+
+dw_start_wine_server
+START=$(date +%s)
+case "$1" in
+  *.sh) bash "$@" ;;
+  *) wine "$@" ;;
+esac
+RC=$?
+finish
+trap - EXIT
+if [ "$RC" = 0 ]; then
+  rm -rf "$RUN"
+else
+  echo "[wine-test] $NAME failed (exit $RC after $(( $(date +%s) - START )) s, display $DISPLAY, network $DW_TEST_NET);" \
+    "its Wine prefix is kept in $WINEPREFIX"
+fi
+exit "$RC"
