@@ -32,6 +32,7 @@ SKIPPED="$(dw_skipped_arches)"
 echo "[test] architectures to run: $ARCHES; $JOBS test programs at once"
 [ -z "$SKIPPED" ] || echo "$SKIPPED" | sed 's/^/[test] /'
 
+mkdir -p "$ROOT/build"
 SUMMARY=()
 FAILED=0
 START_ALL=$(date +%s)

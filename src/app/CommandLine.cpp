@@ -151,6 +151,15 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
             } else if (error.empty()) {
                 error = MissingFileName(L"/log");
             }
+        } else if (Is(name, L"keeprules")) {
+            // The copy's list, from the parent; a piece that is not a host spoils the whole.
+            const wchar_t* value = ValueOf(argc, argv, i);
+            CKeepList rules;
+            if (value != nullptr && ParseJoinedRules(value, rules)) {
+                line.keepRules = std::move(rules);
+            } else if (error.empty()) {
+                error = L"/keeprules";
+            }
         } else if (Is(name, L"lowpass")) {
             // Never shown: the copy of the second pass. A mistake in it stays silent too.
             copy = line.bSilent = true;
@@ -174,6 +183,12 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
     // The copy writes no file: its report goes to the parent, whose log holds both passes.
     if (error.empty() && copy && (!line.logPath.empty() || line.bPreview)) error = L"/lowpass";
+    // Nor reads one: a copy that cleans cookies is told its list, or told to keep none.
+    if (error.empty() && copy && (!line.keepPath.empty() || (line.bCookie && !line.keepRules && !line.bNoKeep) ||
+                                  (line.keepRules && line.bNoKeep))) {
+        error = L"/lowpass";
+    }
+    if (error.empty() && !copy && line.keepRules) error = L"不明なオプションです: /keeprules";
     if (!error.empty() || wantsUsage) {
         CommandLine usage = Usage(error);
         usage.bSilent = line.bSilent;

@@ -29,6 +29,8 @@ struct CommandLine {
     bool bPreview = false;  // report what would go, delete nothing
     bool bNoKeep = false;   // keep no cookie, whatever the stored list says
     std::wstring keepPath;  // the keep list to obey instead of the stored one (empty: stored)
+    // SecondPassCopy: the parent's keep list, as its first pass read it (/keeprules HOSTS).
+    std::optional<CKeepList> keepRules;
     std::wstring logPath;  // empty: no log. Wide, as typed: a narrow path could name another file
     CString error;         // why the usage is shown (empty for /?)
 };

@@ -85,7 +85,7 @@ std::string PreviewLogText(const CleaningPlan& plan) {
     return text + LogLines(summary);
 }
 
-int RunUnattendedClean(const CommandLine& line, const std::optional<SecondPassRequest>& second) {
+int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest> second) {
     CleaningPlan plan;
     CString error;
     bool planned;
@@ -99,6 +99,8 @@ int RunUnattendedClean(const CommandLine& line, const std::optional<SecondPassRe
         WriteLog(line.logPath, LogLines(error));
         return kExitUsage;
     }
+    // The second pass obeys the list as this plan read it.
+    if (second) second->keep = plan.keep;
     if (line.bPreview) {
         if (!line.bSilent) AfxMessageBox(PreviewText(line.bCache, line.bCookie, plan).c_str(), MB_OK | MB_ICONINFORMATION);
         if (!WriteLog(line.logPath, PreviewLogText(plan))) return kExitLogFailed;

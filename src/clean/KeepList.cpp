@@ -160,6 +160,38 @@ bool CKeepList::Parse(const std::string& bytes, CKeepList& list, size_t& errorLi
     return true;
 }
 
+std::wstring JoinRules(const CKeepList& list) {
+    std::wstring text;
+    for (const KeepRule& rule : list.Rules()) {
+        if (!text.empty()) text += L',';
+        text += std::wstring(rule.host.begin(), rule.host.end());
+    }
+    return text;
+}
+
+bool ParseJoinedRules(const std::wstring& text, CKeepList& list) {
+    list = CKeepList();
+    CKeepList read;
+    size_t pos = 0;
+    for (size_t number = 1; pos <= text.size(); ++number) {
+        size_t end = text.find(L',', pos);
+        if (end == std::wstring::npos) end = text.size();
+        KeepRule rule;
+        CString reason;
+        // An empty piece, a comment or a wildcard is nothing JoinRules writes.
+        const std::wstring piece = text.substr(pos, end - pos);
+        if (piece.find_first_of(L"#* \t") != std::wstring::npos || !CKeepList::ParseLine(piece, rule, reason) ||
+            rule.host.empty()) {
+            return false;
+        }
+        rule.line = number;
+        read.Add(std::move(rule));
+        pos = end + 1;
+    }
+    list = std::move(read);
+    return true;
+}
+
 bool CKeepList::KeepsHost(const std::string& hostText) const {
     std::string host;
     for (char c : hostText) host += LowerAscii(c);

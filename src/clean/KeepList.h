@@ -39,6 +39,12 @@ private:
     std::vector<KeepRule> m_rules;
 };
 
+// The rules as one argument of the second pass's copy: the hosts joined by commas, which no
+// host holds. The copy obeys the list as the first pass read it and never reads the file.
+std::wstring JoinRules(const CKeepList& list);
+// Reads what JoinRules wrote: false, and an empty list, on any piece that is not a host.
+bool ParseJoinedRules(const std::wstring& text, CKeepList& list);
+
 // The host of a cookie entry's name, lower-case; empty when the name is not a cookie's or
 // its host cannot be read.
 std::string CookieHost(const char* sourceUrlName);

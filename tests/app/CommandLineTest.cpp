@@ -114,37 +114,60 @@ TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
 }
 
 // The copy's hidden option takes the kinds a user has and nothing else, is never shown, and
-// is what the parent writes for each kind.
-TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsAndAPipe) {
+// is what the parent writes for each kind: with the keep list's rules themselves, as the first
+// pass read them, so that the copy never reads the file again.
+TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe) {
+    CKeepList rules;
+    for (const wchar_t* host : {L"keep.test", L"*.例え.jp", L"192.0.2.7"}) {
+        KeepRule rule;
+        CString reason;
+        ASSERT_TRUE(CKeepList::ParseLine(host, rule, reason));
+        rules.Add(rule);
+    }
+    auto hosts = [](const CKeepList& list) {
+        std::vector<std::pair<std::string, bool>> out;
+        for (const KeepRule& rule : list.Rules()) out.emplace_back(rule.host, rule.exact);
+        return out;
+    };
     for (bool bCache : {false, true}) {
         for (bool bCookie : {false, true}) {
-            if (!bCache && !bCookie) continue;
-            SecondPassRequest request;
-            request.bCache = bCache;
-            request.bCookie = bCookie;
-            // The first pass's keep list goes by name; none at all is said so.
-            if (bCookie) request.keep = KeepListSource{L"C:\\リスト\\keep.txt", true};
-            const std::wstring args = SecondPassArguments(request, reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)));
-            int argc = 0;
-            LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
-            ASSERT_NE(argv, nullptr);
-            const CommandLine line = ParseCommandLine(argc - 1, argv + 1);
-            ::LocalFree(argv);
-            EXPECT_EQ(line.mode, CommandLine::Mode::SecondPassCopy) << args;
-            EXPECT_EQ(line.bCache, bCache) << args;
-            EXPECT_EQ(line.bCookie, bCookie) << args;
-            EXPECT_EQ(line.reportPipe, 0x7FFCu) << args;
-            EXPECT_EQ(KeepSourceOf(line).path, request.keep.path) << args;
-            EXPECT_TRUE(line.bNoKeep || !line.keepPath.empty()) << "never the copy's own choice of list";
+            for (bool withRules : {false, true}) {
+                if (!bCache && !bCookie) continue;
+                SecondPassRequest request;
+                request.bCache = bCache;
+                request.bCookie = bCookie;
+                if (withRules) request.keep = rules;
+                const std::wstring args = SecondPassArguments(request, reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)));
+                int argc = 0;
+                LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
+                ASSERT_NE(argv, nullptr);
+                const CommandLine line = ParseCommandLine(argc - 1, argv + 1);
+                ::LocalFree(argv);
+                EXPECT_EQ(line.mode, CommandLine::Mode::SecondPassCopy) << args;
+                EXPECT_EQ(line.bCache, bCache) << args;
+                EXPECT_EQ(line.bCookie, bCookie) << args;
+                EXPECT_EQ(line.reportPipe, 0x7FFCu) << args;
+                EXPECT_TRUE(line.keepPath.empty()) << "the copy reads no list file: " << args;
+                const bool told = bCookie && withRules;
+                EXPECT_EQ(hosts(line.keepRules.value_or(CKeepList())), hosts(told ? rules : CKeepList())) << args;
+                if (bCookie) EXPECT_TRUE(told ? !line.bNoKeep : line.bNoKeep) << args;
+            }
         }
     }
-    // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history.
+    // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history, a
+    // cookie copy not told its list, one told a file, rules that are not hosts.
     const std::vector<std::vector<const wchar_t*>> mistakes = {
-        {L"/lowpass", L"12"},          {L"/cookie", L"/lowpass"},          {L"/cookie", L"/lowpass", L"0"},
-        {L"/cookie", L"/lowpass", L"0x1c"}, {L"/cookie", L"/lowpass", L"99999999999999999999999"},
-        {L"/all", L"/lowpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/lowpass", L"12"},
+        {L"/lowpass", L"12"},          {L"/cookie", L"/nokeep", L"/lowpass"},  {L"/cookie", L"/nokeep", L"/lowpass", L"0"},
+        {L"/cookie", L"/nokeep", L"/lowpass", L"0x1c"}, {L"/cookie", L"/nokeep", L"/lowpass", L"99999999999999999999999"},
+        {L"/all", L"/nokeep", L"/lowpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/lowpass", L"12"},
         {L"/visited", L"/lowpass", L"12"}, {L"/lowpass", L"12", L"/history"},
+        {L"/cookie", L"/lowpass", L"12"}, {L"/all", L"/keep", L"keep.txt", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test,,b.test", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test,http://b.test/", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test", L"/nokeep", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"/lowpass", L"12"},
     };
+    EXPECT_EQ(Parse({L"/cookie", L"/keeprules", L"keep.test"}).mode, CommandLine::Mode::Usage) << "the copy's alone";
     for (const auto& args : mistakes) {
         const CommandLine line = Parse(args);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));

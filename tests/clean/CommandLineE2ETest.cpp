@@ -410,7 +410,7 @@ TEST_F(CommandLineRun, TheCopysOptionFromOutsideKeepsTheUsualRules) {
     ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &inherit, 0));
     ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
-    std::string command = "\"" + exe + "\" /all /lowpass " + std::to_string(reinterpret_cast<ULONG_PTR>(writeEnd));
+    std::string command = "\"" + exe + "\" /all /nokeep /lowpass " + std::to_string(reinterpret_cast<ULONG_PTR>(writeEnd));
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
