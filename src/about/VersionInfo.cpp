@@ -1,5 +1,6 @@
 #include "about/VersionInfo.h"
 
+#include "framework/SystemLibrary.h"
 #include "framework/WinUtil.h"
 
 #include <cstring>
@@ -13,6 +14,22 @@ const wchar_t* const kKeys[CVersionInfo::kFieldCount] = {
     L"\\Comments",        L"\\LegalTrademarks", L"\\PrivateBuild",  L"\\SpecialBuild",
 };
 const wchar_t kMissing[] = L"-";
+
+// version.dll is no KnownDLL: imported, Windows would take a copy planted beside the program
+// before its own. Loaded on first use from the system folder instead.
+struct VersionFunctions {
+    decltype(&::GetFileVersionInfoSizeW) getSize = SystemFunction<decltype(&::GetFileVersionInfoSizeW)>(
+        L"version.dll", "GetFileVersionInfoSizeW");
+    decltype(&::GetFileVersionInfoW) getInfo =
+        SystemFunction<decltype(&::GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
+    decltype(&::VerQueryValueW) query = SystemFunction<decltype(&::VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+    bool Usable() const { return getSize != nullptr && getInfo != nullptr && query != nullptr; }
+};
+
+const VersionFunctions& Version() {
+    static const VersionFunctions functions;
+    return functions;
+}
 }  // namespace
 
 CVersionInfo::CVersionInfo() { Clear(); }
@@ -31,8 +48,10 @@ void CVersionInfo::SetField(int index, const CString& value) {
 void CVersionInfo::Read(const CString& path) {
     Clear();
 
+    const VersionFunctions& version = Version();
     DWORD handle = 0;
-    DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &handle);
+    // Without the library, the file reads as one without a version resource.
+    DWORD size = version.Usable() ? version.getSize(path.c_str(), &handle) : 0;
     // Twice the size leaves the platform room past the resource itself for whatever it keeps
     // there. The buffer starts zeroed so that a string left without its terminator still
     // ends inside it.
@@ -41,8 +60,8 @@ void CVersionInfo::Read(const CString& path) {
     void* translation = nullptr;
     UINT translationLen = 0;
     // A translation table too short for one entry counts as none: its words are not there.
-    bool usable = size != 0 && ::GetFileVersionInfoW(path.c_str(), handle, size, buffer.data()) &&
-                  ::VerQueryValueW(buffer.data(), L"\\VarFileInfo\\Translation", &translation, &translationLen) &&
+    bool usable = size != 0 && version.getInfo(path.c_str(), handle, size, buffer.data()) &&
+                  version.query(buffer.data(), L"\\VarFileInfo\\Translation", &translation, &translationLen) &&
                   translation != nullptr && translationLen >= 2 * sizeof(WORD);
     if (!usable) {
         for (int i = 0; i < kFieldCount; ++i) SetField(i, kMissing);
@@ -60,7 +79,7 @@ void CVersionInfo::Read(const CString& path) {
         const CString query = L"\\StringFileInfo\\" + HexText(language, 4) + HexText(codePage, 4) + kKeys[i];
         void* found = nullptr;
         UINT len = 0;
-        bool ok = ::VerQueryValueW(buffer.data(), query.c_str(), &found, &len) != FALSE;
+        bool ok = version.query(buffer.data(), query.c_str(), &found, &len) != FALSE;
         const auto* value = static_cast<const wchar_t*>(found);
         if (!ok || value == nullptr || value < begin || value >= end) {
             SetField(i, kMissing);

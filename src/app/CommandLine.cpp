@@ -18,9 +18,11 @@ const wchar_t kCommandLineUsage[] =
     L"/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
     L"/keep ファイル ― この一覧のサイトのクッキーを残します（いつもは %APPDATA%\\Dustwhirl\\keep.txt）\n"
     L"/nokeep ― クッキーを一つも残しません\n"
+    L"ファイル名は / や - で始められません（.\\-x.log のようにフォルダーを付けて書きます）。NUL などのデバイスは使えません。\n"
     L"\n"
     L"確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
-    L"終了コード: 0 すべて削除 / 1 削除できない項目があった、またはキャッシュの一覧を最後まで読めなかった /\n"
+    L"終了コード: 0 すべてファイルごと削除 / 1 まだ消えていない項目があった（使用中で、閉じられると削除される項目も）、\n"
+    L"またはキャッシュの一覧を最後まで読めなかった /\n"
     L"2 使い方の誤り、または残すサイトの一覧が読めない（何も削除しません） / 3 ログを書けなかった / 4 内部のエラーで中断\n"
     L"オプションなしで起動すると、いつものウィンドウが開きます。";
 
@@ -29,6 +31,25 @@ namespace {
 bool Is(const wchar_t* arg, const wchar_t* name) { return ::_wcsicmp(arg, name) == 0; }
 
 bool IsOption(const wchar_t* arg) { return arg[0] == L'/' || arg[0] == L'-'; }
+
+// The value of the option at argv[i], which then moves past it; null when the next word is
+// missing, empty or an option. A word that starts with '/' or '-' is always an option, never a
+// value: "/log /preview" with the name forgotten must not turn the next option into a file
+// (nor a typo of one into a file at the root of the drive). A file of such a name is named
+// with its folder (".\-x.log").
+const wchar_t* ValueOf(int argc, const wchar_t* const* argv, int& i) {
+    if (i + 1 >= argc || argv[i + 1][0] == L'\0' || IsOption(argv[i + 1])) return nullptr;
+    return argv[++i];
+}
+
+CString MissingFileName(const wchar_t* option) {
+    return CString(option) + L" の後にファイル名がありません。/ や - で始まる語はオプションとして読みます（そういう名前は .\\-x.txt のようにフォルダーを付けて書いてください）。";
+}
+
+CString NotAFile(const std::wstring& path) {
+    return L"ファイルとして使えない名前です: " + path +
+           L"\nドライブかネットワークの共有フォルダーにあるファイルを指定してください（NUL などのデバイスや \\\\.\\ で始まる名前は使えません）。";
+}
 
 // A handle value in decimal, as the parent writes it; 0 for anything else.
 ULONG_PTR HandleValue(const wchar_t* text) {
@@ -99,10 +120,10 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         }
         const wchar_t* name = arg + 1;
         if (Is(name, L"keep")) {
-            if (i + 1 >= argc || argv[i + 1][0] == L'\0') {
-                if (error.empty()) error = L"/keep の後にファイル名がありません。";
-            } else {
-                line.keepPath = argv[++i];
+            if (const wchar_t* value = ValueOf(argc, argv, i)) {
+                line.keepPath = value;
+            } else if (error.empty()) {
+                error = MissingFileName(L"/keep");
             }
             continue;
         }
@@ -125,15 +146,25 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         } else if (Is(name, L"silent")) {
             line.bSilent = true;
         } else if (Is(name, L"log")) {
-            if (i + 1 >= argc || argv[i + 1][0] == L'\0') {
-                if (error.empty()) error = L"/log の後にファイル名がありません。";
-            } else {
-                line.logPath = argv[++i];
+            if (const wchar_t* value = ValueOf(argc, argv, i)) {
+                line.logPath = value;
+            } else if (error.empty()) {
+                error = MissingFileName(L"/log");
+            }
+        } else if (Is(name, L"keeprules")) {
+            // The copy's list, from the parent; a piece that is not a host spoils the whole.
+            const wchar_t* value = ValueOf(argc, argv, i);
+            CKeepList rules;
+            if (value != nullptr && ParseJoinedRules(value, rules)) {
+                line.keepRules = std::move(rules);
+            } else if (error.empty()) {
+                error = L"/keeprules";
             }
         } else if (Is(name, L"lowpass")) {
             // Never shown: the copy of the second pass. A mistake in it stays silent too.
             copy = line.bSilent = true;
-            line.reportPipe = i + 1 < argc ? HandleValue(argv[++i]) : 0;
+            const wchar_t* value = ValueOf(argc, argv, i);
+            line.reportPipe = value != nullptr ? HandleValue(value) : 0;
             if (line.reportPipe == 0 && error.empty()) error = L"/lowpass";
         } else if (Is(name, L"?") || Is(name, L"h") || Is(name, L"help")) {
             wantsUsage = true;
@@ -141,12 +172,23 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
             error = L"不明なオプションです: " + CString(arg);
         }
     }
+    // A device or the system's namespace would be written (or read) as if it were a file, and
+    // the side file a log is written to first has no place beside it: refused before anything.
+    for (const std::wstring* path : {&line.logPath, &line.keepPath}) {
+        if (error.empty() && !path->empty() && LongPathForm(*path).empty()) error = NotAFile(*path);
+    }
     if (error.empty() && line.bNoKeep && !line.keepPath.empty()) error = L"/keep と /nokeep は一緒に指定できません。";
     if (error.empty() && onlyKeepChoice) return line;  // the window, with that list
     if (error.empty() && kinds > 1) error = L"/cache、/cookie、/all はどれか一つだけを指定してください。";
     if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
     // The copy writes no file: its report goes to the parent, whose log holds both passes.
     if (error.empty() && copy && (!line.logPath.empty() || line.bPreview)) error = L"/lowpass";
+    // Nor reads one: a copy that cleans cookies is told its list, or told to keep none.
+    if (error.empty() && copy && (!line.keepPath.empty() || (line.bCookie && !line.keepRules && !line.bNoKeep) ||
+                                  (line.keepRules && line.bNoKeep))) {
+        error = L"/lowpass";
+    }
+    if (error.empty() && !copy && line.keepRules) error = L"不明なオプションです: /keeprules";
     if (!error.empty() || wantsUsage) {
         CommandLine usage = Usage(error);
         usage.bSilent = line.bSilent;

@@ -1,6 +1,7 @@
 // The command line of unattended cleaning:
 //   Dustwhirl.exe [/cache | /cookie | /all] [/silent] [/preview] [/log FILE] [/keep FILE | /nokeep]
-// Options are case-insensitive and start with '/' or '-'. No option at all means the window,
+// Options are case-insensitive and start with '/' or '-'; a word that starts with either is
+// always an option, never the FILE of /log or /keep (".\\-x.log" names such a file). No option at all means the window,
 // and so do /keep FILE or /nokeep alone (the window's cleanings then obey that choice).
 #pragma once
 
@@ -28,6 +29,8 @@ struct CommandLine {
     bool bPreview = false;  // report what would go, delete nothing
     bool bNoKeep = false;   // keep no cookie, whatever the stored list says
     std::wstring keepPath;  // the keep list to obey instead of the stored one (empty: stored)
+    // SecondPassCopy: the parent's keep list, as its first pass read it (/keeprules HOSTS).
+    std::optional<CKeepList> keepRules;
     std::wstring logPath;  // empty: no log. Wide, as typed: a narrow path could name another file
     CString error;         // why the usage is shown (empty for /?)
 };
@@ -55,6 +58,9 @@ extern const wchar_t kCommandLineUsage[];
 // Exit codes of an unattended cleaning. An internal failure that ends the program
 // (kExitAborted of the framework) is 4.
 constexpr int kExitAllDeleted = 0;
-constexpr int kExitSomeNotDeleted = 1;  // an entry could not be deleted, or the walk ended early
+// An entry is not known to be gone: in use (marked, it goes when its holder lets go, but it is
+// there now), its file left on disk, not found (it may still be listed) or refused; or the
+// walk ended early.
+constexpr int kExitSomeNotDeleted = 1;
 constexpr int kExitUsage = 2;  // also: the keep list is broken, and nothing was deleted
 constexpr int kExitLogFailed = 3;  // the cleaning ran but its log could not be written

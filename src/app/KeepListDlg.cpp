@@ -6,6 +6,7 @@
 #include "framework/AppMessages.h"
 #include "framework/WinApp.h"
 #include "framework/WinUtil.h"
+#include "skin/DpiScale.h"
 
 #include <algorithm>
 
@@ -61,17 +62,26 @@ bool CKeepListDlg::ShownKept(size_t row) const {
     return false;
 }
 
+// The count gets its design width at the window's scale; the site takes the rest of the
+// list, short of a vertical scroll bar of that scale.
+void CKeepListDlg::SizeColumns(const CDpiScale& scale) {
+    HWND list = List();
+    RECT client{};
+    ::GetClientRect(list, &client);
+    const int countWidth = scale.Scale(kCountColumnWidth);
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, countWidth);
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, std::max(0L, client.right - countWidth - scale.Metric(SM_CXVSCROLL)));
+}
+
 HWND CKeepListDlg::List() const { return ::GetDlgItem(m_hWnd, IDC_KEEP_HOSTS); }
 
 BOOL CKeepListDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     HWND list = List();
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    RECT client{};
-    ::GetClientRect(list, &client);
-    const int countWidth = 70;
-    InsertColumn(list, 0, L"サイト", client.right - countWidth - ::GetSystemMetrics(SM_CXVSCROLL), LVCFMT_LEFT);
-    InsertColumn(list, 1, L"クッキー", countWidth, LVCFMT_RIGHT);
+    InsertColumn(list, 0, L"サイト", 0, LVCFMT_LEFT);
+    InsertColumn(list, 1, L"クッキー", 0, LVCFMT_RIGHT);
+    SizeColumns(CDpiScale::ForWindow(m_hWnd));
     m_walk = std::make_unique<CCookieHostWalk>(m_hWnd);
     FillList();
     SelectRow(0);
@@ -202,6 +212,7 @@ void CKeepListDlg::OnOK() {
         OnAdd();
         return;
     }
+    if (!FileUnchanged()) return;
     std::vector<std::string> kept;
     for (const Site& site : m_sites) {
         if (site.chosen) kept.push_back(site.host);
@@ -212,6 +223,48 @@ void CKeepListDlg::OnOK() {
         return;
     }
     EndDialog(IDOK);
+}
+
+bool CKeepListDlg::FileUnchanged() {
+    // Compared by content: the list is small, and a time stamp can stay the same through a
+    // quick rewrite. What is read here is only compared, never saved back.
+    KeepListBytes opened;
+    opened.status = m_load.status == KeepListLoad::Status::Missing ? KeepListBytes::Status::Missing
+                                                                   : KeepListBytes::Status::Read;
+    opened.bytes = m_load.bytes;
+    const KeepListBytes now = ReadKeepListBytes(m_source.path);
+    if (now == opened) return true;
+    const CString file = L"\n\nファイル: " + m_source.path;
+    if (now.status == KeepListBytes::Status::Unreadable) {
+        AfxMessageBox((L"残すサイトの一覧を確かめられないため、保存しませんでした（" + now.reason + L"）。" + file).c_str(),
+                      MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    const CString text = L"残すサイトの一覧は、この画面を開いた後でほかのプログラムに変更されました。"
+                         L"上書きするとその変更が失われるため、保存しませんでした。\n\n"
+                         L"ファイルを読み直しますか？（この画面で変えたチェックは元に戻ります）" + file;
+    if (AfxMessageBox(text.c_str(), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) Reload();
+    return false;
+}
+
+void CKeepListDlg::Reload() {
+    KeepListLoad load = LoadKeepList(KeepListSource{m_source.path, false});
+    if (load.status == KeepListLoad::Status::Broken) {
+        AfxMessageBox((L"読み直した一覧を読めません。ファイルを直してから開き直してください。\n\nファイル: " + m_source.path +
+                       L"\n" + (load.line != 0 ? DecimalText(load.line) + L" 行目: " : CString()) + load.reason)
+                          .c_str(),
+                      MB_OK | MB_ICONSTOP);
+        return;
+    }
+    m_load = std::move(load);
+    for (Site& site : m_sites) site.chosen = false;
+    for (const KeepRule& rule : m_load.list.Rules()) SiteFor(rule.host).chosen = true;
+    // A site that was only on the old list, with no cookies, has no reason to be shown now.
+    m_sites.erase(std::remove_if(m_sites.begin(), m_sites.end(),
+                                 [](const Site& site) { return !site.chosen && site.cookies == 0; }),
+                  m_sites.end());
+    FillList();
+    SelectRow(0);
 }
 
 LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -235,6 +288,13 @@ LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEEP_HOSTS_READY:
         OnHostsReady();
         return 0;
+    case WM_DPICHANGED: {
+        // The dialog manager moves and resizes the controls for the new scale; the columns
+        // are the list's own, and follow once it has.
+        const LRESULT handled = CDialog::WindowProc(msg, wp, lp);
+        SizeColumns(CDpiScale(LOWORD(wp)));
+        return handled;
+    }
     case WM_DESTROY:
         m_walk.reset();  // a walk still running stops after the entry at hand
         break;

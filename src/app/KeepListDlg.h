@@ -1,12 +1,14 @@
 // CKeepListDlg: the keep list as a person edits it. Every site that has cookies in the cache
 // now is listed with a check box (checked: its cookies stay), together with the sites of the
-// list that have none yet; a field adds a site by name. OK writes the list whole. The dialog
+// list that have none yet; a field adds a site by name. OK writes the list whole, but never
+// over a file that another program changed while the dialog was open. The dialog
 // shows the list's own sites at once and the cache's as soon as a walk over it has found them.
 #pragma once
 
 #include "clean/CookieHostWalk.h"
 #include "clean/KeepList.h"
 #include "framework/Dialog.h"
+#include "skin/DpiScale.h"
 
 #include <memory>
 #include <string>
@@ -24,6 +26,8 @@ public:
         bool chosen = false;  // kept by a line of its own
     };
     const std::vector<Site>& Sites() const { return m_sites; }
+    // The cookie count's column at 96 DPI.
+    static constexpr int kCountColumnWidth = 70;
     // Whether the row shows as kept: chosen, or a subdomain of a chosen site.
     bool ShownKept(size_t row) const;
 
@@ -33,6 +37,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    void SizeColumns(const CDpiScale& scale);
     void FillList();
     void ShowChecks();
     void SelectRow(int row);
@@ -40,6 +45,9 @@ private:
     void OnHostsReady();
     LRESULT OnItemChanging(const NMLISTVIEW& change);
     void OnAdd();
+    void Reload();
+    // Whether the file is still as this dialog read it; says why not (and may reload) when not.
+    bool FileUnchanged();
     HWND List() const;
 
     KeepListSource m_source;

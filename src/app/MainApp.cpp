@@ -38,13 +38,11 @@ BOOL CMainApp::InitInstance() {
         break;
     }
     case CommandLine::Mode::Clean: {
-        std::optional<SecondPassRequest> second = PlanSecondPass(line.bCache, line.bCookie);
-        if (second) second->keep = KeepSourceOf(line);
-        m_nExitCode = RunUnattendedClean(line, second);
+        m_nExitCode = RunUnattendedClean(line, PlanSecondPass(line.bCache, line.bCookie));
         break;
     }
     case CommandLine::Mode::SecondPassCopy:
-        switch (RunSecondPassCopy(line.bCache, line.bCookie, KeepSourceOf(line), line.reportPipe)) {
+        switch (RunSecondPassCopy(line.bCache, line.bCookie, line.keepRules.value_or(CKeepList()), line.reportPipe)) {
         case SecondPassCopyOutcome::AllDeleted: m_nExitCode = kExitAllDeleted; break;
         case SecondPassCopyOutcome::NotAllDeleted: m_nExitCode = kExitSomeNotDeleted; break;
         case SecondPassCopyOutcome::NotRun: m_nExitCode = kExitUsage; break;

@@ -27,9 +27,10 @@ void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
     if (AfxMessageBox(DeletionPrompt(bCache, bCookie, plan).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
 
     CWaitCursor wait;
-    // The Protected Mode cache's pass follows, under the same kind and keep list.
+    // The Protected Mode cache's pass follows, under the same kind and the keep list as the
+    // question read it.
     std::optional<SecondPassRequest> second = PlanSecondPass(bCache, bCookie);
-    if (second) second->keep = KeepList();
+    if (second) second->keep = plan.keep;
     {
         // Shown even for an empty list, so that every confirmed cleaning ends the same way.
         CProgressDlg progress(&plan.entries, nullptr, plan.walkFailed, plan.kept.size(), second ? &*second : nullptr);

@@ -12,9 +12,10 @@ namespace {
 const wchar_t* OutcomeLabel(DeleteOutcome outcome) {
     switch (outcome) {
     case DeleteOutcome::Deleted: return L"削除しました";
-    case DeleteOutcome::AlreadyGone: return L"既にありませんでした";
-    case DeleteOutcome::InUse: return L"使用中のため削除できませんでした";
+    case DeleteOutcome::NotFound: return L"見つかりませんでした";
+    case DeleteOutcome::InUse: return L"使用中です（ほかのプログラムが閉じると削除されます）";
     case DeleteOutcome::NotDeleted: return L"削除できませんでした";
+    case DeleteOutcome::FileLeft: return L"キャッシュから削除しましたが、ファイルは開かれていたため残りました";
     }
     return L"";
 }
@@ -61,8 +62,9 @@ std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult
     }
     // The summary counts both passes; what stopped part-way is the first pass's own.
     const DeletionResult result = second != nullptr ? BothPasses(firstResult, second->result) : firstResult;
-    CString summary = L"合計: 削除 " + FormatCount(result.deleted) + L"件、既になし " +
-                      FormatCount(result.alreadyGone) + L"件、使用中 " + FormatCount(result.inUse) + L"件、削除できず " +
+    CString summary = L"合計: 削除 " + FormatCount(result.deleted) + L"件、ファイルが残った " +
+                      FormatCount(result.fileLeft) + L"件、使用中（閉じると削除） " + FormatCount(result.inUse) +
+                      L"件、見つからず " + FormatCount(result.notFound) + L"件、削除できず " +
                       FormatCount(result.notDeleted) + L"件、残した " + FormatCount(result.kept) + L"件、" +
                       FormatBytes(result.bytesFreed) + L" を解放";
     if (firstResult.Handled() < entries.size()) {
@@ -83,7 +85,7 @@ std::string PreviewLogText(const CleaningPlan& plan) {
     return text + LogLines(summary);
 }
 
-int RunUnattendedClean(const CommandLine& line, const std::optional<SecondPassRequest>& second) {
+int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest> second) {
     CleaningPlan plan;
     CString error;
     bool planned;
@@ -97,6 +99,8 @@ int RunUnattendedClean(const CommandLine& line, const std::optional<SecondPassRe
         WriteLog(line.logPath, LogLines(error));
         return kExitUsage;
     }
+    // The second pass obeys the list as this plan read it.
+    if (second) second->keep = plan.keep;
     if (line.bPreview) {
         if (!line.bSilent) AfxMessageBox(PreviewText(line.bCache, line.bCookie, plan).c_str(), MB_OK | MB_ICONINFORMATION);
         if (!WriteLog(line.logPath, PreviewLogText(plan))) return kExitLogFailed;

@@ -13,7 +13,7 @@
 
 // Runs line's cleaning (line.mode is Clean), then the second pass if one is given, and returns
 // the program's exit code.
-int RunUnattendedClean(const CommandLine& line, const std::optional<SecondPassRequest>& second = std::nullopt);
+int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest> second = std::nullopt);
 
 // The exit code of a finished run over entries.
 int CleaningExitCode(const SelectedEntries& entries, const DeletionResult& result);

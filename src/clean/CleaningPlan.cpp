@@ -24,9 +24,15 @@ bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, Clean
             return false;
         }
     }
-    plan.walkFailed = !CollectEntries(bCache, bCookie, plan.entries);
-    SetAsideKept(load.list, plan.entries, plan.kept);
+    PlanCleaningWith(bCache, bCookie, load.list, plan);
     return true;
+}
+
+void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan) {
+    plan = CleaningPlan();
+    if (bCookie) plan.keep = keep;
+    plan.walkFailed = !CollectEntries(bCache, bCookie, plan.entries);
+    SetAsideKept(plan.keep, plan.entries, plan.kept);
 }
 
 ULONGLONG TotalBytes(const SelectedEntries& entries) {

@@ -11,6 +11,9 @@ struct CleaningPlan {
     SelectedEntries entries;  // to be deleted, in cache order
     SelectedEntries kept;     // cookies of the sites on the keep list, left alone
     bool walkFailed = false;  // the walk ended early: entries may be missing from both
+    // The keep list as it was read for this plan (empty when no cookie is cleaned): the one
+    // list that every pass of the cleaning obeys, whatever becomes of its file meanwhile.
+    CKeepList keep;
 };
 
 // Moves the cookies that keep keeps from entries to kept, keeping the order of both.
@@ -20,6 +23,9 @@ void SetAsideKept(const CKeepList& keep, SelectedEntries& entries, SelectedEntri
 // False, with the text that names the file and line in error and nothing walked, when the
 // list is broken: a cleaning of cookies then deletes nothing.
 bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, CleaningPlan& plan, CString& error);
+
+// Walks the cache and sets aside the cookies that keep keeps: a plan with a list already read.
+void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan);
 
 // The bytes of the entries, as the walk found them.
 ULONGLONG TotalBytes(const SelectedEntries& entries);

@@ -23,17 +23,32 @@ CString FormatBytes(ULONGLONG bytes) {
 }
 
 CString RefusalText(const DeletionResult& result) {
-    // Entries in use are told apart: the user can close the program that holds them.
-    const CString inUse = FormatCount(result.inUse) + L"件はほかのプログラムが使用中";
-    const CString other = FormatCount(result.notDeleted) + L"件は";
-    if (result.inUse != 0 && result.notDeleted != 0) return inUse + L"、" + other + L"その他の理由で削除できませんでした";
-    if (result.inUse != 0) return inUse + L"のため削除できませんでした";
-    if (result.notDeleted != 0) return other + L"削除できませんでした";
-    return CString();
+    struct Kind {
+        size_t count;
+        const wchar_t* alone;  // the clause when it is the only kind
+        const wchar_t* among;  // its short form among others
+    };
+    // Each kind as it is: an entry in use is not refused but waits for its holder; one not found
+    // may still be there; a file left behind is said apart from its entry.
+    const Kind kinds[] = {
+        {result.inUse, L"件は使用中です。ほかのプログラムが閉じると削除されます", L"件は使用中（閉じると削除）"},
+        {result.fileLeft, L"件はキャッシュから削除しましたが、開かれていたファイルが残りました", L"件はファイルが残り"},
+        {result.notFound, L"件は見つかりませんでした", L"件は見つからず"},
+        {result.notDeleted, L"件は削除できませんでした", L"件は削除できず"},
+    };
+    size_t present = 0;
+    for (const Kind& kind : kinds) present += kind.count != 0 ? 1 : 0;
+    CString text;
+    for (const Kind& kind : kinds) {
+        if (kind.count == 0) continue;
+        if (!text.empty()) text += L"、";
+        text += FormatCount(kind.count) + (present == 1 ? kind.alone : kind.among);
+    }
+    return text;
 }
 
 CString CompletionText(const DeletionResult& result) {
-    const CString removed = FormatCount(result.Removed()) + L"件、" + FormatBytes(result.bytesFreed);
+    const CString removed = FormatCount(result.deleted) + L"件、" + FormatBytes(result.bytesFreed);
     const CString kept = result.kept != 0 ? L"、残したクッキー " + FormatCount(result.kept) + L"件" : CString();
     const CString refused = RefusalText(result);
     if (result.walkFailed) {

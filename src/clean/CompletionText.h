@@ -9,8 +9,10 @@ CString FormatCount(ULONGLONG count);
 CString FormatBytes(ULONGLONG bytes);
 
 // The status line of a finished run. It begins with "削除が終わりました" only when the walk
-// reached its end and nothing was refused; otherwise it begins with what went wrong.
+// reached its end and every entry went with its file; otherwise it begins with what did not.
+// The count and size in it are of the entries deleted with their files.
 CString CompletionText(const DeletionResult& result);
 
-// How many entries were refused, in use and otherwise, as a clause; empty when none was.
+// The entries not deleted, or not wholly, each kind as what it is (in use, file left, not
+// found, refused), as a clause; empty when every entry went.
 CString RefusalText(const DeletionResult& result);

@@ -7,36 +7,44 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
 enum class DeleteOutcome : unsigned char {
-    Deleted,      // the cache removed it
-    AlreadyGone,  // it had gone before its turn; as good as deleted
-    InUse,        // a program holds it open: Windows documents access denied for that,
-                  // Wine and Windows' own conformance tests give a sharing violation
-    NotDeleted,   // the cache refused for any other reason
+    Deleted,     // the cache removed it, and its file (if it had one) is gone
+    NotFound,    // the cache found no entry of that name: gone before its turn, or named in a
+                 // way the cache does not look up (it may still be listed). Nobody knows which
+    InUse,       // a program holds it through the cache: the cache marked it and deletes it
+                 // when that program lets go (Windows documents access denied for that; Wine
+                 // and Windows' own conformance tests give a sharing violation)
+    NotDeleted,  // the cache refused for any other reason
+    FileLeft,    // the cache removed it, but its file stayed on disk: another program holds
+                 // the file itself open
 };
 
-// Deletes one entry from the cache in use.
-DeleteOutcome DeleteCacheEntry(const char* url);
+// Deletes one entry from the cache in use; localFile (the walk's, may be empty) is checked
+// afterwards, so that an entry whose file stayed is not called deleted.
+DeleteOutcome DeleteCacheEntry(const char* url, const std::string& localFile = std::string());
 
 // What a deletion run did, counted entry by entry.
 struct DeletionResult {
     size_t deleted = 0;
-    size_t alreadyGone = 0;
+    size_t notFound = 0;
     size_t inUse = 0;
     size_t notDeleted = 0;
-    ULONGLONG bytesFreed = 0;  // the sizes the walk found for the entries this run deleted
+    size_t fileLeft = 0;
+    ULONGLONG bytesFreed = 0;  // the sizes the walk found for the entries this run deleted, files and all
     bool walkFailed = false;   // the walk that chose the entries ended early: some were missed
     size_t kept = 0;           // cookies the keep list left alone, never handed to the deletion
     std::vector<DeleteOutcome> outcomes;  // one per entry handled, in list order
 
     void Add(const SelectedEntry& entry, DeleteOutcome outcome);
-    size_t Removed() const { return deleted + alreadyGone; }  // gone from the cache now
-    size_t Refused() const { return inUse + notDeleted; }
-    size_t Handled() const { return Removed() + Refused(); }
+    // Not deleted, or not wholly: each of these is said as what it is.
+    size_t Refused() const { return notFound + inUse + notDeleted + fileLeft; }
+    size_t Handled() const { return deleted + Refused(); }
     bool AllRemoved() const { return Refused() == 0; }
-    // Everything the cleaning was asked for is gone: no refusal and no entry missed.
+    // Everything the cleaning was asked for is known to be gone: every entry deleted with its
+    // file, and no entry missed by the walk.
     bool Complete() const { return AllRemoved() && !walkFailed; }
 };
 

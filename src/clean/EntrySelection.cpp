@@ -4,6 +4,7 @@
 #include <mbstring.h>
 #include <wininet.h>
 
+#include <cstring>
 #include <unordered_set>
 
 namespace {
@@ -23,6 +24,13 @@ constexpr char kCookiePattern[] = "cookie:";
 
 ULONGLONG EntryBytes(const INTERNET_CACHE_ENTRY_INFOA& entry) {
     return (static_cast<ULONGLONG>(entry.dwSizeHigh) << 32) | entry.dwSizeLow;
+}
+
+// The entry's file, when the record names one of a length a path can have.
+std::string LocalFile(const INTERNET_CACHE_ENTRY_INFOA& entry) {
+    if (entry.lpszLocalFileName == nullptr) return std::string();
+    const size_t length = ::strnlen(entry.lpszLocalFileName, MAX_PATH);
+    return length < MAX_PATH ? std::string(entry.lpszLocalFileName, length) : std::string();
 }
 
 }  // namespace
@@ -80,7 +88,7 @@ bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std:
                 if (taken.count(entry->lpszSourceUrlName) != 0) continue;
             }
             if (w == 0 && walks > 1 && kind == EntryClass::Cookie) cookiesTaken.push_back(list.size());
-            list.push_back({entry->lpszSourceUrlName, EntryBytes(*entry)});
+            list.push_back({entry->lpszSourceUrlName, EntryBytes(*entry), LocalFile(*entry)});
         }
         if (walk.Failed()) complete = false;
     }

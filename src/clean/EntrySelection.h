@@ -6,13 +6,21 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 #include <vector>
 
-// An entry chosen for deletion: its source URL name and the bytes its cached file takes,
-// as the walk found them. The name is the cache's own bytes, handed back to it unchanged.
+// An entry chosen for deletion: its source URL name, the bytes its cached file takes and
+// that file, as the walk found them. The name is the cache's own bytes, handed back to it unchanged.
 struct SelectedEntry {
+    SelectedEntry() = default;
+    SelectedEntry(std::string url_, ULONGLONG bytes_ = 0, std::string localFile_ = std::string())
+        : url(std::move(url_)), bytes(bytes_), localFile(std::move(localFile_)) {}
+
     std::string url;
     ULONGLONG bytes = 0;
+    // The entry's file as the walk named it (the system's code page), empty for none; looked
+    // at after the deletion, never opened or deleted by the program itself.
+    std::string localFile;
 };
 
 // The entries handed from the selection to the deletion, in cache order.

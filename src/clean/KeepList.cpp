@@ -60,6 +60,15 @@ bool IsHostName(const std::string& host) {
     return !IsDigits(labels.back());
 }
 
+// A host as a cookie may carry it: one leading dot (a cookie's domain form) and one trailing
+// dot (the root's, "example.jp." is example.jp) say nothing about which host it is. A second
+// dot is left, and makes the name unreadable.
+std::string WithoutOuterDots(std::string host) {
+    if (!host.empty() && host.front() == '.') host.erase(0, 1);
+    if (!host.empty() && host.back() == '.') host.pop_back();
+    return host;
+}
+
 bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0x3000 || c == 0xFEFF; }
 
 // A name typed in another script, as the cache stores it (punycode); empty if it is none.
@@ -151,10 +160,42 @@ bool CKeepList::Parse(const std::string& bytes, CKeepList& list, size_t& errorLi
     return true;
 }
 
+std::wstring JoinRules(const CKeepList& list) {
+    std::wstring text;
+    for (const KeepRule& rule : list.Rules()) {
+        if (!text.empty()) text += L',';
+        text += std::wstring(rule.host.begin(), rule.host.end());
+    }
+    return text;
+}
+
+bool ParseJoinedRules(const std::wstring& text, CKeepList& list) {
+    list = CKeepList();
+    CKeepList read;
+    size_t pos = 0;
+    for (size_t number = 1; pos <= text.size(); ++number) {
+        size_t end = text.find(L',', pos);
+        if (end == std::wstring::npos) end = text.size();
+        KeepRule rule;
+        CString reason;
+        // An empty piece, a comment or a wildcard is nothing JoinRules writes.
+        const std::wstring piece = text.substr(pos, end - pos);
+        if (piece.find_first_of(L"#* \t") != std::wstring::npos || !CKeepList::ParseLine(piece, rule, reason) ||
+            rule.host.empty()) {
+            return false;
+        }
+        rule.line = number;
+        read.Add(std::move(rule));
+        pos = end + 1;
+    }
+    list = std::move(read);
+    return true;
+}
+
 bool CKeepList::KeepsHost(const std::string& hostText) const {
     std::string host;
     for (char c : hostText) host += LowerAscii(c);
-    if (!host.empty() && host[0] == '.') host.erase(0, 1);
+    host = WithoutOuterDots(std::move(host));
     if (host.empty()) return false;
     const bool address = IsIpv4(host);
     for (const KeepRule& rule : m_rules) {
@@ -190,55 +231,96 @@ std::string CookieHost(const char* name) {
     for (char c : rest.substr(at + 1, slash == std::string::npos ? std::string::npos : slash - at - 1)) {
         host += LowerAscii(c);
     }
-    if (!host.empty() && host[0] == '.') host.erase(0, 1);
+    host = WithoutOuterDots(std::move(host));
     return IsHostName(host) || IsIpv4(host) ? host : std::string();
 }
 
-KeepListSource StoredKeepList() {
-    const CString appData = GetSpecialFolderPath(CSIDL_APPDATA);
+KeepListSource StoredKeepList() { return StoredKeepListIn(GetSpecialFolderPath(CSIDL_APPDATA)); }
+
+KeepListSource StoredKeepListIn(const std::wstring& appData) {
     KeepListSource source;
-    if (!appData.empty()) source.path = appData + L"\\Dustwhirl\\keep.txt";
+    if (appData.empty()) {
+        source.placeUnknown = true;
+    } else {
+        source.path = appData + L"\\Dustwhirl\\keep.txt";
+    }
     return source;
+}
+
+KeepListBytes ReadKeepListBytes(const std::wstring& path) {
+    KeepListBytes read;
+    const std::wstring full = LongPathForm(path);
+    if (full.empty()) {
+        // A device or a name that is no file: never "missing", which would keep nothing.
+        read.status = KeepListBytes::Status::Unreadable;
+        read.reason = L"ファイルの名前として使えません";
+        return read;
+    }
+    // No FILE_SHARE_WRITE: a writer at work makes this open fail, rather than hand over the
+    // empty or half-written file that it would be at this moment.
+    CFileHandle file(::CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return read;
+        read.status = KeepListBytes::Status::Unreadable;
+        read.reason = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                          ? CString(L"ほかのプログラムが書き込み中のため開けません")
+                          : L"ファイルを開けません（エラー " + DecimalText(error) + L"）";
+        return read;
+    }
+    read.status = KeepListBytes::Status::Unreadable;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxListBytes) {
+        read.reason = L"ファイルが大きすぎるか、大きさを読めません";
+        return read;
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+                           got != bytes.size())) {
+        read.reason = L"ファイルを最後まで読めません";
+        return read;
+    }
+    read.status = KeepListBytes::Status::Read;
+    read.bytes = std::move(bytes);
+    return read;
 }
 
 KeepListLoad LoadKeepList(const KeepListSource& source) {
     KeepListLoad load;
+    if (source.placeUnknown) {
+        load.status = KeepListLoad::Status::Broken;
+        load.reason = L"%APPDATA% の場所がわからないため、一覧の置き場所がわかりません";
+        return load;
+    }
     if (source.path.empty()) {
         load.status = KeepListLoad::Status::Loaded;
         return load;
     }
-    CFileHandle file(::CreateFileW(LongPathForm(source.path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        if (missing && !source.mustExist) return load;
+    KeepListBytes read = ReadKeepListBytes(source.path);
+    switch (read.status) {
+    case KeepListBytes::Status::Missing:
+        if (!source.mustExist) return load;
         load.status = KeepListLoad::Status::Broken;
-        load.reason = missing ? CString(L"ファイルがありません") : L"ファイルを開けません（エラー " + DecimalText(error) + L"）";
+        load.reason = L"ファイルがありません";
         return load;
+    case KeepListBytes::Status::Unreadable:
+        load.status = KeepListLoad::Status::Broken;
+        load.reason = read.reason;
+        return load;
+    case KeepListBytes::Status::Read: break;
     }
-    LARGE_INTEGER size{};
     load.status = KeepListLoad::Status::Broken;
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxListBytes) {
-        load.reason = L"ファイルが大きすぎるか、大きさを読めません";
-        return load;
-    }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size())) {
-        load.reason = L"ファイルを最後まで読めません";
-        return load;
-    }
-    if (!CKeepList::Parse(bytes, load.list, load.line, load.reason)) return load;
+    if (!CKeepList::Parse(read.bytes, load.list, load.line, load.reason)) return load;
     load.status = KeepListLoad::Status::Loaded;
-    load.bytes = std::move(bytes);
+    load.bytes = std::move(read.bytes);
     return load;
 }
 
 CString KeepListErrorText(const KeepListSource& source, const KeepListLoad& load) {
-    CString text = L"残すサイトの一覧を読めないため、何も削除しませんでした。\n\nファイル: " + source.path + L"\n";
+    const CString file = source.placeUnknown ? CString(L"%APPDATA%\\Dustwhirl\\keep.txt") : source.path;
+    CString text = L"残すサイトの一覧を読めないため、何も削除しませんでした。\n\nファイル: " + file + L"\n";
     if (load.line != 0) text += DecimalText(load.line) + L" 行目: ";
     return text + load.reason;
 }

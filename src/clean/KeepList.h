@@ -24,7 +24,8 @@ public:
     // (an empty or comment-only line is "no rule": true with an empty host).
     static bool ParseLine(const std::wstring& line, KeepRule& rule, CString& reason);
 
-    // Whether the list keeps the cookies of host (any case; one leading dot is ignored).
+    // Whether the list keeps the cookies of host (any case; one leading and one trailing dot are
+    // ignored).
     bool KeepsHost(const std::string& host) const;
     // Whether it keeps this cache entry: a cookie ("Cookie:user@host/path", any case) of a
     // kept host. A name whose host cannot be read is not kept.
@@ -38,6 +39,12 @@ private:
     std::vector<KeepRule> m_rules;
 };
 
+// The rules as one argument of the second pass's copy: the hosts joined by commas, which no
+// host holds. The copy obeys the list as the first pass read it and never reads the file.
+std::wstring JoinRules(const CKeepList& list);
+// Reads what JoinRules wrote: false, and an empty list, on any piece that is not a host.
+bool ParseJoinedRules(const std::wstring& text, CKeepList& list);
+
 // The host of a cookie entry's name, lower-case; empty when the name is not a cookie's or
 // its host cannot be read.
 std::string CookieHost(const char* sourceUrlName);
@@ -45,12 +52,18 @@ std::string CookieHost(const char* sourceUrlName);
 // Which list a cleaning obeys. Callers pass it on explicitly, so a second copy of the
 // program can be told the same list.
 struct KeepListSource {
-    std::wstring path;       // empty: keep nothing
+    std::wstring path;       // empty: keep nothing (unless placeUnknown)
     bool mustExist = false;  // named by the user: a missing file is an error, not an empty list
+    // The stored list's folder could not be found: whatever the list says is unknown, so a
+    // cleaning of cookies stops as it does for a list it cannot read.
+    bool placeUnknown = false;
 };
 
-// The stored list: %APPDATA%\Dustwhirl\keep.txt. Empty path when the folder is unknown.
+// The stored list: %APPDATA%\Dustwhirl\keep.txt, or placeUnknown when the shell cannot say
+// where %APPDATA% is.
 KeepListSource StoredKeepList();
+// The same within the given %APPDATA% folder (empty: unknown).
+KeepListSource StoredKeepListIn(const std::wstring& appData);
 
 // A list read from its file, or why it could not be.
 struct KeepListLoad {
@@ -62,8 +75,22 @@ struct KeepListLoad {
     CString reason;        // Broken: why
 };
 
+// The bytes of a list file as they are now. Opened for reading with others allowed to read
+// only: while anyone writes the file (an editor half-way through saving it) it cannot be
+// opened, and that is Unreadable, never an empty or half list.
+struct KeepListBytes {
+    enum class Status { Read, Missing, Unreadable };
+    Status status = Status::Missing;
+    std::string bytes;  // Read: the whole file
+    CString reason;     // Unreadable: why
+    bool operator==(const KeepListBytes& other) const { return status == other.status && bytes == other.bytes; }
+    bool operator!=(const KeepListBytes& other) const { return !(*this == other); }
+};
+KeepListBytes ReadKeepListBytes(const std::wstring& path);
+
 // Reads the list of source. A missing file is an empty list unless source.mustExist; a file
-// that cannot be read, or has a line that is not a host, is Broken: fail closed.
+// that cannot be read, or has a line that is not a host, is Broken, and so is a stored list
+// whose place is unknown: fail closed.
 KeepListLoad LoadKeepList(const KeepListSource& source);
 
 // What a broken list says to the user: which file, which line, and why.

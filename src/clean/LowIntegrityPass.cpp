@@ -157,11 +157,12 @@ std::optional<SecondPassRequest> PlanSecondPass(bool bCache, bool bCookie) {
 
 std::wstring SecondPassArguments(const SecondPassRequest& request, HANDLE pipe) {
     const wchar_t* kind = request.bCache && request.bCookie ? L"/all" : request.bCookie ? L"/cookie" : L"/cache";
-    // The keep list by name, always: the copy must not fall back on a list of its own choice.
-    // The stored list that does not exist keeps nothing, in the copy as in the first pass.
-    const bool none = request.keep.path.empty() ||
-                      (!request.keep.mustExist && ::GetFileAttributesW(request.keep.path.c_str()) == INVALID_FILE_ATTRIBUTES);
-    const std::wstring keep = none ? L" /nokeep" : L" /keep \"" + request.keep.path + L"\"";
+    // The rules themselves, always: the copy must neither fall back on a list of its own
+    // choice nor read again a file that may have changed since the first pass read it. A list
+    // too long for a command line leaves the copy unstarted: that pass then fails, it does not
+    // keep less.
+    std::wstring keep;
+    if (request.bCookie) keep = request.keep.Empty() ? L" /nokeep" : L" /keeprules " + JoinRules(request.keep);
     return std::wstring(kind) + keep + L" /lowpass " + DecimalText(reinterpret_cast<ULONG_PTR>(pipe));
 }
 

@@ -17,7 +17,10 @@ struct SecondPassRequest {
     bool bCache = false;
     bool bCookie = false;
     std::wstring exe;  // the program the copy runs: this program's own file
-    KeepListSource keep;  // the cookies to keep, the same list as the first pass's
+    // The cookies to keep: the list as the first pass read it (CleaningPlan::keep), handed to
+    // the copy whole. The copy never reads the file, so a list renamed, emptied or held by a
+    // writer after the question cannot make the second pass keep less than the first.
+    CKeepList keep;
     // The longest the copy may stay silent (no record) before it is taken for hung. A pass
     // reports each entry as it goes, so only a stuck copy comes near it.
     DWORD idleTimeoutMs = kIdleTimeoutMs;
@@ -63,6 +66,5 @@ SecondPassResult RunSecondPass(const SecondPassRequest& request, const SelectedE
                                const SecondPassProgress& progress = {});
 
 // The arguments that make the program the copy: the kind, as the user's own options name it,
-// and the pipe's handle. The copy answers nothing else of the command line but the same
-// options a user has.
+// the keep list's rules (/keeprules HOSTS, or /nokeep for none) and the pipe's handle.
 std::wstring SecondPassArguments(const SecondPassRequest& request, HANDLE pipe);

@@ -18,7 +18,7 @@ ULONGLONG GetU64(const std::string& in, size_t at) {
 constexpr size_t kHeader = 5;
 constexpr size_t kBeginSize = 9;
 constexpr size_t kEntryFixed = 9;
-constexpr size_t kResultSize = 41;
+constexpr size_t kResultSize = 49;
 
 }  // namespace
 
@@ -55,8 +55,8 @@ bool CPassReportWriter::Entry(const SelectedEntry& entry, DeleteOutcome outcome)
 
 bool CPassReportWriter::Result(const DeletionResult& result) {
     std::string payload;
-    for (ULONGLONG n : {ULONGLONG(result.deleted), ULONGLONG(result.alreadyGone), ULONGLONG(result.inUse),
-                        ULONGLONG(result.notDeleted), result.bytesFreed}) {
+    for (ULONGLONG n : {ULONGLONG(result.deleted), ULONGLONG(result.notFound), ULONGLONG(result.inUse),
+                        ULONGLONG(result.notDeleted), ULONGLONG(result.fileLeft), result.bytesFreed}) {
         PutU64(payload, n);
     }
     payload += static_cast<char>(result.walkFailed ? 1 : 0);
@@ -101,7 +101,7 @@ bool CPassReportReader::Record(char type, const std::string& payload) {
     case 'E': {
         if (!m_begun || payload.size() <= kEntryFixed || m_entries.size() >= m_chosen) return false;
         const auto outcome = static_cast<unsigned char>(payload[0]);
-        if (outcome > static_cast<unsigned char>(DeleteOutcome::NotDeleted)) return false;
+        if (outcome > static_cast<unsigned char>(DeleteOutcome::FileLeft)) return false;
         SelectedEntry entry;
         entry.bytes = GetU64(payload, 1);
         entry.url.assign(payload.data() + kEntryFixed, payload.size() - kEntryFixed);
@@ -115,10 +115,10 @@ bool CPassReportReader::Record(char type, const std::string& payload) {
         if (!m_begun || payload.size() != kResultSize) return false;
         // The totals must be those of the entries: a report that disagrees with itself is
         // believed in neither part.
-        const bool agrees = GetU64(payload, 0) == m_result.deleted && GetU64(payload, 8) == m_result.alreadyGone &&
+        const bool agrees = GetU64(payload, 0) == m_result.deleted && GetU64(payload, 8) == m_result.notFound &&
                             GetU64(payload, 16) == m_result.inUse && GetU64(payload, 24) == m_result.notDeleted &&
-                            GetU64(payload, 32) == m_result.bytesFreed &&
-                            (payload[40] != 0) == m_result.walkFailed && static_cast<unsigned char>(payload[40]) <= 1;
+                            GetU64(payload, 32) == m_result.fileLeft && GetU64(payload, 40) == m_result.bytesFreed &&
+                            (payload[48] != 0) == m_result.walkFailed && static_cast<unsigned char>(payload[48]) <= 1;
         if (!agrees) return false;
         m_ended = true;
         return true;

@@ -7,7 +7,7 @@
 //   'B' begin:  u64 entries chosen, u8 walk failed                      (once, first)
 //   'E' entry:  u8 outcome, u64 bytes, the entry's name as the cache's own bytes (no NUL);
 //               at most as many as begin announced
-//   'R' result: u64 deleted, already gone, in use, not deleted, bytes freed; u8 walk failed
+//   'R' result: u64 deleted, not found, in use, not deleted, file left, bytes freed; u8 walk failed
 //               (once, last; must agree with the entries)
 // The names are opaque bytes: their length comes from the record, never from their content.
 #pragma once

@@ -7,7 +7,7 @@ namespace {
 struct ReaderGone {};
 }  // namespace
 
-SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const KeepListSource& keep, ULONG_PTR pipeValue) {
+SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR pipeValue) {
     const HANDLE pipe = reinterpret_cast<HANDLE>(pipeValue);
     // A cleaning whose outcome nobody hears of is no cleaning: without the parent's pipe
     // nothing is deleted.
@@ -15,11 +15,9 @@ SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const KeepLis
         return SecondPassCopyOutcome::NotRun;
     }
     CPassReportWriter writer(pipe);
-    // The same keep list as the first pass: a list that cannot be read deletes nothing here
-    // either, and the parent hears of no entry.
+    // The keep list as the first pass read it, handed over by the parent.
     CleaningPlan plan;
-    CString error;
-    if (!PlanCleaning(bCache, bCookie, keep, plan, error)) return SecondPassCopyOutcome::NotRun;
+    PlanCleaningWith(bCache, bCookie, keep, plan);
     const SelectedEntries& entries = plan.entries;
     const bool walked = !plan.walkFailed;
     if (!writer.Begin(entries.size(), !walked)) return SecondPassCopyOutcome::NotRun;

@@ -9,9 +9,8 @@
 enum class SecondPassCopyOutcome {
     AllDeleted,
     NotAllDeleted,  // refusals, a walk that ended early, or a parent that stopped reading
-    NotRun,         // the handle is no pipe, nobody reads it, or the keep list is broken:
-                    // nothing was deleted
+    NotRun,         // the handle is no pipe, or nobody reads it: nothing was deleted
 };
 
-// Runs the pass and says how it went (the program makes its exit code of it).
-SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const KeepListSource& keep, ULONG_PTR pipe);
+// Runs the pass with the parent's keep list and says how it went (the program makes its exit code of it).
+SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR pipe);

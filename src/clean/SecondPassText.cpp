@@ -21,8 +21,9 @@ std::wstring StageHeading(WPARAM stage) {
 DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& second) {
     DeletionResult both;
     both.deleted = first.deleted + second.deleted;
-    both.alreadyGone = first.alreadyGone + second.alreadyGone;
+    both.notFound = first.notFound + second.notFound;
     both.inUse = first.inUse + second.inUse;
+    both.fileLeft = first.fileLeft + second.fileLeft;
     both.notDeleted = first.notDeleted + second.notDeleted;
     both.bytesFreed = first.bytesFreed + second.bytesFreed;
     both.walkFailed = first.walkFailed || second.walkFailed;
@@ -35,8 +36,8 @@ std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassR
     if (!second.Failed()) return (CompletionText(both));
     // The status line holds two lines: the refusals in one count, the rest in the log.
     const std::wstring refused =
-        both.Refused() != 0 ? L"、" + (FormatCount(both.Refused())) + L"件は削除できず" : std::wstring();
-    return std::wstring(kNotCleaned) + L"（" + (FormatCount(both.Removed())) + L"件、" +
+        both.Refused() != 0 ? L"、" + (FormatCount(both.Refused())) + L"件は削除しきれず" : std::wstring();
+    return std::wstring(kNotCleaned) + L"（" + (FormatCount(both.deleted)) + L"件、" +
            (FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"）";
 }
 

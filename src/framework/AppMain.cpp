@@ -1,4 +1,5 @@
 // Program entry: hands control to the one application object.
+#include "SystemLibrary.h"
 #include "WinApp.h"
 
 #include <csignal>
@@ -16,6 +17,9 @@ void OnAbort(int) { std::_Exit(kExitAborted); }
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything can load a library: the program may be run from a folder where anyone
+    // could have put a DLL of a system name (Downloads, a shared folder).
+    KeepDllSearchToTheSystemFolder();
     // abort() would end the program with 3, a code the command line gives another meaning.
     std::signal(SIGABRT, OnAbort);
     CWinApp* app = AfxGetApp();

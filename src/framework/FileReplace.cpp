@@ -35,9 +35,27 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     return ::FlushFileBuffers(file) != FALSE;
 }
 
+// Moves side over target, trying again within retry while another program holds either.
+bool MoveOver(const std::wstring& side, const std::wstring& target, const ReplaceRetry& retry) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (::MoveFileExW(side.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || ::GetTickCount() - start >= retry.totalMs) {
+            return false;
+        }
+        // A folder or a read-only file refuses for good: no program is about to let go of it.
+        const DWORD attributes = ::GetFileAttributesW(target.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+            return false;
+        }
+        ::Sleep(retry.stepMs);
+    }
+}
+
 }  // namespace
 
-bool ReplaceFileWith(const std::wstring& path, const std::string& bytes) {
+bool ReplaceFileWith(const std::wstring& path, const std::string& bytes, const ReplaceRetry& retry) {
     const std::wstring target = LongPathForm(path);
     const size_t separator = target.find_last_of(L'\\');
     if (target.empty() || separator == std::wstring::npos || separator + 1 == target.size()) return false;
@@ -45,10 +63,7 @@ bool ReplaceFileWith(const std::wstring& path, const std::string& bytes) {
     CFileHandle file = CreateSideFile(target.substr(0, separator + 1), side);
     if (!file) return false;
     const bool written = WriteAll(file.get(), bytes);
-    if (file.Close() && written &&
-        ::MoveFileExW(side.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
+    if (file.Close() && written && MoveOver(side, target, retry)) return true;
     ::DeleteFileW(side.c_str());
     return false;
 }

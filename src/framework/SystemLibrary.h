@@ -5,6 +5,12 @@
 
 #include "Afx.h"
 
+// From here on, every library this process loads by name (its own calls, and those that
+// shell32, WinInet and the rest make in turn) is looked for in the system folder only, never in
+// the program's folder or the current one. Called first thing; nothing where the system lacks
+// SetDefaultDllDirectories (Windows 7 without its update), and false then.
+bool KeepDllSearchToTheSystemFolder();
+
 // A library of the system, by file name, from the system folder only: never from the
 // program's folder or the current one, where a planted copy may lie. Null on failure.
 HMODULE LoadSystemLibrary(const wchar_t* name);

@@ -90,18 +90,45 @@ CString DisplayEntryName(const char* name) {
     return ToWide(name, static_cast<size_t>(length), CP_ACP);
 }
 
+namespace {
+
+// "C:\..." from its start.
+bool IsDrivePath(const std::wstring& path) {
+    return path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+           path[1] == L':' && path[2] == L'\\';
+}
+
+// "server\share\..." from its start (what follows "\\" or "\\?\UNC\"). A server named "."
+// or "?" is the system's device namespace, not a server.
+bool IsSharePath(const std::wstring& path) {
+    const size_t serverEnd = path.find(L'\\');
+    if (serverEnd == 0 || serverEnd == std::wstring::npos || serverEnd + 1 >= path.size()) return false;
+    const std::wstring server = path.substr(0, serverEnd);
+    return server != L"." && server != L"?" && path[serverEnd + 1] != L'\\';
+}
+
+}  // namespace
+
 std::wstring LongPathForm(const std::wstring& path) {
     if (path.empty()) return std::wstring();
-    if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    constexpr wchar_t kLong[] = L"\\\\?\\";
+    if (path.compare(0, 4, kLong) == 0) {
+        const std::wstring rest = path.substr(4);
+        const bool file = IsDrivePath(rest) || (rest.compare(0, 4, L"UNC\\") == 0 && IsSharePath(rest.substr(4)));
+        return file ? path : std::wstring();
+    }
     const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return std::wstring();
     std::wstring full(needed, L'\0');
     const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
     if (length == 0 || length >= needed) return std::wstring();
     full.resize(length);
+    if (IsDrivePath(full)) return kLong + full;
     // "\\server\share\..." becomes "\\?\UNC\server\share\...".
-    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
+    if (full.compare(0, 2, L"\\\\") == 0 && IsSharePath(full.substr(2))) return kLong + (L"UNC\\" + full.substr(2));
+    // A device ("NUL" is "\\.\NUL" by now) or another of the system's namespaces: never
+    // written or read as if it were a file.
+    return std::wstring();
 }
 
 HCURSOR GetAppCursor(UINT id) {

@@ -1,7 +1,31 @@
 #include "skin/DpiScale.h"
 
+#include "framework/SystemLibrary.h"
+
+namespace {
+
+// The first DPI of a window before Windows 10 1607: per monitor on 8.1 (shcore), else the
+// system's. Looked up at run time: the program also runs on Windows versions without it.
+int MonitorDpi(HWND wnd) {
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    static const auto getDpiForMonitor = SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    if (getDpiForMonitor != nullptr && wnd != nullptr) {
+        UINT x = 0, y = 0;
+        HMONITOR monitor = ::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST);
+        if (monitor != nullptr && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && y != 0) {
+            return static_cast<int>(y);
+        }
+    }
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+}  // namespace
+
 CDpiScale CDpiScale::ForWindow(HWND wnd) {
-    // Looked up at run time: the program also runs on Windows versions without it.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
@@ -9,8 +33,16 @@ CDpiScale CDpiScale::ForWindow(HWND wnd) {
         const UINT dpi = getDpiForWindow(wnd);
         if (dpi != 0) return CDpiScale(static_cast<int>(dpi));
     }
+    return CDpiScale(MonitorDpi(wnd));
+}
+
+int CDpiScale::Metric(int index) const {
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
+    if (forDpi != nullptr) return forDpi(index, static_cast<UINT>(m_dpi));
     HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    const int systemDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
-    return CDpiScale(dpi);
+    return ::MulDiv(::GetSystemMetrics(index), m_dpi, systemDpi > 0 ? systemDpi : kDesignDpi);
 }

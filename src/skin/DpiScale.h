@@ -10,9 +10,13 @@ class CDpiScale {
 public:
     explicit CDpiScale(int dpi = kDesignDpi) : m_dpi(dpi > 0 ? dpi : kDesignDpi) {}
 
-    // The window's own DPI where Windows tracks one per window (10 1607 and later), the
-    // system's DPI on older systems.
+    // The window's own DPI where Windows tracks one per window (10 1607 and later), its
+    // monitor's where Windows knows one per monitor (8.1), the system's DPI on older systems.
     static CDpiScale ForWindow(HWND wnd);
+
+    // A system metric (SM_CXVSCROLL, ...) at this scale: the system's own figure for this DPI
+    // where it has one per DPI (10 1607 and later), else the system-DPI figure scaled.
+    int Metric(int index) const;
 
     int Dpi() const { return m_dpi; }
     // A design length at this scale, rounded to the nearest pixel.

@@ -81,38 +81,93 @@ TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
     EXPECT_TRUE(Parse({L"/cache", L"/cookie", L"/silent"}).bSilent) << "a silent mistake shows no box";
 }
 
-// The copy's hidden option takes the kinds a user has and nothing else, is never shown, and
-// is what the parent writes for each kind.
-TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsAndAPipe) {
-    for (bool bCache : {false, true}) {
-        for (bool bCookie : {false, true}) {
-            if (!bCache && !bCookie) continue;
-            SecondPassRequest request;
-            request.bCache = bCache;
-            request.bCookie = bCookie;
-            // The first pass's keep list goes by name; none at all is said so.
-            if (bCookie) request.keep = KeepListSource{L"C:\\リスト\\keep.txt", true};
-            const std::wstring args = SecondPassArguments(request, reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)));
-            int argc = 0;
-            LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
-            ASSERT_NE(argv, nullptr);
-            const CommandLine line = ParseCommandLine(argc - 1, argv + 1);
-            ::LocalFree(argv);
-            EXPECT_EQ(line.mode, CommandLine::Mode::SecondPassCopy) << args;
-            EXPECT_EQ(line.bCache, bCache) << args;
-            EXPECT_EQ(line.bCookie, bCookie) << args;
-            EXPECT_EQ(line.reportPipe, 0x7FFCu) << args;
-            EXPECT_EQ(KeepSourceOf(line).path, request.keep.path) << args;
-            EXPECT_TRUE(line.bNoKeep || !line.keepPath.empty()) << "never the copy's own choice of list";
+// A forgotten FILE never takes the next word: every option, in either prefix and any case, after
+// /log or /keep is read as itself, and so is anything else that starts with '/' or '-'. The
+// usage follows, silent when /silent is among the words.
+TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
+    const wchar_t* const options[] = {L"/cache", L"-cookie", L"/ALL", L"/silent", L"-Preview", L"/log", L"/keep",
+                                      L"/nokeep", L"/?", L"-h", L"/lowpass", L"/previw", L"-x.log", L"/"};
+    for (const wchar_t* valueOption : {L"/log", L"-KEEP"}) {
+        for (const wchar_t* next : options) {
+            for (bool last : {false, true}) {
+                std::vector<const wchar_t*> args = {L"/cookie", valueOption};
+                if (!last) args.push_back(next);
+                SCOPED_TRACE(testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end())));
+                const CommandLine line = Parse(args);
+                EXPECT_EQ(line.mode, CommandLine::Mode::Usage);
+                EXPECT_NE(line.error.find(L"ファイル名がありません"), std::wstring::npos) << ToUtf8(line.error);
+                EXPECT_TRUE(line.logPath.empty() && line.keepPath.empty()) << "nothing taken for a file";
+                // The word is read as its own option (the copy's is silent too).
+                const bool silent = !last && (std::wstring(next) == L"/silent" || std::wstring(next) == L"/lowpass");
+                EXPECT_EQ(line.bSilent, silent);
+            }
         }
     }
-    // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history.
-    const std::vector<std::vector<const wchar_t*>> mistakes = {
-        {L"/lowpass", L"12"},          {L"/cookie", L"/lowpass"},          {L"/cookie", L"/lowpass", L"0"},
-        {L"/cookie", L"/lowpass", L"0x1c"}, {L"/cookie", L"/lowpass", L"99999999999999999999999"},
-        {L"/all", L"/lowpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/lowpass", L"12"},
-        {L"/visited", L"/lowpass", L"12"}, {L"/lowpass", L"12", L"/history"},
+    // A FILE named with its folder is a FILE, whatever its name looks like.
+    const CommandLine named = Parse({L"/cookie", L"/log", L".\\-x.log", L"/keep", L".\\/silent"});
+    EXPECT_EQ(named.mode, CommandLine::Mode::Clean);
+    EXPECT_EQ(named.logPath, L".\\-x.log");
+    EXPECT_EQ(named.keepPath, L".\\/silent");
+    // Alone, /keep with a forgotten FILE is no window with some list either.
+    EXPECT_EQ(Parse({L"/keep", L"/nokeep"}).mode, CommandLine::Mode::Usage);
+    EXPECT_EQ(Parse({L"/cookie", L"/lowpass", L"/silent", L"12"}).mode, CommandLine::Mode::Usage);
+}
+
+// The copy's hidden option takes the kinds a user has and nothing else, is never shown, and
+// is what the parent writes for each kind: with the keep list's rules themselves, as the first
+// pass read them, so that the copy never reads the file again.
+TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe) {
+    CKeepList rules;
+    for (const wchar_t* host : {L"keep.test", L"*.例え.jp", L"192.0.2.7"}) {
+        KeepRule rule;
+        CString reason;
+        ASSERT_TRUE(CKeepList::ParseLine(host, rule, reason));
+        rules.Add(rule);
+    }
+    auto hosts = [](const CKeepList& list) {
+        std::vector<std::pair<std::string, bool>> out;
+        for (const KeepRule& rule : list.Rules()) out.emplace_back(rule.host, rule.exact);
+        return out;
     };
+    for (bool bCache : {false, true}) {
+        for (bool bCookie : {false, true}) {
+            for (bool withRules : {false, true}) {
+                if (!bCache && !bCookie) continue;
+                SecondPassRequest request;
+                request.bCache = bCache;
+                request.bCookie = bCookie;
+                if (withRules) request.keep = rules;
+                const std::wstring args = SecondPassArguments(request, reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)));
+                int argc = 0;
+                LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
+                ASSERT_NE(argv, nullptr);
+                const CommandLine line = ParseCommandLine(argc - 1, argv + 1);
+                ::LocalFree(argv);
+                EXPECT_EQ(line.mode, CommandLine::Mode::SecondPassCopy) << args;
+                EXPECT_EQ(line.bCache, bCache) << args;
+                EXPECT_EQ(line.bCookie, bCookie) << args;
+                EXPECT_EQ(line.reportPipe, 0x7FFCu) << args;
+                EXPECT_TRUE(line.keepPath.empty()) << "the copy reads no list file: " << args;
+                const bool told = bCookie && withRules;
+                EXPECT_EQ(hosts(line.keepRules.value_or(CKeepList())), hosts(told ? rules : CKeepList())) << args;
+                if (bCookie) EXPECT_TRUE(told ? !line.bNoKeep : line.bNoKeep) << args;
+            }
+        }
+    }
+    // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history, a
+    // cookie copy not told its list, one told a file, rules that are not hosts.
+    const std::vector<std::vector<const wchar_t*>> mistakes = {
+        {L"/lowpass", L"12"},          {L"/cookie", L"/nokeep", L"/lowpass"},  {L"/cookie", L"/nokeep", L"/lowpass", L"0"},
+        {L"/cookie", L"/nokeep", L"/lowpass", L"0x1c"}, {L"/cookie", L"/nokeep", L"/lowpass", L"99999999999999999999999"},
+        {L"/all", L"/nokeep", L"/lowpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/lowpass", L"12"},
+        {L"/visited", L"/lowpass", L"12"}, {L"/lowpass", L"12", L"/history"},
+        {L"/cookie", L"/lowpass", L"12"}, {L"/all", L"/keep", L"keep.txt", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test,,b.test", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test,http://b.test/", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test", L"/nokeep", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"/lowpass", L"12"},
+    };
+    EXPECT_EQ(Parse({L"/cookie", L"/keeprules", L"keep.test"}).mode, CommandLine::Mode::Usage) << "the copy's alone";
     for (const auto& args : mistakes) {
         const CommandLine line = Parse(args);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));

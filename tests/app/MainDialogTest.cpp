@@ -8,6 +8,7 @@
 #include "framework/WinApp.h"
 #include "CleanUrlCache.h"
 #include "clean/KeepList.h"
+#include "skin/DpiScale.h"
 
 #include <functional>
 
@@ -177,6 +178,7 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
     };
     std::vector<Row> rows;
     bool subdomainStayed = false, unlisted = false;
+    int countAt200 = 0, siteAt200 = 0, listWidth = 0;
     RunMainDialog([&](CMainDlg& dlg) {
         dlg.SetKeepList({path, false});
         g_inEditor = [&](HWND editor) {
@@ -184,6 +186,16 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
             const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
             for (int row = 0; row < count; ++row) rows.push_back({Cell(list, row, 0), Cell(list, row, 1), Checked(list, row)});
             EXPECT_EQ(::GetFocus(), list) << "the keyboard starts in the list";
+            // Moved to a monitor of 200 %, the columns follow (the dialog manager places the
+            // controls; the list's columns are the editor's own).
+            RECT where;
+            ::GetWindowRect(editor, &where);
+            ::SendMessageW(editor, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&where));
+            RECT client;
+            ::GetClientRect(list, &client);
+            countAt200 = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+            siteAt200 = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+            listWidth = client.right;
             // www.b.test is kept through b.test: it cannot be taken out alone.
             SetChecked(list, 3, false);
             subdomainStayed = Checked(list, 3);
@@ -198,8 +210,94 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
                                 {"www.b.test", "2", true}}));
     EXPECT_TRUE(subdomainStayed);
     EXPECT_TRUE(unlisted);
+    EXPECT_EQ(countAt200, 140);
+    EXPECT_EQ(siteAt200, listWidth - 140 - CDpiScale(192).Metric(SM_CXVSCROLL));
     EXPECT_EQ(LoadKeepList({path, true}).bytes, "# mine\nb.test\n");
     ::DeleteFileW(path.c_str());
+    ClearUrlCache();
+}
+
+std::function<void(HWND)> g_inBox;
+
+BOOL CALLBACK FindMessageBox(HWND w, LPARAM found) {
+    if (::IsWindowVisible(w) && ::GetDlgItem(w, 0xFFFF) != nullptr && ::GetDlgItem(w, IDC_KEEP_HOSTS) == nullptr) {
+        *reinterpret_cast<HWND*>(found) = w;
+    }
+    return TRUE;
+}
+
+void CALLBACK PlayInBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&box));
+    if (box == nullptr) return;  // not up yet: the timer fires again
+    ::KillTimer(nullptr, id);
+    g_inBox(box);
+}
+
+// Another program's change made while the editor was open is never saved over: OK says so and
+// offers to read the file again; read again, the editor shows that list, and OK saves from it.
+TEST(MainDialog, TheKeepListEditorNeverSavesOverAFileChangedUnderIt) {
+    ClearUrlCache();
+    ASSERT_TRUE(SeedUrlCache({"Cookie:u@b.test/", "Cookie:u@c.test/"}));
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"dw-changed-keep-" + DecimalText(::GetCurrentProcessId()) + L".txt";
+    ASSERT_TRUE(SaveKeepList(path, "b.test\n"));
+    const std::string theirs = "# theirs\nother.test\n";
+    std::string said, afterRefusal;
+    std::vector<std::string> rows;
+    RunMainDialog([&](CMainDlg& dlg) {
+        dlg.SetKeepList({path, false});
+        g_inEditor = [&](HWND editor) {
+            HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
+            SetChecked(list, 1, true);  // c.test, a change of this editor's own
+            ASSERT_TRUE(SaveKeepList(path, theirs));
+            g_inBox = [&](HWND box) {
+                said = MessageBoxText(box);
+                PostClick(::GetDlgItem(box, IDYES));
+            };
+            ::SetTimer(nullptr, 0, 20, PlayInBox);
+            ::SendMessageW(editor, WM_COMMAND, IDOK, 0);
+            afterRefusal = LoadKeepList({path, true}).bytes;
+            const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+            for (int row = 0; row < count; ++row) rows.push_back(Cell(list, row, 0) + (Checked(list, row) ? " kept" : " goes"));
+            SetChecked(list, 0, true);  // b.test, chosen again over the list read anew
+            ::SendMessageW(editor, WM_COMMAND, IDOK, 0);
+        };
+        ::SetTimer(nullptr, 0, 20, PlayInEditor);
+        dlg.SendMessage(WM_SYSCOMMAND, IDM_KEEP_LIST, 0);
+    });
+    EXPECT_NE(said.find("変更されました"), std::string::npos) << said;
+    EXPECT_EQ(afterRefusal, theirs) << "the other program's list stands";
+    EXPECT_EQ(rows, (std::vector<std::string>{"b.test goes", "c.test goes", "other.test kept"}));
+    EXPECT_EQ(LoadKeepList({path, true}).bytes, theirs + "b.test\r\n");
+    ::DeleteFileW(path.c_str());
+    ClearUrlCache();
+}
+
+// A stored keep list whose place the shell cannot give stops the cookie button as a broken
+// list does: the window says so, deletes nothing and stays open.
+TEST(MainDialog, AKeepListOfUnknownPlaceStopsTheCookieButton) {
+    ClearUrlCache();
+    ASSERT_TRUE(SeedUrlCache({"Cookie:u@b.test/", "http://b.test/"}));
+    std::string said;
+    bool stillOpen = false;
+    RunMainDialog([&](CMainDlg& dlg) {
+        dlg.SetKeepList(StoredKeepListIn(L""));
+        g_inBox = [&](HWND box) {
+            said = MessageBoxText(box);
+            // A question instead would be answered No: nothing is deleted either way.
+            PostClick(::GetDlgItem(box, ::GetDlgItem(box, IDOK) != nullptr ? IDOK : IDNO));
+        };
+        ::SetTimer(nullptr, 0, 20, PlayInBox);
+        ::SendMessageW(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_COOKIE, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dlg.m_hWnd, IDC_COOKIE)));
+        stillOpen = ::IsWindow(dlg.m_hWnd) && ::IsWindowVisible(dlg.m_hWnd);
+    });
+    EXPECT_NE(said.find("%APPDATA%"), std::string::npos) << said;
+    EXPECT_NE(said.find("何も削除しませんでした"), std::string::npos) << said;
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(UrlCacheSourceNames().size(), 2u) << "nothing deleted";
     ClearUrlCache();
 }
 

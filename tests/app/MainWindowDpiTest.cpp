@@ -144,4 +144,33 @@ TEST_F(MainWindowDpi, SizeHitTestsArtAndDialogsFollowTheScale) {
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
 }
 
+// The keep list's editor lays out its list at the window's scale: the count column is its
+// design width scaled, the site column the rest short of a scroll bar of that scale.
+TEST_F(MainWindowDpi, TheKeepListEditorsColumnsFollowTheScale) {
+    ::PostMessageA(m_main, WM_SYSCOMMAND, IDM_KEEP_LIST, 0);
+    HWND editor = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : m_app.TopWindows()) {
+                if (::GetDlgItem(w, IDC_KEEP_HOSTS) != nullptr) editor = w;
+            }
+            return editor != nullptr;
+        },
+        10000);
+    ASSERT_NE(editor, nullptr) << "the stored list of this prefix opens";
+    HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
+    RECT client;
+    ::GetClientRect(list, &client);
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
+    ASSERT_NE(forDpi, nullptr);
+    const int count = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+    const int site = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    EXPECT_EQ(count, m_scale.Scale(70));
+    EXPECT_EQ(site + count + forDpi(SM_CXVSCROLL, static_cast<UINT>(m_scale.Dpi())), client.right);
+    PostClick(::GetDlgItem(editor, IDCANCEL));
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(editor); }, 5000));
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include "CleanUrlCache.h"
 #include "Waiting.h"
 #include "app/resource.h"
+#include "clean/EntrySelection.h"
 #include "clean/PassReport.h"
 #include "framework/WinUtil.h"
 
@@ -96,37 +97,88 @@ TEST_F(CommandLineRun, EachKindSilentlyDeletesWhatItsButtonWouldAndLogsIt) {
     }
 }
 
+// Every mistake, a FILE forgotten before another option among them: nothing deleted, exit 2,
+// the usage in a box unless /silent is one of the words, and no option taken for a file.
 TEST_F(CommandLineRun, AMistakeDeletesNothingAndEndsWithTwo) {
     ASSERT_TRUE(SeedUrlCache(AllNames()));
-    EXPECT_EQ(Run("/cache /cookie /silent /log \"" + log + "\""), 2);
-
-    // Without /silent the usage shows in a message box first.
-    AppProcess app;
-    ASSERT_TRUE(app.Start(std::string(), "/cache /verbose"));
-    HWND box = app.WaitForWindow("#32770", "Dustwhirl");
-    ASSERT_NE(box, nullptr);
-    EXPECT_NE(MessageBoxText(box).find("使い方: Dustwhirl.exe"), std::string::npos) << MessageBoxText(box);
-    PostClick(::GetDlgItem(box, IDOK));
-    DWORD code = 0;
-    EXPECT_TRUE(app.WaitForExit(20000, &code));
-    EXPECT_EQ(code, 2u);
-
-    EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(AllNames()));
+    struct Case {
+        std::string args;
+        bool box;
+    };
+    const Case cases[] = {
+        {"/cache /cookie /silent /log \"" + log + "\"", false},
+        {"/cache /verbose", true},
+        {"/all /log /preview", true},
+        {"/cookie /log /silent", false},
+        {"/all /keep /silent", false},
+        {"/all /silent /log", false},
+        {"/cookie /preview /keep", true},
+        // A device is no file: refused before anything, rather than a cleaning and then exit 3.
+        {"/cookie /silent /log NUL", false},
+        {"/all /log \\\\.\\NUL", true},
+        {"/cookie /silent /keep \\\\.\\C:\\keep.txt", false},
+    };
+    // Where a word taken for a file would have gone: the root of the current drive.
+    std::vector<std::string> strays;
+    for (const char* word : {"\\preview", "\\silent"}) {
+        char full[MAX_PATH] = {};
+        ::GetFullPathNameA(word, MAX_PATH, full, nullptr);
+        ::DeleteFileA(full);
+        strays.push_back(full);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        AppProcess app;
+        ASSERT_TRUE(app.Start(std::string(), c.args));
+        if (c.box) {
+            HWND box = app.WaitForWindow("#32770", "Dustwhirl");
+            ASSERT_NE(box, nullptr);
+            EXPECT_NE(MessageBoxText(box).find("使い方: Dustwhirl.exe"), std::string::npos) << MessageBoxText(box);
+            PostClick(::GetDlgItem(box, IDOK));
+        }
+        DWORD code = 0;
+        EXPECT_TRUE(app.WaitForExit(20000, &code));
+        EXPECT_TRUE(app.TopWindows().empty());
+        EXPECT_EQ(code, 2u);
+        EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(AllNames()));
+        for (const std::string& stray : strays) EXPECT_EQ(::GetFileAttributesA(stray.c_str()), INVALID_FILE_ATTRIBUTES) << stray;
+    }
     EXPECT_EQ(LogLines(log), std::vector<std::string>{"an earlier run's log"}) << "the log stays as it was";
 }
 
-TEST_F(CommandLineRun, AnEntryInUseEndsWithOneAndIsLoggedAsNotDeleted) {
+// An entry held through the cache is marked and goes later; one whose file another program
+// has open leaves the cache but not the disk. Neither is called deleted, nor freed, and the
+// run ends with 1: not everything is gone yet.
+TEST_F(CommandLineRun, EntriesInUseOrWithTheirFileOpenAreLoggedAsWhatHappenedAndEndWithOne) {
     const std::string held = "http://www.example.test/in-use.js";
+    const std::string opened = "http://www.example.test/opened.png";
     ASSERT_TRUE(SeedUrlCache(CookieNames()));
     ASSERT_TRUE(SeedUrlCacheFile(held, 1000));
+    ASSERT_TRUE(SeedUrlCacheFile(opened, 3000));
+    SelectedEntries walked;
+    CollectEntries(true, false, walked);
+    std::string openedFile;
+    for (const SelectedEntry& e : walked) {
+        if (e.url == opened) openedFile = e.localFile;
+    }
+    ASSERT_FALSE(openedFile.empty());
     HeldCacheEntry reader(held);
     ASSERT_TRUE(reader.held());
+    HANDLE viewer = ::CreateFileA(openedFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Run("/all /silent /log \"" + log + "\""), 1);
+    EXPECT_NE(::GetFileAttributesA(openedFile.c_str()), INVALID_FILE_ATTRIBUTES) << "the file stayed on disk";
+    ::CloseHandle(viewer);
+    ::DeleteFileA(openedFile.c_str());
 
     std::vector<std::string> lines = LogLines(log);
-    EXPECT_EQ(Logged(lines, "使用中のため削除できませんでした"), std::vector<std::string>{held});
+    EXPECT_EQ(Logged(lines, "使用中です（ほかのプログラムが閉じると削除されます）"), std::vector<std::string>{held});
+    EXPECT_EQ(Logged(lines, "キャッシュから削除しましたが、ファイルは開かれていたため残りました"), std::vector<std::string>{opened});
     EXPECT_EQ(Logged(lines, "削除しました"), Sorted(CookieNames()));
-    EXPECT_NE(lines.back().find("使用中 1件、削除できず 0件"), std::string::npos) << lines.back();
+    EXPECT_NE(lines.back().find("削除 " + std::to_string(CookieNames().size()) + "件、ファイルが残った 1件、使用中（閉じると削除） 1件、"
+                                "見つからず 0件、削除できず 0件、残した 0件、0 B を解放"),
+              std::string::npos)
+        << lines.back();
 }
 
 TEST_F(CommandLineRun, WithoutSilentTheProgressDialogRunsWithoutAskingThenTheProgramEnds) {
@@ -183,12 +235,20 @@ TEST_F(CommandLineRun, AKeepListLeavesItsSitesCookiesAndABrokenOneDeletesNothing
         const char* name;
         const char* text;  // null: no file at all
         const char* says;
+        bool writing;      // another program holds the file open for writing
     };
-    for (const Broken& b : {Broken{"a malformed line", "keep.test\n\n*keep.test\n", "3 行目"},
-                            Broken{"a named list that is missing", nullptr, "ファイルがありません"}}) {
+    for (const Broken& b : {Broken{"a malformed line", "keep.test\n\n*keep.test\n", "3 行目", false},
+                            Broken{"a named list that is missing", nullptr, "ファイルがありません", false},
+                            Broken{"a list half-way through being saved", "keep", "書き込み中", true}}) {
         SCOPED_TRACE(b.name);
         ::DeleteFileA(list.c_str());
         if (b.text != nullptr) std::ofstream(list, std::ios::binary) << b.text;
+        HANDLE writer = b.writing ? ::CreateFileA(list.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                  : INVALID_HANDLE_VALUE;
+        if (b.writing) {
+            ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        }
         for (const char* kind : {"/cookie", "/all /preview"}) {
             seed();
             EXPECT_EQ(Run(std::string(kind) + " /silent" + keep), 2) << kind;
@@ -203,6 +263,7 @@ TEST_F(CommandLineRun, AKeepListLeavesItsSitesCookiesAndABrokenOneDeletesNothing
         seed();
         EXPECT_EQ(Run("/cache /silent" + keep), 0);
         EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(Concat({&HistoryNames(), &CookieNames(), &keptCookies, &otherCookies})));
+        if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
     }
     ::DeleteFileA(list.c_str());
 }
@@ -252,8 +313,15 @@ TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
         // name, and the name with the suffix of a side file.
         const std::wstring lookalike = c.folder + L"\\cafe.log";
         const std::wstring partial = c.file + L".partial";
+        const std::wstring link = c.folder + L"\\link.log";
         writeAll(lookalike, "the user's cafe.log");
-        if (c.code == 0) writeAll(partial, "the user's own .partial");
+        if (c.code == 0) {
+            writeAll(partial, "the user's own .partial");
+            // FILE is replaced, never written in place: another name of the old file keeps
+            // the old bytes.
+            writeAll(c.file, "the previous log");
+            ASSERT_TRUE(::CreateHardLinkW((L"\\\\?\\" + link).c_str(), (L"\\\\?\\" + c.file).c_str(), nullptr));
+        }
 
         AppProcess app;
         ASSERT_TRUE(app.StartWide(L"/cookie /silent /log \"" + c.file + L"\""));
@@ -263,6 +331,7 @@ TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
         EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true)) << "the cleaning itself ran";
         EXPECT_EQ(readAll(lookalike), "the user's cafe.log");
         if (c.code == 0) {
+            EXPECT_EQ(readAll(link), "the previous log");
             EXPECT_EQ(readAll(partial), "the user's own .partial");
             const std::string written = readAll(c.file);
             EXPECT_EQ(written.rfind(u8"［通常のキャッシュ］\r\n削除しました\t", 0), 0u) << written.substr(0, 80);
@@ -275,9 +344,49 @@ TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
         ::DeleteFileW((L"\\\\?\\" + c.file).c_str());
         ::DeleteFileW((L"\\\\?\\" + partial).c_str());
         ::DeleteFileW((L"\\\\?\\" + lookalike).c_str());
+        ::DeleteFileW((L"\\\\?\\" + link).c_str());
         ::RemoveDirectoryW((L"\\\\?\\" + c.folder).c_str());
     }
     ::RemoveDirectoryW(base.c_str());
+}
+
+// A program that holds the old log open for a moment (an antivirus, the indexer) only
+// delays its replacement: the holder lets go as soon as the new log waits beside it.
+TEST_F(CommandLineRun, ALogHeldOpenForAMomentIsStillReplaced) {
+    ASSERT_TRUE(SeedUrlCache(AllNames()));
+    const std::string folder = log.substr(0, log.find_last_of('\\') + 1);
+    HANDLE holder = ::CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    // Started here rather than by AppProcess, which waits for a window that a silent run
+    // never shows (and so for the whole run).
+    const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+    std::string command = "\"" + exe + "\" /cookie /silent /log \"" + log + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(::CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ::CloseHandle(pi.hThread);
+    auto running = [&] { return ::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; };
+    auto waiting = [&] {
+        WIN32_FIND_DATAA found;
+        HANDLE find = ::FindFirstFileA((folder + "~dustwhirl-*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return false;
+        ::FindClose(find);
+        return true;
+    };
+    const bool sawWait = WaitUntil([&] { return waiting() || !running(); }, 60000) && waiting();
+    ::CloseHandle(holder);
+    DWORD code = 99;
+    EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hProcess);
+    EXPECT_TRUE(sawWait) << "the new log never waited for the holder";
+    EXPECT_EQ(code, 0u);
+    const std::vector<std::string> lines = LogLines(log);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "［通常のキャッシュ］");
+    EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true));
 }
 
 // The copy's hidden option, typed by anyone: without the parent's pipe it deletes nothing; with
@@ -301,7 +410,7 @@ TEST_F(CommandLineRun, TheCopysOptionFromOutsideKeepsTheUsualRules) {
     ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &inherit, 0));
     ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
-    std::string command = "\"" + exe + "\" /all /lowpass " + std::to_string(reinterpret_cast<ULONG_PTR>(writeEnd));
+    std::string command = "\"" + exe + "\" /all /nokeep /lowpass " + std::to_string(reinterpret_cast<ULONG_PTR>(writeEnd));
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};

@@ -16,80 +16,99 @@ protected:
     void TearDown() override { ClearUrlCache(); }
 };
 
-TEST_F(DeleteFromWineCache, EachEntryIsDeletedAlreadyGoneOrRefusedAndOnlyDeletedBytesCount) {
+// Each entry comes out as what happened to it: deleted with its file; removed while another
+// program holds its file open, the file left on disk; marked while held through the cache;
+// not found. Only the first frees its bytes.
+TEST_F(DeleteFromWineCache, EachEntryIsDeletedLeftMarkedOrNotFoundAndOnlyDeletedBytesCount) {
     const std::string page = "http://delete.example.test/page.html";
     const std::string image = "http://delete.example.test/image.png";
     const std::string held = "http://delete.example.test/held.css";
+    const std::string opened = "http://delete.example.test/opened.gif";
     const std::string gone = "http://delete.example.test/gone.js";
     ASSERT_TRUE(SeedUrlCacheFile(page, 1500));
     ASSERT_TRUE(SeedUrlCacheFile(image, 70000));
     ASSERT_TRUE(SeedUrlCacheFile(held, 300));
+    ASSERT_TRUE(SeedUrlCacheFile(opened, 4000));
     ASSERT_TRUE(SeedUrlCache({"Cookie:user@delete.example.test/"}));
 
-    // The sizes come from the walk, as a cleaning collects them.
+    // The sizes and files come from the walk, as a cleaning collects them.
     SelectedEntries entries;
     CollectEntries(true, true, entries);
-    ASSERT_EQ(entries.size(), 4u);
+    ASSERT_EQ(entries.size(), 5u);
     ULONGLONG sizes[2] = {};
+    std::string openedFile;
     for (const SelectedEntry& e : entries) {
         if (e.url == page) sizes[0] = e.bytes;
         if (e.url == image) sizes[1] = e.bytes;
+        if (e.url == opened) openedFile = e.localFile;
     }
     EXPECT_EQ(sizes[0], 1500u);
     EXPECT_EQ(sizes[1], 70000u);
-    entries.push_back({gone, 123456});  // collected, then removed by someone else
+    ASSERT_FALSE(openedFile.empty()) << "the walk keeps each entry's file";
+    entries.push_back({gone, 123456, std::string()});  // collected, then removed by someone else
 
     HeldCacheEntry reader(held);
     ASSERT_TRUE(reader.held());
+    // Another program reads the cached file itself, as a viewer or a scanner does.
+    HANDLE viewer = ::CreateFileA(openedFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     DeletionResult result;
     std::vector<std::pair<std::string, DeleteOutcome>> seen;
     DeleteSelected(entries, result, [&](size_t index, const SelectedEntry& e, DeleteOutcome outcome) {
         EXPECT_EQ(index, seen.size());
         seen.push_back({e.url, outcome});
     });
+    ::CloseHandle(viewer);
 
     ASSERT_EQ(seen.size(), entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(seen[i].first, entries[i].url) << "in list order";
-        const DeleteOutcome want = entries[i].url == held   ? DeleteOutcome::InUse
-                                   : entries[i].url == gone ? DeleteOutcome::AlreadyGone
-                                                            : DeleteOutcome::Deleted;
+        const DeleteOutcome want = entries[i].url == held     ? DeleteOutcome::InUse
+                                   : entries[i].url == gone   ? DeleteOutcome::NotFound
+                                   : entries[i].url == opened ? DeleteOutcome::FileLeft
+                                                              : DeleteOutcome::Deleted;
         EXPECT_EQ(seen[i].second, want) << entries[i].url;
     }
     EXPECT_EQ(result.deleted, 3u);
-    EXPECT_EQ(result.alreadyGone, 1u);
-    EXPECT_EQ(result.inUse, 1u) << "a file held open is in use, not refused for another reason";
+    EXPECT_EQ(result.notFound, 1u);
+    EXPECT_EQ(result.inUse, 1u) << "a file held through the cache is in use, not refused for another reason";
+    EXPECT_EQ(result.fileLeft, 1u);
     EXPECT_EQ(result.notDeleted, 0u);
-    EXPECT_EQ(result.Removed(), 4u);
     EXPECT_EQ(result.Handled(), entries.size());
-    EXPECT_FALSE(result.AllRemoved());
-    EXPECT_EQ(result.bytesFreed, sizes[0] + sizes[1] + 0) << "the held and the vanished entries freed nothing";
-    EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{held}) << "the refused entry is still there";
+    EXPECT_FALSE(result.Complete());
+    EXPECT_EQ(result.bytesFreed, sizes[0] + sizes[1] + 0) << "only entries deleted with their files free bytes";
+    EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{held}) << "the held entry is still there";
+    ::DeleteFileA(openedFile.c_str());
 }
 
-TEST(CompletionText, SaysFinishedOnlyWhenTheWalkEndedAndNothingWasRefused) {
-    struct Case { size_t deleted, gone, inUse, refused; bool walkFailed; ULONGLONG bytes; const char* text; };
+TEST(CompletionText, SaysFinishedOnlyWhenTheWalkEndedAndEveryEntryWent) {
+    struct Case { size_t deleted, notFound, inUse, refused, fileLeft; bool walkFailed; ULONGLONG bytes; const char* text; };
     const Case cases[] = {
-        {0, 0, 0, 0, false, 0, "削除が終わりました（0件、0 B）"},
-        {1233, 1, 0, 0, false, 59454259, "削除が終わりました（1,234件、56.7 MB）"},
-        {1221, 1, 0, 12, false, 59454259, "12件は削除できませんでした（1,222件、56.7 MB を削除）"},
-        {5, 0, 2, 0, false, 0, "2件はほかのプログラムが使用中のため削除できませんでした（5件、0 B を削除）"},
-        {5, 0, 2, 3, false, 0, "2件はほかのプログラムが使用中、3件はその他の理由で削除できませんでした（5件、0 B を削除）"},
-        {0, 0, 0, 0, true, 0, "キャッシュの一覧を最後まで読めませんでした（0件、0 B を削除）"},
-        {7, 0, 1, 0, true, 1023,
-         "キャッシュの一覧を最後まで読めませんでした。1件はほかのプログラムが使用中のため削除できませんでした（7件、1023 B を削除）"},
+        {0, 0, 0, 0, 0, false, 0, "削除が終わりました（0件、0 B）"},
+        {1234, 0, 0, 0, 0, false, 59454259, "削除が終わりました（1,234件、56.7 MB）"},
+        {1222, 0, 0, 12, 0, false, 59454259, "12件は削除できませんでした（1,222件、56.7 MB を削除）"},
+        {5, 0, 2, 0, 0, false, 0, "2件は使用中です。ほかのプログラムが閉じると削除されます（5件、0 B を削除）"},
+        {5, 1, 0, 0, 0, false, 0, "1件は見つかりませんでした（5件、0 B を削除）"},
+        {5, 0, 0, 0, 3, false, 10, "3件はキャッシュから削除しましたが、開かれていたファイルが残りました（5件、10 B を削除）"},
+        {5, 4, 2, 3, 1, false, 0,
+         "2件は使用中（閉じると削除）、1件はファイルが残り、4件は見つからず、3件は削除できず（5件、0 B を削除）"},
+        {0, 0, 0, 0, 0, true, 0, "キャッシュの一覧を最後まで読めませんでした（0件、0 B を削除）"},
+        {7, 0, 1, 0, 0, true, 1023,
+         "キャッシュの一覧を最後まで読めませんでした。1件は使用中です。ほかのプログラムが閉じると削除されます（7件、1023 B を削除）"},
     };
     for (const Case& c : cases) {
         DeletionResult r;
         r.deleted = c.deleted;
-        r.alreadyGone = c.gone;
+        r.notFound = c.notFound;
         r.inUse = c.inUse;
         r.notDeleted = c.refused;
+        r.fileLeft = c.fileLeft;
         r.walkFailed = c.walkFailed;
         r.bytesFreed = c.bytes;
         const std::string text = ToUtf8(CompletionText(r));
         EXPECT_EQ(text, c.text);
         EXPECT_EQ(text.rfind("削除が終わりました", 0) == 0, r.Complete()) << text;
+        EXPECT_EQ(text.find("既に"), std::string::npos) << "nothing is said to have gone by itself";
     }
 }
 

@@ -6,11 +6,13 @@
 #include "Waiting.h"
 #include "app/resource.h"
 #include "clean/KeepList.h"
+#include "framework/KernelHandle.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 using namespace cleanfix;
 
@@ -219,6 +221,45 @@ TEST_F(CleaningRun, TheEditorsListIsObeyedByTheNextCleaning) {
     const std::vector<std::string> kept = {cookies[0], cookies[2]};
     EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(Concat({&ContentNames(), &kept})));
     ::DeleteFileA(list.c_str());
+}
+
+// Whatever becomes of the stored keep list while the question is up, the cleaning obeys the
+// list the question counted, in both passes: under Wine the second pass's copy sees this same
+// cache, so a copy that read the file again would delete the kept cookie here.
+TEST_F(CleaningRun, TheListTheQuestionCountedIsObeyedByBothPasses) {
+    const std::wstring stored = StoredKeepList().path;
+    ASSERT_FALSE(stored.empty());
+    const std::string path(stored.begin(), stored.end());
+    ::CreateDirectoryW(stored.substr(0, stored.rfind(L'\\')).c_str(), nullptr);
+    CFileHandle writer;  // a program half-way through saving the list
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const std::vector<Change> changes = {
+        {"renamed", [&] { ASSERT_TRUE(::MoveFileExA(path.c_str(), (path + ".old").c_str(), MOVEFILE_REPLACE_EXISTING)); }},
+        {"deleted", [&] { ASSERT_TRUE(::DeleteFileA(path.c_str())); }},
+        {"emptied", [&] { std::ofstream(path, std::ios::binary | std::ios::trunc); }},
+        {"held by a writer", [&] {
+             writer.Reset(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+             ASSERT_TRUE(writer);
+         }},
+    };
+    const std::vector<std::string> cookies = {"Cookie:u@keep.test/", "Cookie:u@gone.test/"};
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        ClearUrlCache();
+        ASSERT_TRUE(SeedUrlCache(cookies));
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << "keep.test\n";
+        StartAndPress(IDC_COOKIE);
+        EXPECT_EQ(MessageBoxText(box), "クッキー 1件（0 B）を削除します。残すサイトのクッキー 1件は削除しません。" + kQuestion);
+        change.apply();
+        ConfirmAndFinish(1, "、残したクッキー 1件");
+        writer.Reset();
+        EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{cookies[0]});
+    }
+    ::DeleteFileA(path.c_str());
+    ::DeleteFileA((path + ".old").c_str());
 }
 
 TEST_F(CleaningRun, ABrokenKeepListStopsTheCookieButtonAndSaysWhichFileAndLine) {

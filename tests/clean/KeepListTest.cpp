@@ -5,9 +5,12 @@
 #include "clean/CompletionText.h"
 #include "clean/KeepList.h"
 #include "framework/FileReplace.h"
+#include "framework/KernelHandle.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -37,6 +40,10 @@ TEST(KeepList, MatchesTheHostAndItsSubdomainsButNoLookAlike) {
         {"*.example.jp", "deep.www.example.jp", true},
         {"  EXAMPLE.Jp  # work", "Www.Example.JP", true},
         {"example.jp", ".example.jp", true},  // a cookie's domain form
+        {"example.jp", "example.jp.", true},  // the root's dot
+        {"example.jp", "WWW.example.jp.", true},
+        {"example.jp", "example.jp..", false},
+        {"example.jp", ".", false},
         {"192.168.0.1", "192.168.0.1", true},
         {"192.168.0.1", "x.192.168.0.1", false},
         {"192.168.0.1", "192.168.0.10", false},
@@ -81,6 +88,10 @@ TEST(KeepList, ACookieIsKeptByTheHostOfItsNameOnly) {
         {"COOKIE:bob@Shop.Example.JP/cart/x@y", "shop.example.jp"},
         {"cookie:a@b@example.jp/", "example.jp"},  // '@' in a user name
         {"Cookie:alice@.example.jp/", "example.jp"},
+        {"Cookie:alice@example.jp./", "example.jp"},  // the root's dot, which names the same host
+        {"Cookie:alice@.www.example.jp./x", "www.example.jp"},
+        {"Cookie:alice@example.jp../", ""},
+        {"Cookie:alice@./", ""},
         {"Cookie:alice@10.0.0.1/", "10.0.0.1"},
         {"Cookie:ユーザー@example.jp/", "example.jp"},
         {"Cookie:alice@example.jp", "example.jp"},
@@ -146,6 +157,46 @@ TEST_F(KeepListFile, IsReadFailClosedAndWrittenWhole) {
     EXPECT_EQ(LoadKeepList({path, false}).status, KeepListLoad::Status::Broken);
 }
 
+// The list's bad days: whatever makes it unknowable stops a cleaning of cookies before the
+// cache is walked, and says which file and why; the cache alone still goes.
+TEST_F(KeepListFile, WhatCannotBeKnownStopsACleaningOfCookies) {
+    ASSERT_TRUE(SaveKeepList(path, "example.jp\n"));
+    EXPECT_EQ(StoredKeepListIn(L"C:\\Users\\u\\AppData\\Roaming").path, L"C:\\Users\\u\\AppData\\Roaming\\Dustwhirl\\keep.txt");
+    struct Case {
+        const char* name;
+        KeepListSource source;
+        const char* writing;  // non-null: a writer holds the file, this much of it written
+        const wchar_t* says;
+    };
+    const Case cases[] = {
+        {"the place is unknown", StoredKeepListIn(L""), nullptr, L"%APPDATA%"},
+        {"a writer half-way through", {path, false}, "exam", L"書き込み中"},
+        {"a writer that has only emptied it", {path, false}, "", L"書き込み中"},
+        {"a named list a writer holds", {path, true}, "example.jp\n", L"書き込み中"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFileHandle writer;
+        if (c.writing != nullptr) {
+            // As an editor saves in place: truncated, then written, others allowed everything.
+            writer = CFileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(writer);
+            DWORD written = 0;
+            ::WriteFile(writer.get(), c.writing, static_cast<DWORD>(std::strlen(c.writing)), &written, nullptr);
+        }
+        CleaningPlan plan;
+        CString error;
+        for (bool bCache : {false, true}) {
+            EXPECT_FALSE(PlanCleaning(bCache, true, c.source, plan, error));
+            EXPECT_NE(error.find(c.says), std::wstring::npos) << ToUtf8(error);
+            EXPECT_NE(error.find(L"何も削除しませんでした"), std::wstring::npos) << ToUtf8(error);
+            EXPECT_TRUE(plan.entries.empty() && plan.kept.empty());
+        }
+        EXPECT_TRUE(PlanCleaning(true, false, c.source, plan, error)) << "the cache never depends on the list";
+    }
+}
+
 TEST(KeepList, RewritingKeepsTheUsersLinesAndDropsOnlyTheUnchosen) {
     const std::string old = "\xEF\xBB\xBF# work\r\n*.example.jp  # mail too\r\nold.test\r\n\r\n10.0.0.1";
     EXPECT_EQ(RewriteKeepList(old, {"example.jp", "10.0.0.1", "new.test"}),
@@ -188,7 +239,7 @@ TEST(CleaningPlan, SetsAsideTheKeptCookiesInOrderAndCountsThemInEveryText) {
     EXPECT_EQ(CompletionText(result), L"削除が終わりました（3件、2.0 KB、残したクッキー 2件）");
     result.inUse = 1;
     EXPECT_EQ(CompletionText(result),
-              L"1件はほかのプログラムが使用中のため削除できませんでした（3件、2.0 KB を削除、残したクッキー 2件）");
+              L"1件は使用中です。ほかのプログラムが閉じると削除されます（3件、2.0 KB を削除、残したクッキー 2件）");
 }
 
 }  // namespace

@@ -212,7 +212,7 @@ TEST_F(ProgressRun, OneOrThreeEntriesPostOnlyTheChangedPercentages) {
 TEST_F(ProgressRun, TwoHundredEntriesPostEachPercentOnceFromTheThirdEntryOn) {
     RecordingUrlCache cache;
     SelectedEntries list = Seeded(200);
-    // A name the cache no longer holds counts as deleted.
+    // A name the cache does not find is said so: nobody knows whether it went.
     list.insert(list.begin() + 100, {"http://progress.example.test/never-cached", 4096});
     list.pop_back();
     EXPECT_EQ(Run(list, cache), IDOK);
@@ -233,7 +233,7 @@ TEST_F(ProgressRun, TwoHundredEntriesPostEachPercentOnceFromTheThirdEntryOn) {
     EXPECT_EQ(g_seen[g_seen.size() - 2], D(199));
     EXPECT_EQ(cache.Deleted(), Names(list));
     EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{"http://progress.example.test/199"});
-    EXPECT_EQ(seen.status, Finished(200)) << "no bytes for the entry that was gone already";
+    EXPECT_EQ(seen.status, "1件は見つかりませんでした（199件、0 B を削除）") << "never called finished, nor freed";
     EXPECT_EQ(pauses, 99) << "one pause per percent, not per entry";
 }
 
@@ -272,15 +272,26 @@ TEST_F(ProgressRun, AnEntryTheCacheRefusesIsReportedAndTheRunIsNotCalledFinished
     RecordingUrlCache cache;
     const std::string held = "http://progress.example.test/held.html";
     const std::string file = "http://progress.example.test/file.html";
+    const std::string opened = "http://progress.example.test/opened.png";
     ASSERT_TRUE(SeedUrlCacheFile(held, 2048));
     ASSERT_TRUE(SeedUrlCacheFile(file, 3 * 1024 * 1024));
+    ASSERT_TRUE(SeedUrlCacheFile(opened, 5000));
     SelectedEntries list;
     CollectEntries(true, false, list);
-    ASSERT_EQ(list.size(), 2u);
+    ASSERT_EQ(list.size(), 3u);
     HeldCacheEntry reader(held);
     ASSERT_TRUE(reader.held());
+    std::string openedFile;
+    for (const SelectedEntry& e : list) {
+        if (e.url == opened) openedFile = e.localFile;
+    }
+    // Another program has the cached file itself open: the entry goes, the file stays.
+    HANDLE viewer = ::CreateFileA(openedFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Run(list, cache), IDOK);
-    EXPECT_EQ(seen.status, "1件はほかのプログラムが使用中のため削除できませんでした（1件、3.0 MB を削除）");
+    ::CloseHandle(viewer);
+    ::DeleteFileA(openedFile.c_str());
+    EXPECT_EQ(seen.status, "1件は使用中（閉じると削除）、1件はファイルが残り（1件、3.0 MB を削除）");
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(seen.pos, 100) << "every entry was handled";
     EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{held});
@@ -408,7 +419,7 @@ TEST_F(ProgressRun, TheLowIntegrityCopyCleansWhatTheFirstPassCouldNotSeeAndBothA
     EXPECT_EQ(lines[1].rfind("削除しました\thttp://progress.example.test/", 0), 0u) << lines[1];
     EXPECT_EQ(lines[4], "［保護モードのキャッシュ］");
     EXPECT_EQ(cleanfix::Sorted({lines[5], lines[6]}), (std::vector<std::string>{"削除しました\t" + low[0], "削除しました\t" + low[1]}));
-    EXPECT_EQ(lines[7].rfind("合計: 削除 5件、既になし 0件", 0), 0u) << lines[7];
+    EXPECT_EQ(lines[7].rfind("合計: 削除 5件、ファイルが残った 0件", 0), 0u) << lines[7];
     EXPECT_TRUE(UrlCacheSourceNames().empty());
 }
 
@@ -486,7 +497,7 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
     const SelectedEntries entries = {{"http://a.example.test/\xff\xfe\t\r\nX", 7},
                                      {"Cookie:\x82\xa0@example.test/", 1u << 31},
                                      {std::string(70000, 'n'), 0}};
-    const DeleteOutcome outcomes[] = {DeleteOutcome::Deleted, DeleteOutcome::InUse, DeleteOutcome::AlreadyGone};
+    const DeleteOutcome outcomes[] = {DeleteOutcome::Deleted, DeleteOutcome::InUse, DeleteOutcome::FileLeft};
     DeletionResult sent;
     for (size_t i = 0; i < entries.size(); ++i) sent.Add(entries[i], outcomes[i]);
     auto report = [&](size_t announced, const SelectedEntries& list, const DeletionResult& result) {
@@ -506,6 +517,7 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         EXPECT_EQ(reader.Result().outcomes, sent.outcomes);
         EXPECT_EQ(reader.Result().bytesFreed, 7u);
         EXPECT_EQ(reader.Result().inUse, 1u);
+        EXPECT_EQ(reader.Result().fileLeft, 1u) << "a file left behind is carried apart, its bytes not freed";
     }
     DeletionResult overstated = sent;
     ++overstated.deleted;
@@ -523,6 +535,7 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         {"a record after the result", whole + entry},
         {"a NUL inside a name", nul},
         {"an unknown record", begin + std::string("Z\0\0\0\0", 5)},
+        {"an unknown outcome", begin + std::string("E\x0a\0\0\0\x05\0\0\0\0\0\0\0\0x", 15)},
         {"a length past the limit", begin + std::string("E\xff\xff\xff\x7f", 5)},
     };
     for (const auto& b : broken) {

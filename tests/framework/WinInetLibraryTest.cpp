@@ -1,8 +1,12 @@
 // WinInet loaded on first use: one complete table for every thread, and system libraries
-// taken from the system folder only.
+// taken from the system folder only, by the program's own calls and by the loader.
 #include "framework/SystemLibrary.h"
 #include "framework/WinInetLibrary.h"
 #include "framework/WinUtil.h"
+
+#include "AppProcess.h"
+#include "Waiting.h"
+#include "app/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +52,89 @@ TEST(WinInetLibrary, ALibraryOnlyInTheProgramsFolderIsNotLoaded) {
     HMODULE ordinary = ::LoadLibraryW(L"dw_planted.dll");
     EXPECT_NE(ordinary, nullptr);
     if (ordinary != nullptr) ::FreeLibrary(ordinary);
+
+    // Once the program has kept the search to the system folder, not even the ordinary search
+    // takes it, whoever asks.
+    ASSERT_TRUE(KeepDllSearchToTheSystemFolder());
+    HMODULE restricted = ::LoadLibraryW(L"dw_planted.dll");
+    EXPECT_EQ(restricted, nullptr);
+    if (restricted != nullptr) ::FreeLibrary(restricted);
+    // The rest of this test program searches as it did (the program's folder among the rest).
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")))(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
+// Tells Wine to take a DLL of the program's folder before its own for one program name, as
+// Windows does for any DLL that is not a KnownDLL; undone when it goes.
+class PreferLocalDll {
+public:
+    PreferLocalDll(const std::wstring& program, const wchar_t* dll)
+        : m_key(L"Software\\Wine\\AppDefaults\\" + program + L"\\DllOverrides") {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) return;
+        const wchar_t value[] = L"native,builtin";
+        m_set = ::RegSetValueExW(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value)) == 0;
+        ::RegCloseKey(key);
+    }
+    ~PreferLocalDll() {
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, m_key.c_str());
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, m_key.substr(0, m_key.find_last_of(L'\\')).c_str());
+    }
+    bool Set() const { return m_set; }
+
+private:
+    std::wstring m_key;
+    bool m_set = false;
+};
+
+// A version.dll beside a copy of the program, where Windows would take it before its own (Wine
+// is told to do the same for the copy's name alone). The planted one answers that no file has a
+// version: the about box shows the program's own version only if the system's was used. (Wine's
+// own user32 imports version.dll, so under Wine the planted file is mapped into every process
+// told so, this one included; on Windows user32 is a KnownDLL and never does.)
+TEST(WinInetLibrary, AVersionDllPlantedBesideTheProgramIsNotLoaded) {
+    const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+    const std::string built = exe.substr(0, exe.find_last_of('\\') + 1) + "planted\\version.dll";
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "dw-planted-" + std::to_string(::GetCurrentProcessId()) + "\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string name = "dw-planted-" + std::to_string(::GetCurrentProcessId()) + ".exe";
+    const std::string copy = folder + name, planted = folder + "version.dll", marker = planted + ".loaded";
+    ASSERT_TRUE(::CopyFileA(exe.c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA(built.c_str(), planted.c_str(), FALSE)) << built;
+    ::DeleteFileA(marker.c_str());
+    {
+        PreferLocalDll prefer(std::wstring(name.begin(), name.end()), L"version");
+        ASSERT_TRUE(prefer.Set());
+        AppProcess app;
+        ASSERT_TRUE(app.Start(copy));
+        HWND main = app.WaitForMainWindow();
+        ASSERT_NE(main, nullptr) << "the program runs";
+        // The about box reads the version resource too.
+        ::PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
+        HWND about = nullptr;
+        EXPECT_TRUE(WaitUntil([&] {
+            for (HWND w : app.TopWindows()) {
+                if (w != main) about = w;
+            }
+            return about != nullptr;
+        }, 10000));
+        ASSERT_NE(about, nullptr);
+        const std::string version = WindowText(::GetDlgItem(about, IDC_VERSION_LINE));
+        EXPECT_NE(version.find("1.0"), std::string::npos) << version << ": the planted version.dll answered";
+        ::PostMessageW(about, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntil([&] { return app.TopWindows().size() == 1; }, 10000));
+        PostClick(::GetDlgItem(main, IDCANCEL));
+        EXPECT_TRUE(app.WaitForExit(20000));
+    }
+    EXPECT_NE(::GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "Wine did not take the planted DLL for its own user32: the test proves nothing";
+    ::DeleteFileA(marker.c_str());
+    ::DeleteFileA(planted.c_str());
+    ::DeleteFileA(copy.c_str());
+    ::RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

@@ -2,16 +2,24 @@
 """Checks the package for users: check_package.py ZIP
 
 Both executables are present: Dustwhirl.exe a PE32 for i386 within 1 MiB, x64/Dustwhirl.exe a
-PE32+ for x86-64; both GUI programs that import only DLLs that Windows ships, and not those that
-the program loads on first use (they would cost every start-up), and neither a test build (no
+PE32+ for x86-64; both GUI programs that import at load time only KnownDLLs, which Windows always
+takes from its own folder (a DLL of any other name planted beside the program would be loaded
+first), and comctl32 through the manifest's side-by-side assembly; and none of those that the
+program loads on first use (they would cost every start-up); neither is a test build (no
 loopback address); the read-me is Shift_JIS with CRLF line ends and says that the history stays.
 """
 import struct
 import sys
 import zipfile
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "shell32.dll", "shlwapi.dll",
-               "ole32.dll", "urlmon.dll", "wininet.dll", "version.dll", "msvcrt.dll", "advapi32.dll"}
+# The KnownDLLs of every Windows the program supports (7 to 11): those of Windows 7 that later
+# versions still list. version.dll, wininet.dll and urlmon.dll are not among them.
+KNOWN_DLLS = {"advapi32.dll", "clbcatq.dll", "comdlg32.dll", "difxapi.dll", "gdi32.dll", "imagehlp.dll", "imm32.dll",
+              "kernel32.dll", "msctf.dll", "msvcrt.dll", "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll",
+              "psapi.dll", "rpcrt4.dll", "sechost.dll", "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
+              "wldap32.dll", "ws2_32.dll"}
+# Taken from the side-by-side store when the program's manifest names its assembly.
+SIDE_BY_SIDE = {"comctl32.dll": b"Microsoft.Windows.Common-Controls"}
 LOADED_ON_FIRST_USE = {"wininet.dll", "shell32.dll", "shlwapi.dll", "ole32.dll"}
 MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
 PE32_LIMIT = 1024 * 1024
@@ -66,9 +74,11 @@ def check(zip_path):
                 problems.append("%s: machine %s, optional header %#x" % (name, MACHINES.get(pe.machine, hex(pe.machine)), pe.magic))
             if pe.subsystem != 2:
                 problems.append("%s: subsystem %d, not GUI" % (name, pe.subsystem))
-            foreign = sorted(set(pe.imports()) - SYSTEM_DLLS)
+            foreign = sorted(dll for dll in set(pe.imports()) - KNOWN_DLLS
+                             if dll not in SIDE_BY_SIDE or SIDE_BY_SIDE[dll] not in data)
             if foreign:
-                problems.append("%s imports %s" % (name, ", ".join(foreign)))
+                problems.append("%s imports %s at load time, which Windows may take from the program's folder"
+                                % (name, ", ".join(foreign)))
             eager = sorted(set(pe.imports()) & LOADED_ON_FIRST_USE)
             if eager:
                 problems.append("%s imports %s, which it should load on first use" % (name, ", ".join(eager)))

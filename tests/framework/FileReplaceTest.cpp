@@ -1,0 +1,113 @@
+// Writing a file whole: the old file stays what it was until the new one takes its place,
+// a holder that lets go within the bound does not fail the move, and no device is a file.
+#include "framework/FileReplace.h"
+#include "framework/KernelHandle.h"
+#include "framework/WinUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+class FileReplace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        folder = std::wstring(temp) + L"dw-replace-" + DecimalText(::GetCurrentProcessId());
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+        path = folder + L"\\file.log";
+        ASSERT_TRUE(ReplaceFileWith(path, "old"));
+    }
+    void TearDown() override {
+        ::DeleteFileW(path.c_str());
+        ::DeleteFileW((path + L".link").c_str());
+        ::RemoveDirectoryW(folder.c_str());
+    }
+    std::string Read(const std::wstring& file) const {
+        CFileHandle h(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+        char buffer[64] = {};
+        DWORD got = 0;
+        if (h) ::ReadFile(h.get(), buffer, sizeof(buffer), &got, nullptr);
+        return std::string(buffer, got);
+    }
+    bool SideFileThere() const {
+        WIN32_FIND_DATAW found;
+        HANDLE find = ::FindFirstFileW((folder + L"\\~dustwhirl-*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return false;
+        ::FindClose(find);
+        return true;
+    }
+    // Opens the file as another program reading it would, without letting it be replaced.
+    CFileHandle Hold() const {
+        return CFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    }
+    std::wstring folder, path;
+};
+
+// Written in place, the file would change under every other name it has: a second hard link
+// keeps the old bytes only when the new file takes the name.
+TEST_F(FileReplace, TheOldFileIsNeverWrittenInPlace) {
+    ASSERT_TRUE(::CreateHardLinkW((path + L".link").c_str(), path.c_str(), nullptr));
+    ASSERT_TRUE(ReplaceFileWith(path, "new"));
+    EXPECT_EQ(Read(path), "new");
+    EXPECT_EQ(Read(path + L".link"), "old");
+}
+
+TEST_F(FileReplace, AHolderThatLetsGoInTimeDoesNotFailTheMove) {
+    CFileHandle holder = Hold();
+    ASSERT_TRUE(holder);
+    // Let go as soon as the move waits (its side file is there), never after a set time.
+    std::atomic<bool> done{false};
+    std::atomic<bool> sawWait{false};
+    std::thread release([&] {
+        while (!done && !SideFileThere()) ::Sleep(1);
+        sawWait = !done;
+        holder.Close();
+    });
+    const bool replaced = ReplaceFileWith(path, "new", ReplaceRetry{30000, 10});
+    done = true;
+    release.join();
+    EXPECT_TRUE(sawWait) << "the move did not wait for the holder";
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(Read(path), "new");
+    EXPECT_FALSE(SideFileThere());
+}
+
+TEST_F(FileReplace, AHolderThatStaysFailsTheMoveWithinTheBoundAndLeavesTheOldFile) {
+    CFileHandle holder = Hold();
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(ReplaceFileWith(path, "new", ReplaceRetry{30, 10}));
+    holder.Close();
+    EXPECT_EQ(Read(path), "old");
+    EXPECT_FALSE(SideFileThere());
+    // A folder where the file should be refuses for good: no retry is waited out.
+    const std::wstring sub = folder + L"\\sub";
+    ASSERT_TRUE(::CreateDirectoryW(sub.c_str(), nullptr));
+    EXPECT_FALSE(ReplaceFileWith(sub, "new", ReplaceRetry{600000, 10}));
+    ::RemoveDirectoryW(sub.c_str());
+    EXPECT_FALSE(SideFileThere());
+}
+
+TEST(LongPathForm, OnlyFilesOnADriveOrAShareAreFiles) {
+    for (const wchar_t* device : {L"NUL", L"con", L"\\\\.\\NUL", L"\\\\.\\C:\\x.log", L"\\\\?\\GLOBALROOT\\Device\\Null",
+                                  L"\\\\?\\Volume{00000000-0000-0000-0000-000000000000}\\x", L"\\\\?\\NUL", L"\\\\?\\UNC\\.\\x\\y",
+                                  L"\\\\server", L"\\\\server\\\\x"}) {
+        EXPECT_EQ(LongPathForm(device), L"") << ToUtf8(device);
+    }
+    EXPECT_EQ(LongPathForm(L"C:\\dir\\x.log"), L"\\\\?\\C:\\dir\\x.log");
+    EXPECT_EQ(LongPathForm(L"\\\\server\\share\\x.log"), L"\\\\?\\UNC\\server\\share\\x.log");
+    EXPECT_EQ(LongPathForm(L"//server/share/x.log"), L"\\\\?\\UNC\\server\\share\\x.log");
+    EXPECT_EQ(LongPathForm(L"\\\\?\\C:\\x.log"), L"\\\\?\\C:\\x.log");
+    EXPECT_EQ(LongPathForm(L"\\\\?\\UNC\\server\\share\\x.log"), L"\\\\?\\UNC\\server\\share\\x.log");
+    const std::wstring relative = LongPathForm(L"x.log");
+    EXPECT_EQ(relative.rfind(L"\\\\?\\", 0), 0u);
+    EXPECT_EQ(relative.substr(relative.size() - 6), L"\\x.log");
+    EXPECT_FALSE(ReplaceFileWith(L"NUL", "x")) << "nothing is written to a device";
+}
+
+}  // namespace
