@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One-time machine set-up for building and testing Dustwhirl on Debian 12:
-#   bash scripts/setup.sh [--runnable | ARCH...]   (--runnable: GoogleTest only where it runs)
+#   bash scripts/setup.sh [--runnable | ARCH...]
 # DW_SETUP_LIBRARIES=libpng leaves GoogleTest out (a build without tests).
 # Idempotent: every step checks whether its result is already there.
 # Needs root (apt-get). Everything that is built lands under build/deps.
@@ -30,14 +30,10 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
 fi
 
 # The libraries are built for the architectures named on the command line (default: all of
-# them), each library and architecture at once. --runnable: libpng for all of them (the package
-# holds both programs) and GoogleTest only for those this host runs.
+# them; --runnable: those this host runs, leaving the others to whatever needs them later, such
+# as the package built beside the tests), each library and architecture at once.
 BUILD_ARCHES="${*:-$DW_ALL_ARCHES}"
-GTEST_ARCHES="$BUILD_ARCHES"
-if [ "$BUILD_ARCHES" = --runnable ]; then
-  BUILD_ARCHES="$DW_ALL_ARCHES"
-  GTEST_ARCHES="$(dw_runnable_arches)"
-fi
+[ "$BUILD_ARCHES" = --runnable ] && BUILD_ARCHES="$(dw_runnable_arches)"
 for ARCH in $BUILD_ARCHES; do
   case " $DW_ALL_ARCHES " in *" $ARCH "*) ;; *) echo "setup.sh: unknown architecture $ARCH" >&2; exit 2 ;; esac
 done
@@ -126,8 +122,7 @@ for ARCH in $BUILD_ARCHES; do
     build_libpng "$ARCH" &
     JOBS+=($!)
   fi
-  if [ "${DW_SETUP_LIBRARIES:-libpng googletest}" != libpng ] && [[ " $GTEST_ARCHES " == *" $ARCH "* ]] &&
-     [ ! -f "$(dw_deps_prefix "$ARCH")/lib/libgtest.a" ]; then
+  if [ "${DW_SETUP_LIBRARIES:-libpng googletest}" != libpng ] && [ ! -f "$(dw_deps_prefix "$ARCH")/lib/libgtest.a" ]; then
     build_gtest "$ARCH" &
     JOBS+=($!)
   fi
