@@ -67,10 +67,11 @@ if [ "$CODEPAGE" = 1252 ]; then
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
 fi
 
-XVFB_PID=""; WM_PID=""; SERVER_STATE=""
+XVFB_PID=""; WM_PID=""; SERVER_PID=""
 finish() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
-  if [ -n "$SERVER_STATE" ]; then python3 "$HERE/../tests/tools/adserver.py" stop --state "$SERVER_STATE" >/dev/null 2>&1; fi
+  # The test's own server, with nothing to keep: ended at once.
+  if [ -n "$SERVER_PID" ]; then kill -KILL "$SERVER_PID" 2>/dev/null; wait "$SERVER_PID" 2>/dev/null; fi
   if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null; wait "$WM_PID" 2>/dev/null; fi
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; fi
 }
@@ -98,10 +99,15 @@ if [ "$ADSERVER" = 1 ]; then
     exec 9>"$RUNS/loopback.lock"
     flock 9
   fi
-  SERVER_STATE="$RUN/adserver"
-  mkdir -p "$SERVER_STATE"
-  python3 "$HERE/../tests/tools/adserver.py" start --port 28017 --state "$SERVER_STATE" --wait 60 >/dev/null ||
-    { echo "wine-test.sh: the maker's server did not start" >&2; exit 1; }
+  python3 "$HERE/../tests/tools/adserver.py" serve --port 28017 >"$RUN/adserver.out" 2>"$RUN/adserver.log" &
+  SERVER_PID=$!
+  for _ in $(seq 1 200); do
+    grep -q listening "$RUN/adserver.out" && break
+    kill -0 "$SERVER_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  grep -q listening "$RUN/adserver.out" ||
+    { echo "wine-test.sh: the maker's server did not start: $(cat "$RUN/adserver.log")" >&2; exit 1; }
 fi
 
 # The prepared prefix of this build tree and code page, made once under a lock.

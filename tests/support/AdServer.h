@@ -1,8 +1,7 @@
 // The tests' maker web server, tests/tools/adserver.py: a real HTTP server on 127.0.0.1:28017,
-// the address the test build compiles in as the maker's server. CTest starts it once per run
-// as the fixture "adserver"; a test directory that uses it declares
-//     set_tests_properties(my_tests PROPERTIES FIXTURES_REQUIRED adserver)
-// and, because every test program shares the one server, also RESOURCE_LOCK adserver.
+// the address the test build compiles in as the maker's server. Each test program that uses it
+// is registered with ADSERVER (tests/CMakeLists.txt): scripts/wine-test.sh then starts a server
+// of its own in the test's own loopback network, so tests that run side by side never share one.
 //
 // What GET /ad.csv answers is set here, before the program asks:
 //     AdServer server;
