@@ -37,6 +37,16 @@ SUMMARY=()
 FAILED=0
 START_ALL=$(date +%s)
 PREBUILT=""
+# The tests' prepared Wine prefixes (a wineboot each, mostly waiting) are made while the build
+# keeps the processor busy; the first tests would otherwise wait for them.
+for ARCH in $ARCHES; do
+  BUILD="${DW_BUILD_DIR:-$ROOT/build/test}-$ARCH"
+  mkdir -p "$BUILD"
+  for CP in 932 1252; do
+    bash scripts/wine-test.sh --prepare --name "prepare-$CP" --build "$BUILD" --arch "$ARCH" \
+      $([ "$CP" = 932 ] || echo "--codepage $CP") >"$BUILD/prepare-$CP.log" 2>&1 &
+  done
+done
 for ARCH in $ARCHES; do
   BUILD="${DW_BUILD_DIR:-$ROOT/build/test}-$ARCH"
   echo "[test] $ARCH: building in $BUILD"

@@ -18,11 +18,13 @@
 #   --bare-display   no window manager: Wine moves and sizes windows itself
 # PROGRAM is a Windows program (run by wine) or, ending in .sh, a script run by bash inside the
 # environment with wine at hand.
+# wine-test.sh --prepare --build DIR --arch ARCH [--codepage 1252] only makes the prepared prefix,
+# so that it can be made while the tests are still being built.
 set -uo pipefail
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 ARGS=("$@")
 
-NAME=""; BUILD=""; ARCH=""; DPI=""; CODEPAGE=""; ADSERVER=0; WM=1
+NAME=""; BUILD=""; ARCH=""; DPI=""; CODEPAGE=""; ADSERVER=0; WM=1; PREPARE=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --name) NAME="$2"; shift 2 ;;
@@ -32,11 +34,12 @@ while [ $# -gt 0 ]; do
     --codepage) CODEPAGE="$2"; shift 2 ;;
     --adserver) ADSERVER=1; shift ;;
     --bare-display) WM=0; shift ;;
+    --prepare) PREPARE=1; NAME="${NAME:-prepare}"; shift ;;
     --) shift; break ;;
     *) echo "wine-test.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
-if [ -z "$NAME" ] || [ -z "$BUILD" ] || [ -z "$ARCH" ] || [ $# -eq 0 ]; then
+if [ -z "$NAME" ] || [ -z "$BUILD" ] || [ -z "$ARCH" ] || { [ $# -eq 0 ] && [ "$PREPARE" = 0 ]; }; then
   echo "usage: wine-test.sh --name NAME --build DIR --arch ARCH [--dpi N] [--codepage 1252] [--adserver] [--bare-display] -- PROGRAM [ARGS...]" >&2
   exit 2
 fi
@@ -119,6 +122,12 @@ TEMPLATE="$BUILD/wineprefix-template-$ARCH${CODEPAGE:+-cp$CODEPAGE}"
   wineserver -w
 ) 8>"$TEMPLATE.lock"
 unset WINEPREFIX
+if [ "$PREPARE" = 1 ]; then
+  finish
+  trap - EXIT
+  rm -rf "$RUN"
+  exit 0
+fi
 dw_copy_prefix "$TEMPLATE" "$RUN/prefix"
 export WINEPREFIX="$RUN/prefix"
 if [ -n "$DPI" ]; then
