@@ -60,14 +60,14 @@ for ARCH in $ARCHES; do
 done
 
 # The package for users holds both architectures, whatever this host runs; it is built while
-# the tests run, on what processor time they leave. A run restricted to some tests
+# the tests run, which leave the processor idle part of the time. A run restricted to some tests
 # (ctest arguments) leaves it out.
 PACKAGE_PID=""
 if [ ${#CTEST_ARGS[@]} -eq 0 ]; then
   echo "[test] package: building beside the tests"
   PACKAGE_LOG="$ROOT/build/test-package.log"
   ( START=$(date +%s)
-    OUT="$(DW_SETUP_PACKAGES_DONE=1 nice -n 10 bash scripts/package.sh $PREBUILT)" && python3 tests/package/check_package.py "${OUT%%$'\n'*}" &&
+    OUT="$(DW_SETUP_PACKAGES_DONE=1 bash scripts/package.sh $PREBUILT)" && python3 tests/package/check_package.py "${OUT%%$'\n'*}" &&
       echo "passed in $(( $(date +%s) - START )) s" ) >"$PACKAGE_LOG" 2>&1 &
   PACKAGE_PID=$!
 fi
