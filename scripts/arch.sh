@@ -6,6 +6,7 @@
 #   dw_runnable_arches       the architectures to run here, honouring $DW_ARCH (one architecture only)
 #   dw_skipped_arches        each architecture left out, with the reason, one per line
 #   dw_toolchain ARCH        the CMake toolchain file of ARCH
+#   dw_generator             the CMake generator of every build tree
 #   dw_deps_prefix ARCH      where libpng and GoogleTest of ARCH are installed
 
 DW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,6 +16,8 @@ DW_ALL_ARCHES="i686 x86_64"
 DW_WINE32_UNAVAILABLE="$DW_DEPS/wine32-unavailable"
 
 dw_toolchain() { echo "$DW_ROOT/cmake/mingw-$1.cmake"; }
+# CMake's generator for every build tree: Ninja where it is installed.
+dw_generator() { if command -v ninja >/dev/null 2>&1; then echo Ninja; else echo "Unix Makefiles"; fi; }
 dw_deps_prefix() { echo "$DW_DEPS/$1/prefix"; }
 
 # A 96-byte static i386 Linux program that exits with status 42. Hosts whose kernel has 32-bit

@@ -4,6 +4,12 @@
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
 ARCH="$1"; BUILD="$2"; shift 2
-cmake -S "$DW_ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
+# Ninja where the set-up installed it: it starts the next compile sooner than make (a tenth of a
+# whole build). A tree made by the other generator is configured again from scratch.
+GENERATOR="$(dw_generator)"
+if [ -f "$BUILD/CMakeCache.txt" ] && ! grep -qx "CMAKE_GENERATOR:INTERNAL=$GENERATOR" "$BUILD/CMakeCache.txt"; then
+  rm -rf "$BUILD/CMakeCache.txt" "$BUILD/CMakeFiles"
+fi
+cmake -G "$GENERATOR" -S "$DW_ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
   -DDUSTWHIRL_DEPS_PREFIX="$(dw_deps_prefix "$ARCH")" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"

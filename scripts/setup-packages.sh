@@ -14,7 +14,7 @@ DW_PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   libz-mingw-w64-dev
-  cmake make dpkg-dev xz-utils file zip
+  cmake make ninja-build dpkg-dev xz-utils file zip
   wine wine64
   xvfb xdotool x11-utils openbox imagemagick librsvg2-bin
   locales fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine

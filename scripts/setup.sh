@@ -70,7 +70,7 @@ build_libpng() {
   $TRIPLET-objcopy "${ZLIB_STRIP[@]}" "/usr/$TRIPLET/lib/libz.a" "$PREFIX/lib/libz.a"
   log "cross-building libpng for $ARCH"
   rm -rf "$DEPS/$ARCH/libpng-build"
-  cmake -S "$DEPS/libpng-src" -B "$DEPS/$ARCH/libpng-build" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
+  cmake -G "$(dw_generator)" -S "$DEPS/libpng-src" -B "$DEPS/$ARCH/libpng-build" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
     -DCMAKE_C_FLAGS="$PNG_CFLAGS" \
     -DCMAKE_C_FLAGS_RELEASE="-Os -DNDEBUG" -DDFA_XTRA="$ROOT/cmake/libpng-dustwhirl.dfa" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
@@ -87,7 +87,8 @@ build_gtest() {
   local ARCH="$1" PREFIX
   PREFIX="$(dw_deps_prefix "$ARCH")"
   log "cross-building GoogleTest for $ARCH"
-  cmake -S /usr/src/googletest -B "$DEPS/$ARCH/gtest-build" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
+  rm -rf "$DEPS/$ARCH/gtest-build"
+  cmake -G "$(dw_generator)" -S /usr/src/googletest -B "$DEPS/$ARCH/gtest-build" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_GMOCK=OFF \
     -Dgtest_disable_pthreads=OFF >/dev/null
   cmake --build "$DEPS/$ARCH/gtest-build" -j"$(nproc)" >/dev/null
