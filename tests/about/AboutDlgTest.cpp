@@ -110,7 +110,6 @@ AboutBoxOverOwner* AboutBoxOverOwner::s_self = nullptr;
 HWND AboutBoxOverOwner::s_owner = nullptr;
 CWnd* AboutBoxOverOwner::s_ownerWnd = nullptr;
 
-std::string ExePath() { return EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe"); }
 
 TEST_F(AboutBoxOverOwner, ShowsTheNameVersionAndCopyrightOfTheProgram) {
     // The test program carries the program's own resources.

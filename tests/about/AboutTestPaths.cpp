@@ -8,6 +8,8 @@
 #include <cwchar>
 #include <vector>
 
+std::string ExePath() { return EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe"); }
+
 std::string AboutBuildFile(const char* name) {
     std::string dir = EnvOr("DUSTWHIRL_BINARY_DIR", ".");
     std::string path = "Z:" + dir + "/tests/about/" + name;

@@ -6,6 +6,8 @@
 
 #include <string>
 
+// The program under test (DUSTWHIRL_EXE).
+std::string ExePath();
 // A file of this test directory's build output, as a Windows path.
 std::string AboutBuildFile(const char* name);
 // The ANSI text of one string of a file's first translation, read through the wide-character

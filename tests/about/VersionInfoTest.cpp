@@ -39,7 +39,6 @@ Fields ReadFields(const std::string& path) {
     return info.Fields();
 }
 
-std::string ExePath() { return EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe"); }
 
 TEST(VersionInfo, ReadsEveryFieldOfTheProgramItself) {
     Fields expected = {
