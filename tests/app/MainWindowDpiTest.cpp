@@ -42,6 +42,20 @@ double MeanDifference(const ScreenPixels& shot, const CPackedDib& image) {
     return static_cast<double>(sum) / (3.0 * image.Width() * image.Height());
 }
 
+// A window of the program that holds the control, once it has appeared (null after 10 s).
+HWND WaitForWindowWith(const AppProcess& app, int controlId) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : app.TopWindows()) {
+                if (::GetDlgItem(w, controlId) != nullptr) found = w;
+            }
+            return found != nullptr;
+        },
+        10000);
+    return found;
+}
+
 class MainWindowDpi : public RunningMainWindow {
 protected:
     void SetUp() override {
@@ -118,15 +132,7 @@ TEST_F(MainWindowDpi, SizeHitTestsArtAndDialogsFollowTheScale) {
 
     // The about box is a dialog template: its units follow its font, made at this DPI.
     ::PostMessageA(m_main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    HWND about = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND w : m_app.TopWindows()) {
-                if (::GetDlgItem(w, IDC_VERSION_LINE) != nullptr) about = w;
-            }
-            return about != nullptr;
-        },
-        10000);
+    HWND about = WaitForWindowWith(m_app, IDC_VERSION_LINE);
     ASSERT_NE(about, nullptr);
     HFONT font = ::CreateFontW(-::MulDiv(9, m_scale.Dpi(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
@@ -148,15 +154,7 @@ TEST_F(MainWindowDpi, SizeHitTestsArtAndDialogsFollowTheScale) {
 // design width scaled, the site column the rest short of a scroll bar of that scale.
 TEST_F(MainWindowDpi, TheKeepListEditorsColumnsFollowTheScale) {
     ::PostMessageA(m_main, WM_SYSCOMMAND, IDM_KEEP_LIST, 0);
-    HWND editor = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND w : m_app.TopWindows()) {
-                if (::GetDlgItem(w, IDC_KEEP_HOSTS) != nullptr) editor = w;
-            }
-            return editor != nullptr;
-        },
-        10000);
+    HWND editor = WaitForWindowWith(m_app, IDC_KEEP_HOSTS);
     ASSERT_NE(editor, nullptr) << "the stored list of this prefix opens";
     HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
     RECT client;
