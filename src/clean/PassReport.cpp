@@ -99,7 +99,8 @@ bool CPassReportReader::Record(char type, const std::string& payload) {
         return true;
     }
     case 'E': {
-        if (!m_begun || payload.size() <= kEntryFixed || m_entries.size() >= m_chosen) return false;
+        // An empty name is a name: the writer sends one, the cache may hold one.
+        if (!m_begun || payload.size() < kEntryFixed || m_entries.size() >= m_chosen) return false;
         const auto outcome = static_cast<unsigned char>(payload[0]);
         if (outcome > static_cast<unsigned char>(DeleteOutcome::FileLeft)) return false;
         SelectedEntry entry;

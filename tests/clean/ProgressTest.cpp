@@ -519,6 +519,22 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         EXPECT_EQ(reader.Result().inUse, 1u);
         EXPECT_EQ(reader.Result().fileLeft, 1u) << "a file left behind is carried apart, its bytes not freed";
     }
+    // Every name the writer takes, the reader takes: an empty one too.
+    {
+        const SelectedEntry unnamed{"", 5};
+        DeletionResult one;
+        one.Add(unnamed, DeleteOutcome::Deleted);
+        const std::string bytes = bytesOf([&](CPassReportWriter& w) {
+            w.Begin(1, false);
+            w.Entry(unnamed, DeleteOutcome::Deleted);
+            w.Result(one);
+        });
+        CPassReportReader reader;
+        reader.Feed(bytes.data(), bytes.size());
+        EXPECT_TRUE(reader.Ended());
+        ASSERT_EQ(reader.Entries().size(), 1u);
+        EXPECT_EQ(reader.Entries()[0].url, "");
+    }
     DeletionResult overstated = sent;
     ++overstated.deleted;
     const std::string entry = report(1, {entries[0]}, DeletionResult()).substr(14, 5 + 9 + entries[0].url.size());
