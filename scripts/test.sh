@@ -33,6 +33,7 @@ echo "[test] architectures to run: $ARCHES; $JOBS test programs at once"
 [ -z "$SKIPPED" ] || echo "$SKIPPED" | sed 's/^/[test] /'
 
 mkdir -p "$ROOT/build"
+build_dir() { echo "${DW_BUILD_DIR:-$ROOT/build/test}-$1"; }
 SUMMARY=()
 FAILED=0
 START_ALL=$(date +%s)
@@ -40,7 +41,7 @@ PREBUILT=""
 # The tests' prepared Wine prefixes (a wineboot each, mostly waiting) are made while the build
 # keeps the processor busy; the first tests would otherwise wait for them.
 for ARCH in $ARCHES; do
-  BUILD="${DW_BUILD_DIR:-$ROOT/build/test}-$ARCH"
+  BUILD="$(build_dir "$ARCH")"
   mkdir -p "$BUILD"
   for CP in 932 1252; do
     bash scripts/wine-test.sh --prepare --name "prepare-$CP" --build "$BUILD" --arch "$ARCH" \
@@ -48,7 +49,7 @@ for ARCH in $ARCHES; do
   done
 done
 for ARCH in $ARCHES; do
-  BUILD="${DW_BUILD_DIR:-$ROOT/build/test}-$ARCH"
+  BUILD="$(build_dir "$ARCH")"
   echo "[test] $ARCH: building in $BUILD"
   START=$(date +%s)
   # Port 28017 on the loopback address is where the tests' own HTTP server listens.
@@ -77,7 +78,7 @@ set -- $ARCHES
 PER_ARCH=$(( (JOBS + $# - 1) / $# ))
 declare -A PIDS
 for ARCH in $ARCHES; do
-  BUILD="${DW_BUILD_DIR:-$ROOT/build/test}-$ARCH"
+  BUILD="$(build_dir "$ARCH")"
   if [ $# -eq 1 ]; then
     (cd "$BUILD" && ctest --output-on-failure -j "$PER_ARCH" "${CTEST_ARGS[@]}") && PIDS[$ARCH]=0 || PIDS[$ARCH]=1
   else
