@@ -166,6 +166,11 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
             const wchar_t* value = ValueOf(argc, argv, i);
             line.reportPipe = value != nullptr ? HandleValue(value) : 0;
             if (line.reportPipe == 0 && error.empty()) error = L"/lowpass";
+        } else if (Is(name, L"lowpassgo")) {
+            copy = line.bSilent = true;
+            const wchar_t* value = ValueOf(argc, argv, i);
+            line.controlPipe = value != nullptr ? HandleValue(value) : 0;
+            if (line.controlPipe == 0 && error.empty()) error = L"/lowpassgo";
         } else if (Is(name, L"?") || Is(name, L"h") || Is(name, L"help")) {
             wantsUsage = true;
         } else if (error.empty()) {
@@ -183,6 +188,8 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
     // The copy writes no file: its report goes to the parent, whose log holds both passes.
     if (error.empty() && copy && (!line.logPath.empty() || line.bPreview)) error = L"/lowpass";
+    // Both pipes or none: a copy that cannot be told to go would never delete anything.
+    if (error.empty() && copy && (line.reportPipe == 0 || line.controlPipe == 0)) error = L"/lowpass";
     // Nor reads one: a copy that cleans cookies is told its list, or told to keep none.
     if (error.empty() && copy && (!line.keepPath.empty() || (line.bCookie && !line.keepRules && !line.bNoKeep) ||
                                   (line.keepRules && line.bNoKeep))) {

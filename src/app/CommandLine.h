@@ -17,15 +17,17 @@ struct CommandLine {
         Window,    // no option: the main window, as always
         Clean,     // one of /cache, /cookie, /all
         Usage,     // /? or an error: show the usage, delete nothing
-        // The hidden /lowpass PIPE beside a kind: the low-integrity copy's pass, which reports
-        // to the parent through the inherited pipe. Silent; no log of its own.
+        // The hidden /lowpass PIPE /lowpassgo PIPE beside a kind: the low-integrity copy's pass,
+        // which reports to the parent through the one inherited pipe and waits for its word on
+        // the other. Silent; no log of its own.
         SecondPassCopy,
     };
     Mode mode = Mode::Window;
     bool bCache = false;
     bool bCookie = false;
     bool bSilent = false;
-    ULONG_PTR reportPipe = 0;  // SecondPassCopy: the handle value of the parent's pipe
+    ULONG_PTR reportPipe = 0;   // SecondPassCopy: the handle value of the pipe it reports to
+    ULONG_PTR controlPipe = 0;  // SecondPassCopy: the handle value of the pipe it is told to go by
     bool bPreview = false;  // report what would go, delete nothing
     bool bNoKeep = false;   // keep no cookie, whatever the stored list says
     std::wstring keepPath;  // the keep list to obey instead of the stored one (empty: stored)

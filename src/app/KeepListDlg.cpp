@@ -28,8 +28,9 @@ void InsertColumn(HWND list, int index, const wchar_t* title, int width, int for
 
 }  // namespace
 
-CKeepListDlg::CKeepListDlg(KeepListSource source, KeepListLoad load, CWnd* parent)
-    : CDialog(IDD_KEEP_LIST, parent), m_source(std::move(source)), m_load(std::move(load)) {
+CKeepListDlg::CKeepListDlg(KeepListSource source, KeepListLoad load, std::optional<SecondPassRequest> second,
+                           CWnd* parent)
+    : CDialog(IDD_KEEP_LIST, parent), m_source(std::move(source)), m_load(std::move(load)), m_second(std::move(second)) {
     for (const KeepRule& rule : m_load.list.Rules()) SiteFor(rule.host).chosen = true;
 }
 
@@ -82,7 +83,7 @@ BOOL CKeepListDlg::OnInitDialog() {
     InsertColumn(list, 0, L"サイト", 0, LVCFMT_LEFT);
     InsertColumn(list, 1, L"クッキー", 0, LVCFMT_RIGHT);
     SizeColumns(CDpiScale::ForWindow(m_hWnd));
-    m_walk = std::make_unique<CCookieHostWalk>(m_hWnd);
+    m_walk = std::make_unique<CCookieHostWalk>(m_hWnd, m_second);
     FillList();
     SelectRow(0);
     SetDlgItemText(IDC_KEEP_FILE, (L"保存先: " + m_source.path).c_str());
@@ -304,7 +305,7 @@ LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CDialog::WindowProc(msg, wp, lp);
 }
 
-INT_PTR EditKeepList(const KeepListSource& source, CWnd* parent) {
+INT_PTR EditKeepList(const KeepListSource& source, std::optional<SecondPassRequest> second, CWnd* parent) {
     // The editor may make the file the user named: only a cleaning needs it to be there.
     KeepListLoad load = LoadKeepList(KeepListSource{source.path, false});
     if (source.path.empty() || load.status == KeepListLoad::Status::Broken) {
@@ -316,6 +317,6 @@ INT_PTR EditKeepList(const KeepListSource& source, CWnd* parent) {
         AfxMessageBox(text.c_str(), MB_OK | MB_ICONSTOP);
         return -1;
     }
-    CKeepListDlg dialog(source, std::move(load), parent);
+    CKeepListDlg dialog(source, std::move(load), std::move(second), parent);
     return dialog.DoModal();
 }

@@ -11,13 +11,16 @@
 #include "skin/DpiScale.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CKeepListDlg : public CDialog {
 public:
     // The list as read from source (Loaded).
-    CKeepListDlg(KeepListSource source, KeepListLoad load, CWnd* parent = nullptr);
+    // second: the copy that lists the Protected Mode cache's cookies, or none.
+    CKeepListDlg(KeepListSource source, KeepListLoad load, std::optional<SecondPassRequest> second = std::nullopt,
+                 CWnd* parent = nullptr);
 
     // One row of the list.
     struct Site {
@@ -54,10 +57,11 @@ private:
     KeepListLoad m_load;
     std::vector<Site> m_sites;  // sorted by host
     bool m_settingChecks = false;
-    std::unique_ptr<CCookieHostWalk> m_walk;  // while the cache is being read
+    std::optional<SecondPassRequest> m_second;
+    std::unique_ptr<CCookieHostWalk> m_walk;  // while the caches are being read
 };
 
 // Opens the editor for source from the system menu: reads the list (a broken one is reported,
 // with its file and line, and not opened: saving over it would lose what the user wrote).
 // Returns the dialog's result (-1 when it was not opened).
-INT_PTR EditKeepList(const KeepListSource& source, CWnd* parent);
+INT_PTR EditKeepList(const KeepListSource& source, std::optional<SecondPassRequest> second, CWnd* parent);

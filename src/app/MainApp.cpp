@@ -42,7 +42,8 @@ BOOL CMainApp::InitInstance() {
         break;
     }
     case CommandLine::Mode::SecondPassCopy:
-        switch (RunSecondPassCopy(line.bCache, line.bCookie, line.keepRules.value_or(CKeepList()), line.reportPipe)) {
+        switch (RunSecondPassCopy(line.bCache, line.bCookie, line.keepRules.value_or(CKeepList()), line.reportPipe,
+                                  line.controlPipe)) {
         case SecondPassCopyOutcome::AllDeleted: m_nExitCode = kExitAllDeleted; break;
         case SecondPassCopyOutcome::NotAllDeleted: m_nExitCode = kExitSomeNotDeleted; break;
         case SecondPassCopyOutcome::NotRun: m_nExitCode = kExitUsage; break;

@@ -3,6 +3,7 @@
 
 #include "ads/AdBannerWnd.h"
 #include "clean/KeepList.h"
+#include "clean/LowIntegrityPass.h"
 #include "framework/Dialog.h"
 #include "skin/DpiScale.h"
 #include "skin/SkinImage.h"
@@ -10,6 +11,7 @@
 #include "skin/SkinButton.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,6 +29,10 @@ public:
     // unless the command line named another).
     void SetKeepList(KeepListSource source) { m_keepList = std::move(source); }
     const KeepListSource& KeepList();
+    // Where the Protected Mode cache's copy comes from, for the cleanings and the editor (the
+    // program itself, where the system has that cache). A test gives a copy of its own.
+    using SecondPassPlanner = std::function<std::optional<SecondPassRequest>(bool bCache, bool bCookie)>;
+    void SetSecondPass(SecondPassPlanner planner) { m_planSecondPass = std::move(planner); }
 
     // The first maker name (0) and the second (1) in client coordinates, as drawn.
     const RECT& LinkRect(int index) const { return m_rcLink[index]; }
@@ -91,4 +97,5 @@ private:
     HICON m_hIcon;
     // The stored list's place is looked up when it is first needed, not at start-up.
     std::optional<KeepListSource> m_keepList;
+    SecondPassPlanner m_planSecondPass = PlanSecondPass;
 };

@@ -1,7 +1,5 @@
 #include "app/MainDlg.h"
-#include "clean/CleaningPlan.h"
-#include "clean/LowIntegrityPass.h"
-#include "clean/ProgressDlg.h"
+#include "clean/Cleaning.h"
 #include "framework/WinApp.h"
 
 const KeepListSource& CMainDlg::KeepList() {
@@ -10,31 +8,19 @@ const KeepListSource& CMainDlg::KeepList() {
 }
 
 void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
-    // The walk comes first, so that the question can say how much will go; the entries it
-    // names are the ones deleted. Declared before the dialog: the worker reads the list until
-    // the dialog has stopped it.
-    CleaningPlan plan;
+    // Both caches are walked first, so that the question can say how much will go; the
+    // entries it counts are the ones deleted, and a copy that is not told to go deletes none.
+    CCleaning cleaning(bCache, bCookie, m_planSecondPass(bCache, bCookie));
     CString error;
-    bool planned;
-    {
-        CWaitCursor wait;
-        planned = PlanCleaning(bCache, bCookie, KeepList(), plan, error);
-    }
-    if (!planned) {
+    if (!cleaning.Plan(KeepList(), error)) {
         AfxMessageBox(error.c_str(), MB_OK | MB_ICONSTOP);
         return;
     }
-    if (AfxMessageBox(DeletionPrompt(bCache, bCookie, plan).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-
-    CWaitCursor wait;
-    // The Protected Mode cache's pass follows, under the same kind and the keep list as the
-    // question read it.
-    std::optional<SecondPassRequest> second = PlanSecondPass(bCache, bCookie);
-    if (second) second->keep = plan.keep;
-    {
-        // Shown even for an empty list, so that every confirmed cleaning ends the same way.
-        CProgressDlg progress(&plan.entries, nullptr, plan.walkFailed, plan.kept.size(), second ? &*second : nullptr);
-        progress.DoModal();
-        EndDialog(IDOK);
+    if (AfxMessageBox(cleaning.Question().c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        cleaning.Cancel();
+        return;
     }
+    CWaitCursor wait;
+    cleaning.Run(true);
+    EndDialog(IDOK);
 }

@@ -3,27 +3,10 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "clean/CleaningPlan.h"
-#include "clean/EntryDeletion.h"
 #include "clean/LowIntegrityPass.h"
 
 #include <optional>
 
-#include <string>
-
-// Runs line's cleaning (line.mode is Clean), then the second pass if one is given, and returns
-// the program's exit code.
+// Runs line's cleaning (line.mode is Clean) of the usual cache and, when second is given, of
+// the Protected Mode cache too, and returns the program's exit code.
 int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest> second = std::nullopt);
-
-// The exit code of a finished run over entries.
-int CleaningExitCode(const SelectedEntries& entries, const DeletionResult& result);
-
-// The log of a run, UTF-8: one line per entry handled, one per cookie kept, a summary line.
-// With a second pass, each pass's lines come under a heading of their own and the summary
-// counts both.
-std::string CleaningLogText(const SelectedEntries& entries, const DeletionResult& result,
-                            const SelectedEntries& kept = SelectedEntries(), const SecondPassResult* second = nullptr);
-
-// The log of a preview, UTF-8: one line per entry that would go and per cookie that would
-// stay, and a summary line.
-std::string PreviewLogText(const CleaningPlan& plan);

@@ -28,10 +28,11 @@ bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, Clean
     return true;
 }
 
-void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan) {
+void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan,
+                      const std::function<void()>& tick) {
     plan = CleaningPlan();
     if (bCookie) plan.keep = keep;
-    plan.walkFailed = !CollectEntries(bCache, bCookie, plan.entries);
+    plan.walkFailed = !CollectEntries(bCache, bCookie, plan.entries, nullptr, tick);
     SetAsideKept(plan.keep, plan.entries, plan.kept);
 }
 
@@ -41,14 +42,25 @@ ULONGLONG TotalBytes(const SelectedEntries& entries) {
     return total;
 }
 
-CString PreviewText(bool bCache, bool bCookie, const CleaningPlan& plan) {
-    CString text = DeletionSubject(bCache, bCookie) + L" " + FormatCount(plan.entries.size()) + L"件（" +
-                   FormatBytes(TotalBytes(plan.entries)) + L"）を削除します。";
-    if (!plan.kept.empty()) text += L"残すサイトのクッキー " + FormatCount(plan.kept.size()) + L"件は削除しません。";
-    if (plan.walkFailed) text += L"キャッシュの一覧を最後まで読めなかったため、残る項目があります。";
-    return text;
+CString PreviewText(bool bCache, bool bCookie, const CleaningPlan& plan, const CleaningPlan* second,
+                    const std::wstring& secondFailure) {
+    size_t goes = plan.entries.size(), kept = plan.kept.size();
+    ULONGLONG bytes = TotalBytes(plan.entries);
+    bool walkFailed = plan.walkFailed;
+    if (second != nullptr) {
+        goes += second->entries.size();
+        kept += second->kept.size();
+        bytes += TotalBytes(second->entries);
+        walkFailed = walkFailed || second->walkFailed;
+    }
+    CString text = DeletionSubject(bCache, bCookie) + L" " + FormatCount(goes) + L"件（" + FormatBytes(bytes) +
+                   L"）を削除します。";
+    if (kept != 0) text += L"残すサイトのクッキー " + FormatCount(kept) + L"件は削除しません。";
+    if (walkFailed) text += L"キャッシュの一覧を最後まで読めなかったため、残る項目があります。";
+    return text + secondFailure;
 }
 
-CString DeletionPrompt(bool bCache, bool bCookie, const CleaningPlan& plan) {
-    return PreviewText(bCache, bCookie, plan) + L"\n" + kDeletionWarning;
+CString DeletionPrompt(bool bCache, bool bCookie, const CleaningPlan& plan, const CleaningPlan* second,
+                       const std::wstring& secondFailure) {
+    return PreviewText(bCache, bCookie, plan, second, secondFailure) + L"\n" + kDeletionWarning;
 }

@@ -7,6 +7,9 @@
 #include "clean/EntrySelection.h"
 #include "clean/KeepList.h"
 
+#include <functional>
+#include <string>
+
 struct CleaningPlan {
     SelectedEntries entries;  // to be deleted, in cache order
     SelectedEntries kept;     // cookies of the sites on the keep list, left alone
@@ -25,13 +28,19 @@ void SetAsideKept(const CKeepList& keep, SelectedEntries& entries, SelectedEntri
 bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, CleaningPlan& plan, CString& error);
 
 // Walks the cache and sets aside the cookies that keep keeps: a plan with a list already read.
-void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan);
+// tick is called for every entry the walk meets.
+void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan,
+                      const std::function<void()>& tick = {});
 
 // The bytes of the entries, as the walk found them.
 ULONGLONG TotalBytes(const SelectedEntries& entries);
 
-// "クッキー 234件（12.3 KB）を削除します。残すサイトのクッキー 9件は削除しません。"
-CString PreviewText(bool bCache, bool bCookie, const CleaningPlan& plan);
+// "クッキー 234件（12.3 KB）を削除します。残すサイトのクッキー 9件は削除しません。", counting
+// second (the Protected Mode cache's plan) too when given; secondFailure, when not empty, says
+// why that cache will not be cleaned.
+CString PreviewText(bool bCache, bool bCookie, const CleaningPlan& plan, const CleaningPlan* second = nullptr,
+                    const std::wstring& secondFailure = std::wstring());
 
 // The question asked before a cleaning: the preview, then the fixed warning.
-CString DeletionPrompt(bool bCache, bool bCookie, const CleaningPlan& plan);
+CString DeletionPrompt(bool bCache, bool bCookie, const CleaningPlan& plan, const CleaningPlan* second = nullptr,
+                       const std::wstring& secondFailure = std::wstring());

@@ -4,18 +4,47 @@
 #include "clean/KeepList.h"
 #include "framework/AppMessages.h"
 
-bool CollectCookieHosts(std::map<std::string, size_t>& hosts, const std::atomic<bool>* stop) {
-    SelectedEntries cookies;
-    const bool complete = CollectEntries(false, true, cookies, stop);
+namespace {
+
+void CountHosts(const SelectedEntries& cookies, std::map<std::string, size_t>& hosts) {
     for (const SelectedEntry& cookie : cookies) {
         const std::string host = CookieHost(cookie.url.c_str());
         if (!host.empty()) ++hosts[host];
+    }
+}
+
+}  // namespace
+
+bool CollectCookieHosts(std::map<std::string, size_t>& hosts, const std::atomic<bool>* stop,
+                        const SecondPassRequest* second) {
+    std::optional<CSecondPass> copy;
+    if (second != nullptr) {
+        // Only cookies, none kept: the copy lists them all, and deletes nothing unless told to go.
+        SecondPassRequest request = *second;
+        request.bCache = false;
+        request.bCookie = true;
+        request.keep = CKeepList();
+        copy.emplace(std::move(request));
+        copy->SetStop(stop);
+        copy->Start();
+    }
+    CleaningPlan own;
+    bool complete = CollectEntries(false, true, own.entries, stop);
+    CountHosts(own.entries, hosts);
+    if (copy) {
+        const bool planned = copy->ReadPlan(own);
+        copy->Stop();
+        if (planned) {
+            CountHosts(copy->Plan().entries, hosts);
+            CountHosts(copy->Plan().kept, hosts);
+        }
+        complete = complete && planned && !copy->Plan().walkFailed;
     }
     return complete;
 }
 
 void CCookieHostWalk::Run() {
-    m_complete = CollectCookieHosts(m_hosts, &m_bStop);
+    m_complete = CollectCookieHosts(m_hosts, &m_bStop, m_second ? &*m_second : nullptr);
     // A stopped walk tells nobody: its window is closing.
     if (!m_bStop) ::PostMessageW(m_notify, WM_KEEP_HOSTS_READY, 0, 0);
 }

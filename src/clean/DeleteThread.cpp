@@ -44,7 +44,7 @@ void CDeleteThread::DeleteAll() {
     if (m_pSecond == nullptr) return;
     advance(firstEnd);
     Post(WM_DELETE_STAGE, kProtectedCacheStage);
-    m_second = RunSecondPass(*m_pSecond, *m_pList, [&](size_t done, size_t chosen) {
+    m_second = m_pSecond->Go(*m_pList, [&](size_t done, size_t chosen) {
         if (chosen != 0) advance(firstEnd + static_cast<int>(done * (100 - firstEnd) / chosen));
     });
 }

@@ -17,9 +17,9 @@ class CDeleteThread : public CWorkerThread {
 public:
     // Neither the dialog, the list nor the second pass is owned; all outlive the thread.
     // kept: cookies the keep list left out of the list, for the result. pSecond: the
-    // Protected Mode cache's pass after the list's, or null for none.
+    // Protected Mode cache's copy, planned and waiting to be told to go, or null for none.
     CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed, size_t kept = 0,
-                  const SecondPassRequest* pSecond = nullptr)
+                  CSecondPass* pSecond = nullptr)
         : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed), m_kept(kept), m_pSecond(pSecond) {}
     ~CDeleteThread() override = default;
 
@@ -36,7 +36,7 @@ public:
     size_t m_kept;      // cookies the keep list left out of the list, for the result
     // Written by the worker only; read by the dialog once WM_DELETE_DONE has arrived.
     DeletionResult m_result;
-    const SecondPassRequest* m_pSecond;
+    CSecondPass* m_pSecond;
     // The second pass's outcome (read like m_result); not run until the first pass is done.
     SecondPassResult m_second;
     // How many times the worker paused (at most one per progress message, and 99 at most).

@@ -65,7 +65,8 @@ CString DeletionSubject(bool bCache, bool bCookie) {
     return subject;
 }
 
-bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std::atomic<bool>* stop) {
+bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std::atomic<bool>* stop,
+                    const std::function<void()>& tick) {
     // Where the unfiltered walk put cookies in the list. Only they can meet the cookie walk
     // again, and only a cookie walk that delivers anything needs them looked up: on Wine it
     // delivers nothing, on Windows the unfiltered walk leaves the cookies to it.
@@ -78,6 +79,7 @@ bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std:
         CCacheEnumeration walk(patterns[w]);
         while (const INTERNET_CACHE_ENTRY_INFOA* entry = walk.Next()) {
             if (stop != nullptr && *stop) return false;
+            if (tick) tick();
             // Classified the same whichever walk delivered it: history stays.
             const EntryClass kind = ClassifyEntry(entry->lpszSourceUrlName, entry->CacheEntryType);
             if (!IsCollected(kind, bCache, bCookie)) continue;

@@ -5,6 +5,7 @@
 #include "framework/Afx.h"
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,4 +52,6 @@ extern const wchar_t kDeletionWarning[];
 // the cookies by their own pattern as well; an entry met by both walks is taken once.
 // False when a walk failed before its end, or was stopped: the list then holds only what was
 // found. A walk run by a worker is stopped by setting *stop; it ends after the entry at hand.
-bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std::atomic<bool>* stop = nullptr);
+// tick, when given, is called for every entry the cache delivers.
+bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std::atomic<bool>* stop = nullptr,
+                    const std::function<void()>& tick = {});

@@ -16,8 +16,8 @@ ULONGLONG GetU64(const std::string& in, size_t at) {
 }
 
 constexpr size_t kHeader = 5;
-constexpr size_t kBeginSize = 9;
-constexpr size_t kEntryFixed = 9;
+constexpr size_t kPlanSize = 17;
+constexpr size_t kNamedFixed = 8;
 constexpr size_t kResultSize = 49;
 
 }  // namespace
@@ -36,21 +36,36 @@ bool CPassReportWriter::Write(char type, const std::string& payload) {
         }
         done += written;
     }
+    m_lastWrite = ::GetTickCount();
     return true;
 }
 
-bool CPassReportWriter::Begin(size_t chosen, bool walkFailed) {
+bool CPassReportWriter::Named(char type, const SelectedEntry& entry) {
     std::string payload;
-    PutU64(payload, chosen);
-    payload += static_cast<char>(walkFailed ? 1 : 0);
-    return Write('B', payload);
-}
-
-bool CPassReportWriter::Entry(const SelectedEntry& entry, DeleteOutcome outcome) {
-    std::string payload(1, static_cast<char>(outcome));
     PutU64(payload, entry.bytes);
     payload.append(entry.url.data(), entry.url.size());
-    return Write('E', payload);
+    return Write(type, payload);
+}
+
+bool CPassReportWriter::Plan(const CleaningPlan& plan) {
+    std::string payload;
+    PutU64(payload, plan.entries.size());
+    PutU64(payload, plan.kept.size());
+    payload += static_cast<char>(plan.walkFailed ? 1 : 0);
+    if (!Write('P', payload)) return false;
+    for (const SelectedEntry& entry : plan.entries) {
+        if (!Named('G', entry)) return false;
+    }
+    for (const SelectedEntry& entry : plan.kept) {
+        if (!Named('K', entry)) return false;
+    }
+    return true;
+}
+
+bool CPassReportWriter::Entry(DeleteOutcome outcome) { return Write('E', std::string(1, static_cast<char>(outcome))); }
+
+bool CPassReportWriter::HeartbeatIfDue() {
+    return ::GetTickCount() - m_lastWrite < kHeartbeatMs || Write('H', std::string());
 }
 
 bool CPassReportWriter::Result(const DeletionResult& result) {
@@ -86,34 +101,47 @@ bool CPassReportReader::Feed(const char* bytes, size_t size) {
     return !m_broken;
 }
 
+bool CPassReportReader::Named(const std::string& payload, SelectedEntries& into) {
+    // An empty name is a name: the writer sends one, the cache may hold one.
+    if (payload.size() < kNamedFixed) return false;
+    m_nameBytes += payload.size() - kNamedFixed;
+    if (m_nameBytes > kMaxNameBytes) return false;
+    SelectedEntry entry;
+    entry.bytes = GetU64(payload, 0);
+    entry.url.assign(payload.data() + kNamedFixed, payload.size() - kNamedFixed);
+    // A cache name ends at its first NUL: one inside would show the log another name.
+    if (std::memchr(entry.url.data(), '\0', entry.url.size()) != nullptr) return false;
+    into.push_back(std::move(entry));
+    return true;
+}
+
 bool CPassReportReader::Record(char type, const std::string& payload) {
     if (m_ended) return false;  // nothing may follow the result
     switch (type) {
-    case 'B': {
-        if (m_begun || payload.size() != kBeginSize || static_cast<unsigned char>(payload[8]) > 1) return false;
-        const ULONGLONG chosen = GetU64(payload, 0);
-        if (chosen > SIZE_MAX) return false;
-        m_begun = true;
-        m_chosen = static_cast<size_t>(chosen);
-        m_result.walkFailed = payload[8] != 0;
+    case 'H': return payload.empty();
+    case 'P': {
+        if (m_planAnnounced || payload.size() != kPlanSize || static_cast<unsigned char>(payload[16]) > 1) return false;
+        const ULONGLONG toGo = GetU64(payload, 0), kept = GetU64(payload, 8);
+        if (toGo > kMaxEntries || kept > kMaxEntries - toGo) return false;
+        m_planAnnounced = true;
+        m_goCount = static_cast<size_t>(toGo);
+        m_keptCount = static_cast<size_t>(kept);
+        m_planWalkFailed = m_result.walkFailed = payload[16] != 0;
         return true;
     }
+    case 'G': return m_planAnnounced && m_toGo.size() < m_goCount && Named(payload, m_toGo);
+    case 'K': return m_planAnnounced && m_toGo.size() == m_goCount && m_kept.size() < m_keptCount && Named(payload, m_kept);
     case 'E': {
-        // An empty name is a name: the writer sends one, the cache may hold one.
-        if (!m_begun || payload.size() < kEntryFixed || m_entries.size() >= m_chosen) return false;
+        if (!Planned() || payload.size() != 1 || m_entries.size() >= m_toGo.size()) return false;
         const auto outcome = static_cast<unsigned char>(payload[0]);
         if (outcome > static_cast<unsigned char>(DeleteOutcome::FileLeft)) return false;
-        SelectedEntry entry;
-        entry.bytes = GetU64(payload, 1);
-        entry.url.assign(payload.data() + kEntryFixed, payload.size() - kEntryFixed);
-        // A cache name ends at its first NUL: one inside would show the log another name.
-        if (std::memchr(entry.url.data(), '\0', entry.url.size()) != nullptr) return false;
+        const SelectedEntry& entry = m_toGo[m_entries.size()];
         m_result.Add(entry, static_cast<DeleteOutcome>(outcome));
-        m_entries.push_back(std::move(entry));
+        m_entries.push_back(entry);
         return true;
     }
     case 'R': {
-        if (!m_begun || payload.size() != kResultSize) return false;
+        if (!Planned() || payload.size() != kResultSize) return false;
         // The totals must be those of the entries: a report that disagrees with itself is
         // believed in neither part.
         const bool agrees = GetU64(payload, 0) == m_result.deleted && GetU64(payload, 8) == m_result.notFound &&

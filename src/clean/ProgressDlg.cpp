@@ -4,7 +4,7 @@
 #include "clean/SecondPassText.h"
 
 CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed, size_t kept,
-                           const SecondPassRequest* pSecond)
+                           CSecondPass* pSecond)
     : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList, walkFailed, kept, pSecond)) {}
 
 CProgressDlg::~CProgressDlg() {

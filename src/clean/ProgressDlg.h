@@ -13,7 +13,7 @@ public:
     // kept: how many cookies the keep list left out of it, which the completion counts.
     // pSecond (lent too): the Protected Mode cache's pass to run after the list, or null.
     CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false, size_t kept = 0,
-                 const SecondPassRequest* pSecond = nullptr);
+                 CSecondPass* pSecond = nullptr);
     ~CProgressDlg() override;
 
     // What the worker did; complete once the dialog has ended.

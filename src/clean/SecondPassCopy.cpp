@@ -4,29 +4,42 @@
 #include "clean/PassReport.h"
 
 namespace {
+
 struct ReaderGone {};
+
+bool IsPipe(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) == FILE_TYPE_PIPE;
+}
+
+// Blocks until the parent says its word; a parent that closes the pipe or ends says stop.
+bool ToldToGo(HANDLE control) {
+    char word = 0;
+    DWORD got = 0;
+    return ::ReadFile(control, &word, 1, &got, nullptr) && got == 1 && word == kSecondPassGo;
+}
+
 }  // namespace
 
-SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR pipeValue) {
-    const HANDLE pipe = reinterpret_cast<HANDLE>(pipeValue);
-    // A cleaning whose outcome nobody hears of is no cleaning: without the parent's pipe
-    // nothing is deleted.
-    if (pipe == nullptr || pipe == INVALID_HANDLE_VALUE || ::GetFileType(pipe) != FILE_TYPE_PIPE) {
-        return SecondPassCopyOutcome::NotRun;
-    }
-    CPassReportWriter writer(pipe);
-    // The keep list as the first pass read it, handed over by the parent.
+SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR reportValue,
+                                        ULONG_PTR controlValue) {
+    const HANDLE report = reinterpret_cast<HANDLE>(reportValue);
+    const HANDLE control = reinterpret_cast<HANDLE>(controlValue);
+    // A cleaning whose outcome nobody hears of, or that nobody confirmed, is no cleaning.
+    if (!IsPipe(report) || !IsPipe(control)) return SecondPassCopyOutcome::NotRun;
+    CPassReportWriter writer(report);
     CleaningPlan plan;
-    PlanCleaningWith(bCache, bCookie, keep, plan);
-    const SelectedEntries& entries = plan.entries;
-    const bool walked = !plan.walkFailed;
-    if (!writer.Begin(entries.size(), !walked)) return SecondPassCopyOutcome::NotRun;
+    bool readerGone = false;
+    // The walk may take seconds: heartbeats tell the parent it is under way, not hung.
+    PlanCleaningWith(bCache, bCookie, keep, plan, [&] {
+        if (!readerGone && !writer.HeartbeatIfDue()) readerGone = true;
+    });
+    if (readerGone || !writer.Plan(plan) || !ToldToGo(control)) return SecondPassCopyOutcome::NotRun;
 
     DeletionResult result;
-    result.walkFailed = !walked;
+    result.walkFailed = plan.walkFailed;
     try {
-        DeleteSelected(entries, result, [&](size_t, const SelectedEntry& entry, DeleteOutcome outcome) {
-            if (!writer.Entry(entry, outcome)) throw ReaderGone();
+        DeleteSelected(plan.entries, result, [&](size_t, const SelectedEntry&, DeleteOutcome outcome) {
+            if (!writer.Entry(outcome)) throw ReaderGone();
         });
     } catch (const ReaderGone&) {
         return SecondPassCopyOutcome::NotAllDeleted;

@@ -1,6 +1,8 @@
-// The copy's side of the second pass: the program started with its hidden option runs the
-// same collection and deletion as any cleaning of that kind, shows no window, and reports
-// each entry over the pipe it was given. It never starts a copy of its own.
+// The copy's side of the second pass: the program started with its hidden option plans the
+// same cleaning as any of that kind, reports the plan over the pipe it was given, and waits
+// for the parent's word on the other. Only "go" makes it delete, and then exactly what it
+// planned; "stop", a closed pipe or a parent that is gone mean nothing is deleted. It shows no
+// window and never starts a copy of its own.
 #pragma once
 
 #include "clean/KeepList.h"
@@ -9,8 +11,14 @@
 enum class SecondPassCopyOutcome {
     AllDeleted,
     NotAllDeleted,  // refusals, a walk that ended early, or a parent that stopped reading
-    NotRun,         // the handle is no pipe, or nobody reads it: nothing was deleted
+    NotRun,         // a handle is no pipe, nobody reads the report, or the parent said stop
 };
 
-// Runs the pass with the parent's keep list and says how it went (the program makes its exit code of it).
-SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR pipe);
+// The parent's words on the control pipe, one byte each.
+constexpr char kSecondPassGo = 'G';
+constexpr char kSecondPassStop = 'S';
+
+// Runs the pass with the parent's keep list and says how it went (the program makes its exit
+// code of it). report: the pipe the copy writes; control: the pipe it reads the word from.
+SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR report,
+                                        ULONG_PTR control);

@@ -31,6 +31,25 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
     return both;
 }
 
+namespace {
+
+// Why the copy failed, with the system's error code: "…しませんでした（エラー 5）".
+std::wstring FailureReason(const SecondPassResult& second) {
+    const wchar_t* why = L"";
+    switch (second.status) {
+    case SecondPassStatus::Done:
+    case SecondPassStatus::Stopped: return std::wstring();
+    case SecondPassStatus::NoToken: why = L"低い整合性レベルで動くための権限を得られませんでした"; break;
+    case SecondPassStatus::NotStarted: why = L"低い整合性レベルのコピーを起動できませんでした"; break;
+    case SecondPassStatus::NoAnswer: why = L"低い整合性レベルのコピーが応答しなくなったため終了させました"; break;
+    case SecondPassStatus::TooLong: why = L"低い整合性レベルのコピーが時間内に終わらなかったため終了させました"; break;
+    case SecondPassStatus::Broken: why = L"低い整合性レベルのコピーが報告を終えずに終了しました"; break;
+    }
+    return std::wstring(why) + L"。エラー " + DecimalText(second.error);
+}
+
+}  // namespace
+
 std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second) {
     const DeletionResult both = BothPasses(first, second.result);
     if (!second.Failed()) return (CompletionText(both));
@@ -38,17 +57,15 @@ std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassR
     const std::wstring refused =
         both.Refused() != 0 ? L"、" + (FormatCount(both.Refused())) + L"件は削除しきれず" : std::wstring();
     return std::wstring(kNotCleaned) + L"（" + (FormatCount(both.deleted)) + L"件、" +
-           (FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"）";
+           (FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"。エラー " + DecimalText(second.error) + L"）";
 }
 
 std::wstring SecondPassFailureText(const SecondPassResult& second) {
-    const wchar_t* why = L"";
-    switch (second.status) {
-    case SecondPassStatus::Done: return std::wstring();
-    case SecondPassStatus::NoToken: why = L"低い整合性レベルで動くための権限を得られませんでした"; break;
-    case SecondPassStatus::NotStarted: why = L"低い整合性レベルのコピーを起動できませんでした"; break;
-    case SecondPassStatus::NoAnswer: why = L"低い整合性レベルのコピーが応答しなくなったため終了させました"; break;
-    case SecondPassStatus::Broken: why = L"低い整合性レベルのコピーが報告を終えずに終了しました"; break;
-    }
-    return std::wstring(kNotCleaned) + L"（" + why + L"）";
+    const std::wstring reason = FailureReason(second);
+    return reason.empty() ? reason : std::wstring(kNotCleaned) + L"（" + reason + L"）";
+}
+
+std::wstring SecondPassPlanFailureText(const SecondPassResult& second) {
+    const std::wstring reason = FailureReason(second);
+    return reason.empty() ? reason : L"保護モードのキャッシュは削除されません（" + reason + L"）。";
 }

@@ -23,5 +23,8 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
 // said first, with what was deleted and how many entries were refused.
 std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second);
 
-// Why the Protected Mode cache was not cleaned, as a log line; empty when it was.
+// Why the Protected Mode cache was not cleaned, as a log line, with the system's error code;
+// empty when it was (or the copy was only told to stop).
 std::wstring SecondPassFailureText(const SecondPassResult& second);
+// The same said before anything is deleted: the copy failed while it planned.
+std::wstring SecondPassPlanFailureText(const SecondPassResult& second);

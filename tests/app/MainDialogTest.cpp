@@ -1,5 +1,6 @@
 // The main dialog run in-process: what only its own process can see (the system menu) and
 // the layout it computes.
+#include "AppProcess.h"
 #include "MainWindowFixtures.h"
 #include "app/CreditLine.h"
 #include "framework/WinUtil.h"
@@ -179,8 +180,20 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
     std::vector<Row> rows;
     bool subdomainStayed = false, unlisted = false;
     int countAt200 = 0, siteAt200 = 0, listWidth = 0;
+    // The Protected Mode cache, seen by a copy of its own, has cookies of c.test too: one row.
+    ::SetEnvironmentVariableA("DW_STUB_MODE", "own");
+    ::SetEnvironmentVariableA("DW_STUB_HOST", "c.test");
+    std::string stub = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+    stub = stub.substr(0, stub.find_last_of("\\/") + 1) + "dw_lowpass_stub.exe";
     RunMainDialog([&](CMainDlg& dlg) {
         dlg.SetKeepList({path, false});
+        dlg.SetSecondPass([&](bool bCache, bool bCookie) {
+            SecondPassRequest request;
+            request.bCache = bCache;
+            request.bCookie = bCookie;
+            request.exe.assign(stub.begin(), stub.end());
+            return std::optional<SecondPassRequest>(request);
+        });
         g_inEditor = [&](HWND editor) {
             HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
             const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
@@ -206,7 +219,9 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
         ::SetTimer(nullptr, 0, 20, PlayInEditor);
         dlg.SendMessage(WM_SYSCOMMAND, IDM_KEEP_LIST, 0);
     });
-    EXPECT_EQ(text(rows), text({{"b.test", "1", true}, {"c.test", "1", false}, {"listed.test", "0", true},
+    ::SetEnvironmentVariableA("DW_STUB_MODE", nullptr);
+    ::SetEnvironmentVariableA("DW_STUB_HOST", nullptr);
+    EXPECT_EQ(text(rows), text({{"b.test", "1", true}, {"c.test", "3", false}, {"listed.test", "0", true},
                                 {"www.b.test", "2", true}}));
     EXPECT_TRUE(subdomainStayed);
     EXPECT_TRUE(unlisted);
@@ -246,8 +261,20 @@ TEST(MainDialog, TheKeepListEditorNeverSavesOverAFileChangedUnderIt) {
     const std::string theirs = "# theirs\nother.test\n";
     std::string said, afterRefusal;
     std::vector<std::string> rows;
+    // The Protected Mode cache, seen by a copy of its own, has cookies of c.test too: one row.
+    ::SetEnvironmentVariableA("DW_STUB_MODE", "own");
+    ::SetEnvironmentVariableA("DW_STUB_HOST", "c.test");
+    std::string stub = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+    stub = stub.substr(0, stub.find_last_of("\\/") + 1) + "dw_lowpass_stub.exe";
     RunMainDialog([&](CMainDlg& dlg) {
         dlg.SetKeepList({path, false});
+        dlg.SetSecondPass([&](bool bCache, bool bCookie) {
+            SecondPassRequest request;
+            request.bCache = bCache;
+            request.bCookie = bCookie;
+            request.exe.assign(stub.begin(), stub.end());
+            return std::optional<SecondPassRequest>(request);
+        });
         g_inEditor = [&](HWND editor) {
             HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
             SetChecked(list, 1, true);  // c.test, a change of this editor's own

@@ -40,6 +40,8 @@ void CALLBACK PlayScenario(HWND, UINT, UINT_PTR id, DWORD) {
 
 void RunMainDialog(const std::function<void(CMainDlg&)>& scenario) {
     CMainDlg dlg;
+    // This test program is no copy of Dustwhirl: a scenario that wants one names its own.
+    dlg.SetSecondPass([](bool, bool) { return std::optional<SecondPassRequest>(); });
     g_dialog = &dlg;
     g_scenario = scenario;
     AfxGetApp()->m_pMainWnd = &dlg;

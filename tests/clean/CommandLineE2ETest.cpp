@@ -389,8 +389,9 @@ TEST_F(CommandLineRun, ALogHeldOpenForAMomentIsStillReplaced) {
     EXPECT_EQ(Sorted(UrlCacheSourceNames()), LeftAfter(false, true));
 }
 
-// The copy's hidden option, typed by anyone: without the parent's pipe it deletes nothing; with
-// a pipe it is a cleaning of the kind named and no other, history never, and it reports.
+// The copy's hidden option, typed by anyone: without the parent's pipes it deletes nothing;
+// with them it plans a cleaning of the kind named and no other, history never, and deletes
+// only when the parent says go.
 TEST_F(CommandLineRun, TheCopysOptionFromOutsideKeepsTheUsualRules) {
     const std::vector<std::string> typedHistory = {"http://typed.example.test/history"};
     ASSERT_TRUE(SeedUrlCache(AllNames()));
@@ -398,41 +399,66 @@ TEST_F(CommandLineRun, TheCopysOptionFromOutsideKeepsTheUsualRules) {
     const std::vector<std::string> seeded = AllNames();
     const std::vector<std::string> all = Sorted(Concat({&seeded, &typedHistory}));
     for (const char* args : {"/all /lowpass 1234", "/cookie /lowpass 4", "/lowpass 1234", "/all /lowpass",
-                             "/visited /lowpass 4", "/all /lowpass 4 /log \"x.log\""}) {
+                             "/visited /lowpass 4", "/all /lowpass 4 /log \"x.log\"", "/all /nokeep /lowpass 8 /lowpassgo 12"}) {
         SCOPED_TRACE(args);
         EXPECT_EQ(Run(args), 2);
         EXPECT_EQ(Sorted(UrlCacheSourceNames()), all);
     }
 
-    // A pipe of this test's own, handed down as the parent hands it.
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &inherit, 0));
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
-    std::string command = "\"" + exe + "\" /all /nokeep /lowpass " + std::to_string(reinterpret_cast<ULONG_PTR>(writeEnd));
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(::CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-    ::CloseHandle(writeEnd);
-    CPassReportReader reader;
-    char buffer[4096];
-    for (DWORD got = 0; ::ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0;) reader.Feed(buffer, got);
-    ::CloseHandle(readEnd);
-    DWORD code = 99;
-    EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(reader.Ended());
-    std::vector<std::string> reported;
-    for (const SelectedEntry& e : reader.Entries()) reported.push_back(e.url);
-    EXPECT_EQ(Sorted(reported), Sorted(Concat({&ContentNames(), &CookieNames()})));
-    std::vector<std::string> left = HistoryNames();
-    left.insert(left.end(), typedHistory.begin(), typedHistory.end());
-    EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(left));
+    // Pipes of this test's own, handed down as the parent hands them: told to stop (the pipe
+    // closed without a word), then told to go.
+    for (const bool go : {false, true}) {
+        SCOPED_TRACE(go ? "go" : "stop");
+        HANDLE reportRead = nullptr, reportWrite = nullptr, controlRead = nullptr, controlWrite = nullptr;
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        ASSERT_TRUE(::CreatePipe(&reportRead, &reportWrite, &inherit, 0));
+        ASSERT_TRUE(::CreatePipe(&controlRead, &controlWrite, &inherit, 0));
+        ::SetHandleInformation(reportRead, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(controlWrite, HANDLE_FLAG_INHERIT, 0);
+        const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+        std::string command = "\"" + exe + "\" /all /nokeep /lowpass " +
+                              std::to_string(reinterpret_cast<ULONG_PTR>(reportWrite)) + " /lowpassgo " +
+                              std::to_string(reinterpret_cast<ULONG_PTR>(controlRead));
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(::CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+        ::CloseHandle(reportWrite);
+        ::CloseHandle(controlRead);
+        CPassReportReader reader;
+        char buffer[4096];
+        for (DWORD got = 0; !reader.Planned() && ::ReadFile(reportRead, buffer, sizeof(buffer), &got, nullptr) && got > 0;) {
+            reader.Feed(buffer, got);
+        }
+        std::vector<std::string> planned;
+        for (const SelectedEntry& e : reader.ToGo()) planned.push_back(e.url);
+        EXPECT_EQ(Sorted(planned), Sorted(Concat({&ContentNames(), &CookieNames()})));
+        EXPECT_EQ(Sorted(UrlCacheSourceNames()), all) << "nothing goes before the word";
+        if (go) {
+            DWORD written = 0;
+            ::WriteFile(controlWrite, "G", 1, &written, nullptr);
+        }
+        ::CloseHandle(controlWrite);
+        for (DWORD got = 0; ::ReadFile(reportRead, buffer, sizeof(buffer), &got, nullptr) && got > 0;) reader.Feed(buffer, got);
+        ::CloseHandle(reportRead);
+        DWORD code = 99;
+        EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        ::CloseHandle(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+        EXPECT_EQ(code, go ? 0u : 2u);
+        EXPECT_EQ(reader.Ended(), go);
+        if (!go) {
+            EXPECT_EQ(Sorted(UrlCacheSourceNames()), all);
+            continue;
+        }
+        std::vector<std::string> reported;
+        for (const SelectedEntry& e : reader.Entries()) reported.push_back(e.url);
+        EXPECT_EQ(Sorted(reported), Sorted(planned));
+        std::vector<std::string> left = HistoryNames();
+        left.insert(left.end(), typedHistory.begin(), typedHistory.end());
+        EXPECT_EQ(Sorted(UrlCacheSourceNames()), Sorted(left));
+    }
 }
 
 }  // namespace

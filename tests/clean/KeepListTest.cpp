@@ -61,10 +61,11 @@ TEST(KeepList, MatchesTheHostAndItsSubdomainsButNoLookAlike) {
 }
 
 TEST(KeepList, AMalformedLineIsAnErrorThatNamesItsLine) {
+    const std::string tooLong(300, 'a');
     const char* const malformed[] = {
         "*example.jp", "ex*ample.jp", "*.*.example.jp", "*", "*.192.168.0.1", "exa mple.jp", "http://example.jp/",
         "example.jp/path", "example..jp", ".example.jp", "example.jp.", "1.2.3", "256.1.1.1", "01.2.3.4",
-        "user@example.jp", "example.jp:8080", std::string(300, 'a').c_str(), "\xff\xfe.jp",
+        "user@example.jp", "example.jp:8080", tooLong.c_str(), "\xff\xfe.jp",
     };
     for (const char* line : malformed) {
         SCOPED_TRACE(line);

@@ -10,6 +10,7 @@
 #include "framework/WinUtil.h"
 #include "clean/CompletionText.h"
 #include "app/UnattendedClean.h"
+#include "clean/Cleaning.h"
 #include "clean/ProgressDlg.h"
 #include "clean/SecondPassText.h"
 #include "framework/WinUtil.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <fstream>
 #include <new>
 #include <thread>
 
@@ -35,6 +37,23 @@ bool Deleting(const std::string& status) {
 // The completion of a run in which every entry went; Wine keeps no size for seeded entries
 // without a cached file.
 std::string Finished(int entries) { return "削除が終わりました（" + std::to_string(entries) + "件、0 B）"; }
+
+std::vector<std::string> NamesIn(const SelectedEntries& list) {
+    std::vector<std::string> names;
+    for (const SelectedEntry& e : list) names.push_back(e.url);
+    return names;
+}
+
+std::string TempPath(const std::string& name) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    return temp + name;
+}
+std::wstring TempPathW(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    return temp + name;
+}
 
 // Every message the dialog takes from its queue, in order, seen through a message hook.
 struct Seen {
@@ -91,7 +110,7 @@ protected:
     // and a close request once the worker is done, then presses "終了". A deletion hook
     // already set on cache runs after the marker is posted.
     INT_PTR Run(const SelectedEntries& list, RecordingUrlCache& cache, bool walkFailed = false,
-                const SecondPassRequest* second = nullptr) {
+                CSecondPass* second = nullptr) {
         CProgressDlg dlg(&list, nullptr, walkFailed, 0, second);
         int index = 0;
         auto next = cache.beforeDelete;
@@ -334,8 +353,10 @@ TEST_F(ProgressRun, AWalkTheCacheBrokeOffIsReportedInEveryPath) {
     EXPECT_EQ(UrlCacheSourceNames().size(), 2u);
 }
 
-// The program itself as the second pass's copy, or another program of the build beside it.
-SecondPassRequest SecondPassBy(const std::string& program = std::string(), DWORD idleTimeoutMs = 1500) {
+// The program itself as the second pass's copy, or another program of the build beside it. The
+// bound of silence is one that a loaded host starting a process never reaches; a test of a
+// copy that must be ended gives a short one.
+SecondPassRequest SecondPassBy(const std::string& program = std::string(), DWORD idleTimeoutMs = 20000) {
     std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
     if (!program.empty()) exe = exe.substr(0, exe.find_last_of("\\/") + 1) + program;
     SecondPassRequest request;
@@ -370,92 +391,164 @@ CommandLine SilentCacheCleaning(const wchar_t* logName) {
     return line;
 }
 
-// Under Wine the copy sees the very cache the first pass cleaned, so entries that appear only
-// once the first pass has made its list stand in for the Protected Mode cache's own: the copy
+// A test copy's environment, set for one test and cleared after it.
+struct StubCopy {
+    explicit StubCopy(const char* mode, const std::string& host = std::string()) {
+        ::SetEnvironmentVariableA("DW_STUB_MODE", mode);
+        ::SetEnvironmentVariableA("DW_STUB_HOST", host.empty() ? nullptr : host.c_str());
+        ::SetEnvironmentVariableA("DW_STUB_EVENT", event.c_str());
+        ::SetEnvironmentVariableA("DW_STUB_WORD_FILE", wordFile.c_str());
+        ::DeleteFileA(wordFile.c_str());
+    }
+    ~StubCopy() {
+        for (const char* name : {"DW_STUB_MODE", "DW_STUB_HOST", "DW_STUB_EVENT", "DW_STUB_WORD_FILE", "DW_STUB_BEAT_MS"}) {
+            ::SetEnvironmentVariableA(name, nullptr);
+        }
+        ::DeleteFileA(wordFile.c_str());
+    }
+    bool Gone() const { return ::OpenEventA(SYNCHRONIZE, FALSE, event.c_str()) == nullptr; }
+    std::string Word() const {
+        std::string word;
+        std::ifstream(wordFile, std::ios::binary) >> word;
+        return word;
+    }
+    const std::string event = "DwLowPassStub-" + std::to_string(::GetCurrentProcessId());
+    const std::string wordFile = TempPath("dw-stub-word.txt");
+};
+
+// Under Wine the copy sees the very cache the first pass walked, so entries that appear only
+// once the first pass has made its plan stand in for the Protected Mode cache's own: the copy
 // alone can find them, and each entry must be counted by one pass only.
 TEST_F(ProgressRun, TheLowIntegrityCopyCleansWhatTheFirstPassCouldNotSeeAndBothAreCounted) {
     const std::vector<std::string> low = {"http://low.example.test/a", "http://low.example.test/b"};
-    const SecondPassRequest second = SecondPassBy(std::string(), SecondPassRequest::kIdleTimeoutMs);
-    {
-        RecordingUrlCache cache;
-        SelectedEntries list = Seeded(3);
-        cache.beforeDelete = [&](const char* url) {
-            if (list.back().url == url) SeedUrlCache(low);
-        };
-        EXPECT_EQ(Run(list, cache, false, &second), IDOK);
-        EXPECT_EQ(seen.status, Finished(5));
-        EXPECT_EQ(seen.pos, 100);
-        EXPECT_NE(std::find(seen.statuses.begin(), seen.statuses.end(), "保護モードのキャッシュを削除中..."),
-                  seen.statuses.end());
-        // The bar goes through the first pass's half, then the second's; the status names each cache.
-        const Seen stage0{WM_DELETE_STAGE, kUsualCacheStage}, stage1{WM_DELETE_STAGE, kProtectedCacheStage};
-        ASSERT_GE(g_seen.size(), 3u);
-        EXPECT_EQ(g_seen.front(), stage0);
-        const auto second1 = std::find(g_seen.begin(), g_seen.end(), stage1);
-        ASSERT_NE(second1, g_seen.end());
-        EXPECT_EQ(*(second1 - 1), P(50)) << "the first pass fills half the bar";
-        EXPECT_EQ(*(second1 - 2), D(2));
-        EXPECT_EQ(g_seen.back(), Done());
-        for (auto it = second1 + 1; it + 1 < g_seen.end(); ++it) {
-            EXPECT_TRUE(it->msg == WM_DELETE_PROGRESS && it->wp > 50 && it->wp < 100) << *it;
-        }
-        EXPECT_EQ(secondPass.status, SecondPassStatus::Done);
-        EXPECT_EQ(cleanfix::Sorted(Names(secondPass.entries)), low);
-        EXPECT_TRUE(secondPass.sharedCache) << "Wine applies no integrity level";
-        EXPECT_EQ(secondPass.result.deleted, 2u);
-        EXPECT_TRUE(UrlCacheSourceNames().empty());
-    }
     RecordingUrlCache cache;
-    Seeded(3);
-    bool seeded = false;
-    cache.beforeDelete = [&](const char*) {
-        if (!seeded) seeded = SeedUrlCache(low);
-    };
-    const CommandLine line = SilentCacheCleaning(L"dw-two-passes.log");
-    EXPECT_EQ(RunUnattendedClean(line, second), kExitAllDeleted);
-    const std::vector<std::string> lines = ReadLog(line.logPath);
-    ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[0], "［通常のキャッシュ］");
-    EXPECT_EQ(lines[1].rfind("削除しました\thttp://progress.example.test/", 0), 0u) << lines[1];
-    EXPECT_EQ(lines[4], "［保護モードのキャッシュ］");
-    EXPECT_EQ(cleanfix::Sorted({lines[5], lines[6]}), (std::vector<std::string>{"削除しました\t" + low[0], "削除しました\t" + low[1]}));
-    EXPECT_EQ(lines[7].rfind("合計: 削除 5件、ファイルが残った 0件", 0), 0u) << lines[7];
+    CleaningPlan first;
+    first.entries = Seeded(3);
+    ASSERT_TRUE(SeedUrlCache(low));
+    CSecondPass second(SecondPassBy(std::string(), SecondPassRequest::kIdleTimeoutMs));
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.ReadPlan(first));
+    EXPECT_EQ(cleanfix::Sorted(Names(second.Plan().entries)), low) << "the first pass's entries are not planned twice";
+    EXPECT_EQ(Run(first.entries, cache, false, &second), IDOK);
+    EXPECT_EQ(seen.status, Finished(5));
+    EXPECT_EQ(seen.pos, 100);
+    // The bar goes through the first pass's half, then the second's; each cache's stage is told.
+    const Seen stage0{WM_DELETE_STAGE, kUsualCacheStage}, stage1{WM_DELETE_STAGE, kProtectedCacheStage};
+    ASSERT_GE(g_seen.size(), 3u);
+    EXPECT_EQ(g_seen.front(), stage0);
+    const auto second1 = std::find(g_seen.begin(), g_seen.end(), stage1);
+    ASSERT_NE(second1, g_seen.end());
+    EXPECT_EQ(*(second1 - 1), P(50)) << "the first pass fills half the bar";
+    EXPECT_EQ(*(second1 - 2), D(2));
+    EXPECT_EQ(g_seen.back(), Done());
+    for (auto it = second1 + 1; it + 1 < g_seen.end(); ++it) {
+        EXPECT_TRUE(it->msg == WM_DELETE_PROGRESS && it->wp > 50 && it->wp < 100) << *it;
+    }
+    EXPECT_EQ(secondPass.status, SecondPassStatus::Done);
+    EXPECT_EQ(cleanfix::Sorted(Names(secondPass.entries)), low);
+    EXPECT_TRUE(secondPass.sharedCache) << "Wine applies no integrity level";
+    EXPECT_EQ(secondPass.result.deleted, 2u);
     EXPECT_TRUE(UrlCacheSourceNames().empty());
 }
 
-// A copy that cannot start, dies, stops answering or sends no whole report: the first pass's
-// result stands, the log and the completion say the Protected Mode cache was not cleaned, the
-// exit code is 1, within the bound of silence, and no copy is left running.
+// With a copy that sees a cache of its own, every text counts both plans and both passes: the
+// question, the preview and its log, the completion, the log's kept lines and its summary. A
+// copy told to stop (a preview, or No at the question) deletes nothing and says so.
+TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
+    const std::wstring keepPath = TempPathW(L"dw-both-keep.txt");
+    std::ofstream(std::string(keepPath.begin(), keepPath.end()), std::ios::binary) << "low.example.test\nkeep.test\n";
+    ASSERT_TRUE(SeedUrlCache({"Cookie:u@keep.test/", "Cookie:u@gone.test/"}));
+    StubCopy stub("own", "low.example.test");  // three cookies, one of them kept
+    ::SetEnvironmentVariableA("DW_STUB_COUNT", "3");
+    CommandLine line;
+    line.mode = CommandLine::Mode::Clean;
+    line.bCookie = line.bSilent = line.bPreview = true;
+    line.keepPath = keepPath;
+    line.logPath = TempPathW(L"dw-both-preview.log");
+    SecondPassRequest request = SecondPassBy("dw_lowpass_stub.exe");
+    {
+        CCleaning cleaning(false, true, request);
+        CString error;
+        ASSERT_TRUE(cleaning.Plan(KeepSourceOf(line), error));
+        EXPECT_EQ(cleaning.Question(), L"クッキー 3件（200 B）を削除します。残すサイトのクッキー 2件は削除しません。\n" +
+                                           std::wstring(kDeletionWarning));
+        cleaning.Cancel();
+        EXPECT_TRUE(stub.Gone());
+        EXPECT_EQ(stub.Word(), "S") << "told to stop";
+    }
+    EXPECT_EQ(RunUnattendedClean(line, request), kExitAllDeleted);
+    EXPECT_EQ(ReadLog(line.logPath),
+              (std::vector<std::string>{"［通常のキャッシュ］", "削除します\tCookie:u@gone.test/", "残します\tCookie:u@keep.test/",
+                                        "［保護モードのキャッシュ］", "削除します\tCookie:u1@low.example.test/",
+                                        "削除します\tCookie:u2@low.example.test/", "残します\tCookie:u0@low.example.test/",
+                                        "合計（何も削除していません）: 削除する項目 3件、200 B、残すクッキー 2件"}));
+    EXPECT_EQ(stub.Word(), "S");
+    EXPECT_EQ(UrlCacheSourceNames().size(), 2u) << "a preview deletes nothing";
+
+    line.bPreview = false;
+    line.logPath = TempPathW(L"dw-both-run.log");
+    EXPECT_EQ(RunUnattendedClean(line, request), kExitAllDeleted);
+    const std::vector<std::string> lines = ReadLog(line.logPath);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "［通常のキャッシュ］");
+    EXPECT_EQ(lines[1], "削除しました\tCookie:u@gone.test/");
+    EXPECT_EQ(lines[2], "残しました\tCookie:u@keep.test/");
+    EXPECT_EQ(lines[3], "［保護モードのキャッシュ］");
+    EXPECT_EQ(lines[6], "残しました\tCookie:u0@low.example.test/");
+    EXPECT_EQ(lines[7].rfind("合計: 削除 3件、ファイルが残った 0件", 0), 0u) << lines[7];
+    EXPECT_NE(lines[7].find("残した 2件、200 B を解放"), std::string::npos) << lines[7];
+    EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{"Cookie:u@keep.test/"});
+
+    // The dialog's completion counts the copy's deletions and the cookies it kept.
+    CleaningPlan first;
+    first.entries = Seeded(1);
+    SecondPassRequest withList = request;
+    withList.bCookie = true;
+    withList.keep = LoadKeepList({keepPath, true}).list;
+    CSecondPass second(withList);
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.ReadPlan(first));
+    RecordingUrlCache cache;
+    EXPECT_EQ(Run(first.entries, cache, false, &second), IDOK);
+    EXPECT_EQ(seen.status, "削除が終わりました（3件、200 B、残したクッキー 1件）");
+    ::SetEnvironmentVariableA("DW_STUB_COUNT", nullptr);
+    ::DeleteFileW(keepPath.c_str());
+}
+
+// A copy that cannot start, dies, stops answering, floods or sends no whole report: the first
+// pass's result stands, the log and the completion say the Protected Mode cache was not
+// cleaned and why (with the system's error code), the exit code is 1, within the bounds given,
+// and no copy is left running. One that beats its heart through a long walk is not cut off.
 TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     struct Case {
         const char* mode;
         const char* program;
         const char* why;
         size_t reported;  // entries the copy reported deleted before it failed
-        DWORD silenceMs;  // short where the copy must be ended; where it ends by itself, a bound
-                          // that a loaded host starting a process never reaches
+        DWORD silenceMs;  // short where the copy must be ended
     };
-    const DWORD kEndsByItself = 20000;
+    const DWORD kEndsByItself = SecondPassBy().idleTimeoutMs;
     const Case cases[] = {
-        {"die", "dw_lowpass_stub.exe", "報告を終えずに終了しました", 0, kEndsByItself},
-        {"silent", "dw_lowpass_stub.exe", "応答しなくなったため終了させました", 0, 1500},
-        {"stall", "dw_lowpass_stub.exe", "応答しなくなったため終了させました", 0, 1500},
-        {"garbage", "dw_lowpass_stub.exe", "報告を終えずに終了しました", 0, kEndsByItself},
-        {"partial", "dw_lowpass_stub.exe", "報告を終えずに終了しました", 1, kEndsByItself},
-        {"", "no-such-copy.exe", "起動できませんでした", 0, kEndsByItself},
+        {"die", "dw_lowpass_stub.exe", "報告を終えずに終了しました。エラー 109", 0, kEndsByItself},
+        {"silent", "dw_lowpass_stub.exe", "応答しなくなったため終了させました。エラー 1460", 0, 1500},
+        {"stall", "dw_lowpass_stub.exe", "応答しなくなったため終了させました。エラー 1460", 0, 1500},
+        {"flood", "dw_lowpass_stub.exe", "時間内に終わらなかったため終了させました。エラー 1460", 0, kEndsByItself},
+        {"garbage", "dw_lowpass_stub.exe", "報告を終えずに終了しました。エラー 13", 0, kEndsByItself},
+        {"partial", "dw_lowpass_stub.exe", "報告を終えずに終了しました。エラー 109", 1, kEndsByItself},
+        {"", "no-such-copy.exe", "起動できませんでした。エラー 2", 0, kEndsByItself},
     };
-    const std::string event = "DwLowPassStub-" + std::to_string(::GetCurrentProcessId());
-    ::SetEnvironmentVariableA("DW_STUB_EVENT", event.c_str());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         ClearUrlCache();
         Seeded(2);
-        ::SetEnvironmentVariableA("DW_STUB_MODE", c.mode);
+        StubCopy stub(c.mode);
         const CommandLine line = SilentCacheCleaning(L"dw-copy-failed.log");
+        SecondPassRequest request = SecondPassBy(c.program, c.silenceMs);
+        request.overallTimeoutMs = 4000;
         const DWORD start = ::GetTickCount();
-        EXPECT_EQ(RunUnattendedClean(line, SecondPassBy(c.program, c.silenceMs)), kExitSomeNotDeleted);
-        EXPECT_LT(::GetTickCount() - start, SecondPassRequest::kIdleTimeoutMs / 4) << "the bound given, not the default";
-        EXPECT_EQ(::OpenEventA(SYNCHRONIZE, FALSE, event.c_str()), nullptr) << "the copy is gone";
+        EXPECT_EQ(RunUnattendedClean(line, request), kExitSomeNotDeleted);
+        EXPECT_LT(::GetTickCount() - start, SecondPassRequest::kIdleTimeoutMs) << "the bounds given, not the defaults";
+        EXPECT_TRUE(stub.Gone()) << "the copy is gone";
         EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the first pass ran";
         const std::vector<std::string> lines = ReadLog(line.logPath);
         ASSERT_EQ(lines.size(), 6 + c.reported);
@@ -466,17 +559,31 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
         EXPECT_NE(lines.back().find("（保護モードのキャッシュは削除できませんでした）"), std::string::npos) << lines.back();
         EXPECT_EQ(lines.back().rfind("合計: 削除 " + std::to_string(2 + c.reported) + "件", 0), 0u) << lines.back();
     }
-    // In the dialog: the completion says it first, and the dialog can be closed.
+    // Heartbeats keep a copy whose walk outlasts the bound of silence alive (six beats, each
+    // well inside the bound; the bound itself wide enough for a loaded host to start the copy).
+    {
+        ClearUrlCache();
+        StubCopy stub("beats");
+        ::SetEnvironmentVariableA("DW_STUB_BEAT_MS", "800");
+        const CommandLine line = SilentCacheCleaning(L"dw-copy-beats.log");
+        EXPECT_EQ(RunUnattendedClean(line, SecondPassBy("dw_lowpass_stub.exe", 3000)), kExitAllDeleted);
+        const std::vector<std::string> lines = ReadLog(line.logPath);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().rfind("合計: 削除 2件", 0), 0u) << lines.back();
+    }
+    // In the dialog: the completion says it first, with the error, and the dialog can be closed.
     RecordingUrlCache cache;
-    SelectedEntries list = Seeded(2);
-    ::SetEnvironmentVariableA("DW_STUB_MODE", "stall");
-    const SecondPassRequest stalled = SecondPassBy("dw_lowpass_stub.exe");
-    EXPECT_EQ(Run(list, cache, false, &stalled), IDOK);
-    EXPECT_EQ(seen.status, "保護モードのキャッシュは削除できませんでした（2件、0 B を削除）");
+    CleaningPlan first;
+    first.entries = Seeded(2);
+    StubCopy stub("stall");
+    CSecondPass stalled(SecondPassBy("dw_lowpass_stub.exe", 1500));
+    ASSERT_TRUE(stalled.Start());
+    ASSERT_TRUE(stalled.ReadPlan(first));
+    EXPECT_EQ(Run(first.entries, cache, false, &stalled), IDOK);
+    EXPECT_EQ(seen.status, "保護モードのキャッシュは削除できませんでした（2件、0 B を削除。エラー 1460）");
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(secondPass.status, SecondPassStatus::NoAnswer);
-    ::SetEnvironmentVariableA("DW_STUB_MODE", nullptr);
-    ::SetEnvironmentVariableA("DW_STUB_EVENT", nullptr);
+    EXPECT_TRUE(stub.Gone());
 }
 
 // The copy's report: names are the cache's own bytes, whatever they hold; a report that
@@ -497,71 +604,93 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         ::CloseHandle(file);
         return bytes;
     };
-    const SelectedEntries entries = {{"http://a.example.test/\xff\xfe\t\r\nX", 7},
-                                     {"Cookie:\x82\xa0@example.test/", 1u << 31},
-                                     {std::string(70000, 'n'), 0}};
-    const DeleteOutcome outcomes[] = {DeleteOutcome::Deleted, DeleteOutcome::InUse, DeleteOutcome::FileLeft};
+    // Every name the writer takes, the reader takes: bytes of any code page, line breaks, a
+    // long one, an empty one.
+    CleaningPlan plan;
+    plan.entries = {{"http://a.example.test/\xff\xfe\t\r\nX", 7},
+                    {"Cookie:\x82\xa0@example.test/", 1u << 31},
+                    {std::string(70000, 'n'), 0},
+                    {"", 5}};
+    plan.kept = {{"Cookie:u@keep.test/", 3}};
+    const DeleteOutcome outcomes[] = {DeleteOutcome::Deleted, DeleteOutcome::InUse, DeleteOutcome::FileLeft,
+                                      DeleteOutcome::Deleted};
     DeletionResult sent;
-    for (size_t i = 0; i < entries.size(); ++i) sent.Add(entries[i], outcomes[i]);
-    auto report = [&](size_t announced, const SelectedEntries& list, const DeletionResult& result) {
+    for (size_t i = 0; i < plan.entries.size(); ++i) sent.Add(plan.entries[i], outcomes[i]);
+    auto report = [&](const CleaningPlan& p, size_t reported, const DeletionResult& result) {
         return bytesOf([&](CPassReportWriter& w) {
-            w.Begin(announced, false);
-            for (size_t i = 0; i < list.size(); ++i) w.Entry(list[i], outcomes[i % 3]);
+            w.Plan(p);
+            for (size_t i = 0; i < reported; ++i) w.Entry(outcomes[i % 4]);
             w.Result(result);
         });
     };
-    const std::string whole = report(3, entries, sent);
+    const std::string whole = report(plan, 4, sent);
     for (size_t piece : {size_t(1), size_t(7), whole.size()}) {
         CPassReportReader reader;
         for (size_t at = 0; at < whole.size(); at += piece) reader.Feed(whole.data() + at, std::min(piece, whole.size() - at));
-        EXPECT_TRUE(reader.Ended()) << piece;
-        EXPECT_EQ(reader.Entries().size(), 3u);
-        for (size_t i = 0; i < 3 && i < reader.Entries().size(); ++i) EXPECT_EQ(reader.Entries()[i].url, entries[i].url);
+        EXPECT_TRUE(reader.Planned() && reader.Ended()) << piece;
+        EXPECT_EQ(NamesIn(reader.ToGo()), NamesIn(plan.entries));
+        EXPECT_EQ(NamesIn(reader.Kept()), NamesIn(plan.kept));
+        EXPECT_EQ(NamesIn(reader.Entries()), NamesIn(plan.entries)) << "each outcome belongs to the planned entry in turn";
         EXPECT_EQ(reader.Result().outcomes, sent.outcomes);
-        EXPECT_EQ(reader.Result().bytesFreed, 7u);
+        EXPECT_EQ(reader.Result().bytesFreed, 12u);
         EXPECT_EQ(reader.Result().inUse, 1u);
         EXPECT_EQ(reader.Result().fileLeft, 1u) << "a file left behind is carried apart, its bytes not freed";
     }
-    // Every name the writer takes, the reader takes: an empty one too.
+    // The plan alone is a plan, and a heartbeat anywhere before the result is no entry.
     {
-        const SelectedEntry unnamed{"", 5};
-        DeletionResult one;
-        one.Add(unnamed, DeleteOutcome::Deleted);
-        const std::string bytes = bytesOf([&](CPassReportWriter& w) {
-            w.Begin(1, false);
-            w.Entry(unnamed, DeleteOutcome::Deleted);
-            w.Result(one);
-        });
         CPassReportReader reader;
-        reader.Feed(bytes.data(), bytes.size());
-        EXPECT_TRUE(reader.Ended());
-        ASSERT_EQ(reader.Entries().size(), 1u);
-        EXPECT_EQ(reader.Entries()[0].url, "");
+        const std::string beat("H\0\0\0\0", 5);
+        const std::string planned = bytesOf([&](CPassReportWriter& w) { w.Plan(plan); });
+        const std::string beaten = beat + planned + beat;
+        reader.Feed(beaten.data(), beaten.size());
+        EXPECT_TRUE(reader.Planned());
+        EXPECT_FALSE(reader.Ended() || reader.Broken());
+        EXPECT_TRUE(reader.Entries().empty());
     }
     DeletionResult overstated = sent;
     ++overstated.deleted;
-    const std::string entry = report(1, {entries[0]}, DeletionResult()).substr(14, 5 + 9 + entries[0].url.size());
-    const std::string begin = whole.substr(0, 14);
-    std::string nul = report(1, {{std::string("a\0b", 3), 0}}, DeletionResult());
+    const std::string planned = bytesOf([&](CPassReportWriter& w) { w.Plan(plan); });
+    const std::string entry("E\x01\0\0\0\0", 6);
+    CleaningPlan nul;
+    nul.entries = {{std::string("a\0b", 3), 0}};
+    const std::string hugePlan = std::string("P\x11\0\0\0", 5) + std::string("\xff\xff\xff\xff\0\0\0\0", 8) +
+                                 std::string(8, '\0') + std::string(1, '\0');
     const struct {
         const char* name;
         std::string bytes;
     } broken[] = {
-        {"totals that disagree", report(3, entries, overstated)},
-        {"more entries than announced", report(2, entries, sent)},
-        {"an entry before the beginning", entry + whole},
-        {"two beginnings", begin + whole},
+        {"totals that disagree", report(plan, 4, overstated)},
+        {"more entries than planned", planned + entry + entry + entry + entry + entry},
+        {"an entry before the plan is whole", planned.substr(0, 17 + 5) + entry},
+        {"a name before the plan", std::string("G\x08\0\0\0", 5) + std::string(8, '\0')},
+        {"two plans", planned + planned},
         {"a record after the result", whole + entry},
-        {"a NUL inside a name", nul},
-        {"an unknown record", begin + std::string("Z\0\0\0\0", 5)},
-        {"an unknown outcome", begin + std::string("E\x0a\0\0\0\x05\0\0\0\0\0\0\0\0x", 15)},
-        {"a length past the limit", begin + std::string("E\xff\xff\xff\x7f", 5)},
+        {"a NUL inside a name", report(nul, 1, DeletionResult())},
+        {"an unknown record", planned + std::string("Z\0\0\0\0", 5)},
+        {"an unknown outcome", planned + std::string("E\x01\0\0\0\x0a", 6)},
+        {"a heartbeat with a payload", std::string("H\x01\0\0\0x", 6)},
+        {"a length past the limit", planned + std::string("E\xff\xff\xff\x7f", 5)},
+        {"a plan past the bound of entries", hugePlan},
     };
     for (const auto& b : broken) {
         CPassReportReader reader;
         reader.Feed(b.bytes.data(), b.bytes.size());
         EXPECT_TRUE(reader.Broken()) << b.name;
         EXPECT_FALSE(reader.Ended()) << b.name;
+    }
+    // Names past the bound of their total size break the report too, however few they are.
+    {
+        const size_t count = CPassReportReader::kMaxNameBytes / (1 << 19) + 1;
+        std::string head("P\x11\0\0\0", 5);
+        for (int i = 0; i < 8; ++i) head += static_cast<char>((count >> (8 * i)) & 0xFF);
+        head += std::string(9, '\0');
+        std::string name("G\x08\0\x08\0", 5);  // 8 bytes of size and half a MiB of name
+        name += std::string(8, '\0') + std::string(1 << 19, 'x');
+        CPassReportReader reader;
+        bool taken = reader.Feed(head.data(), head.size());
+        for (size_t n = 0; n < count && taken; ++n) taken = reader.Feed(name.data(), name.size());
+        EXPECT_FALSE(taken);
+        EXPECT_TRUE(reader.Broken());
     }
     CPassReportReader cut;
     cut.Feed(whole.data(), whole.size() - 1);

@@ -29,7 +29,7 @@ bool RecordingUrlCache::Read(const char* pattern, HANDLE* enumeration, INTERNET_
     const int read = m_reads++;
     bool ok = false;
     if (beforeRead && !beforeRead(read, entry, size)) {
-        ::SetLastError(ERROR_INVALID_DATA);
+        ::SetLastError(readError);
     } else if (patterns == Patterns::Wine) {
         if (first) {
             *enumeration = m_real.FindFirstEntry(*pattern != '\0' ? pattern : nullptr, entry, size);

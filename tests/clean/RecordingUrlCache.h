@@ -43,8 +43,9 @@ public:
 
     // Called before a read that was given a buffer (First or Next): the number of that read
     // (0 based, over both kinds), the buffer and its size; return false to make the read fail
-    // (ERROR_INVALID_DATA) without reaching the real cache.
+    // (with readError) without reaching the real cache.
     std::function<bool(int read, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size)> beforeRead;
+    DWORD readError = ERROR_INVALID_DATA;  // the error of a read that beforeRead refused
     // Called after a successful read, to alter what the caller sees.
     std::function<void(int read, INTERNET_CACHE_ENTRY_INFOA* entry)> afterRead;
     // Called for each deletion before it reaches the real cache (on the deleting thread).

@@ -249,6 +249,18 @@ TEST_F(CollectFromWineCache, ACacheThatKeepsRefusingReadsEndsTheWalkAndClosesIt)
         EXPECT_EQ(recorder.Count(CacheCall::Close), 0) << "no enumeration was ever opened";
         EXPECT_EQ(recorder.Count(CacheCall::First), 2 * CCacheEnumeration::kReadAttempts);
     }
+    // A cache whose folder was never made answers its first read "not found": it is empty, not
+    // broken. The same answer later in a walk is a failure like any other.
+    for (DWORD error : {DWORD(ERROR_FILE_NOT_FOUND), DWORD(ERROR_PATH_NOT_FOUND)}) {
+        for (int refusedRead : {0, 2}) {
+            SCOPED_TRACE(std::to_string(error) + " at read " + std::to_string(refusedRead));
+            RecordingUrlCache recorder;
+            recorder.readError = error;
+            recorder.beforeRead = [&](int read, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) { return read < refusedRead; };
+            const std::vector<std::string> got = Collect(true, false, refusedRead == 0);
+            EXPECT_LE(got.size(), size_t(refusedRead));
+        }
+    }
 }
 
 TEST_F(CollectFromWineCache, AnEntryThatVanishesBeforeItsReadIsSkipped) {

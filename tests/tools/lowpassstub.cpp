@@ -1,15 +1,52 @@
-// Stands in for the low-integrity copy of the second pass when a test wants one that fails:
-// started by the program exactly as the copy is, it answers the pipe as DW_STUB_MODE says.
-//   die      ends at once without a word      silent   says nothing, never ends
-//   stall    begins a report, never ends      garbage  writes what is no report, ends
-//   partial  reports one of two entries, ends without the result
+// Stands in for the low-integrity copy of the second pass when a test wants one that fails or
+// that sees a cache of its own: started by the program exactly as the copy is, it answers the
+// pipes as DW_STUB_MODE says.
+//   die      ends at once without a word             silent   says nothing, never ends
+//   stall    plans, then says nothing after "go"    garbage  writes what is no report, ends
+//   partial  plans two entries, reports one, ends   flood    beats its heart forever
+//   beats    beats six times, DW_STUB_BEAT_MS apart, then plans and works as "own" does
+//   own      plans the cookies of DW_STUB_HOST (one kept when the parent's list keeps that
+//            host, the rest to go, DW_STUB_COUNT in all) and, told to go, reports each
+//            deleted; told to stop, it writes its word into DW_STUB_WORD_FILE and ends
 // While it runs it holds the event named by DW_STUB_EVENT, so a test can see it gone.
 #include "app/CommandLine.h"
 #include "clean/PassReport.h"
+#include "clean/SecondPassCopy.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
+
+namespace {
+
+std::string Env(const char* name, const char* fallback = "") {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : fallback;
+}
+
+char WordOf(HANDLE control) {
+    char word = 0;
+    DWORD got = 0;
+    return ::ReadFile(control, &word, 1, &got, nullptr) && got == 1 ? word : '-';
+}
+
+// A cache of its own: cookies of one host, one of them kept when the list keeps the host.
+CleaningPlan OwnPlan(const CommandLine& line) {
+    CleaningPlan plan;
+    const std::string host = Env("DW_STUB_HOST", "stub.example.test");
+    const int count = std::atoi(Env("DW_STUB_COUNT", "2").c_str());
+    for (int i = 0; i < count; ++i) {
+        plan.entries.push_back({"Cookie:u" + std::to_string(i) + "@" + host + "/", 100});
+    }
+    if (line.keepRules && !plan.entries.empty() && line.keepRules->KeepsEntry(plan.entries[0].url.c_str())) {
+        plan.kept.push_back(plan.entries[0]);
+        plan.entries.erase(plan.entries.begin());
+    }
+    return plan;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::vector<std::wstring> args = ProcessArguments();
@@ -17,22 +54,53 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     for (const std::wstring& arg : args) argv.push_back(arg.c_str());
     const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
     if (line.mode != CommandLine::Mode::SecondPassCopy) return 2;
-    const char* eventName = std::getenv("DW_STUB_EVENT");
-    const HANDLE alive = eventName != nullptr ? ::CreateEventA(nullptr, TRUE, FALSE, eventName) : nullptr;
-    const std::string mode = std::getenv("DW_STUB_MODE") != nullptr ? std::getenv("DW_STUB_MODE") : "";
-    CPassReportWriter writer(reinterpret_cast<HANDLE>(line.reportPipe));
+    const std::string eventName = Env("DW_STUB_EVENT");
+    const HANDLE alive = !eventName.empty() ? ::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()) : nullptr;
+    const std::string mode = Env("DW_STUB_MODE");
+    const HANDLE report = reinterpret_cast<HANDLE>(line.reportPipe);
+    const HANDLE control = reinterpret_cast<HANDLE>(line.controlPipe);
+    CPassReportWriter writer(report);
+    DWORD written = 0;
+    const CleaningPlan two{{{"http://stub.example.test/one", 10}, {"http://stub.example.test/two", 20}}};
     if (mode == "silent") ::Sleep(INFINITE);
+    if (mode == "flood") {
+        for (;;) {
+            ::WriteFile(report, "H\0\0\0\0", 5, &written, nullptr);
+            ::Sleep(50);
+        }
+    }
     if (mode == "stall") {
-        writer.Begin(2, false);
+        writer.Plan(two);
+        WordOf(control);
         ::Sleep(INFINITE);
     }
-    if (mode == "garbage") {
-        DWORD written = 0;
-        ::WriteFile(reinterpret_cast<HANDLE>(line.reportPipe), "Z\x10\0\0\0not a report", 17, &written, nullptr);
-    }
+    if (mode == "garbage") ::WriteFile(report, "Z\x0c\0\0\0not a report", 17, &written, nullptr);
     if (mode == "partial") {
-        writer.Begin(2, false);
-        writer.Entry({"http://stub.example.test/one", 10}, DeleteOutcome::Deleted);
+        writer.Plan(two);
+        if (WordOf(control) == kSecondPassGo) writer.Entry(DeleteOutcome::Deleted);
+    }
+    if (mode == "beats" || mode == "own") {
+        if (mode == "beats") {
+            const DWORD apart = std::atoi(Env("DW_STUB_BEAT_MS", "400").c_str());
+            for (int i = 0; i < 6; ++i) {
+                ::Sleep(apart);
+                ::WriteFile(report, "H\0\0\0\0", 5, &written, nullptr);
+            }
+        }
+        const CleaningPlan plan = OwnPlan(line);
+        writer.Plan(plan);
+        const char word = WordOf(control);
+        if (word == kSecondPassGo) {
+            DeletionResult result;
+            result.kept = plan.kept.size();
+            for (const SelectedEntry& entry : plan.entries) {
+                writer.Entry(DeleteOutcome::Deleted);
+                result.Add(entry, DeleteOutcome::Deleted);
+            }
+            writer.Result(result);
+        } else {
+            std::ofstream(Env("DW_STUB_WORD_FILE", "NUL"), std::ios::binary) << word;
+        }
     }
     if (alive != nullptr) ::CloseHandle(alive);
     return 3;
