@@ -1,6 +1,6 @@
 #include "about/AboutDlg.h"
 #include "about/VersionInfo.h"
-#include "app/resource.h"
+#include "about/AboutIds.h"
 #include "framework/WinApp.h"
 #include "framework/WinUtil.h"
 

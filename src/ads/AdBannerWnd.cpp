@@ -1,7 +1,7 @@
 #include "ads/AdBannerWnd.h"
 
 #include "ads/WebLink.h"
-#include "app/resource.h"
+#include "ads/AdIds.h"
 #include "framework/ShellOpen.h"
 #include "framework/WinApp.h"
 #include "framework/WinUtil.h"

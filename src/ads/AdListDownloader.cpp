@@ -1,6 +1,6 @@
 #include "ads/AdListDownloader.h"
 
-#include "clean/UrlCache.h"
+#include "framework/UrlCache.h"
 #include "framework/WinUtil.h"
 #include "framework/Wnd.h"
 

@@ -1,15 +1,17 @@
 // Resource and command ids of Dustwhirl. Also read by the resource compiler.
 #pragma once
 
+// Each dialog keeps its own ids beside it; the resource script sees them all through this file.
+#include "about/AboutIds.h"
+#include "ads/AdIds.h"
+#include "clean/ProgressIds.h"
+
 // Dialog templates
-#define IDD_ABOUTBOX 100
 #define IDD_MAIN 102
-#define IDD_PROGRESS 129
 #define IDD_KEEP_LIST 150
 
 // Icon and cursor groups
 #define IDI_MAIN 128
-#define IDC_LINK_CURSOR 146
 
 // Skin images, resources of type "PNG"
 #define IDB_BACKGROUND 130
@@ -34,15 +36,6 @@
 #define IDC_COOKIE 1001
 #define IDC_CACHE_COOKIE 1002
 #define IDC_HELP_BUTTON 1003
-
-// Controls of the progress dialog
-#define IDC_END_BUTTON 1004
-#define IDC_PROGRESS 1005
-#define IDC_STATUS 1008
-
-// Controls of the about box
-#define IDC_VERSION_LINE 1006
-#define IDC_COPYRIGHT_LINE 1007
 
 // Controls of the keep list's editor
 #define IDC_KEEP_HOSTS 1010

@@ -1,5 +1,5 @@
 #include "clean/CacheEnumeration.h"
-#include "clean/UrlCache.h"
+#include "framework/UrlCache.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 #include "clean/EntryDeletion.h"
-#include "clean/UrlCache.h"
+#include "framework/UrlCache.h"
 
 DeleteOutcome DeleteCacheEntry(const char* url, const std::string& localFile) {
     if (UrlCache().DeleteEntry(url)) {

@@ -1,5 +1,5 @@
 #include "clean/ProgressDlg.h"
-#include "app/resource.h"
+#include "clean/ProgressIds.h"
 #include "clean/CompletionText.h"
 #include "clean/SecondPassText.h"
 

@@ -11,6 +11,7 @@
 #include "clean/CompletionText.h"
 #include "app/UnattendedClean.h"
 #include "clean/Cleaning.h"
+#include "clean/CleaningLog.h"
 #include "clean/ProgressDlg.h"
 #include "clean/SecondPassText.h"
 #include "framework/WinUtil.h"
@@ -499,6 +500,19 @@ TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
     EXPECT_NE(lines[7].find("残した 2件、200 B を解放"), std::string::npos) << lines[7];
     EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{"Cookie:u@keep.test/"});
 
+    // A copy that cannot plan is said before anything is deleted, in the question and the preview.
+    {
+        CCleaning cleaning(false, true, SecondPassBy("no-such-copy.exe"));
+        CString error;
+        ASSERT_TRUE(cleaning.Plan(KeepSourceOf(line), error));
+        const std::wstring question = cleaning.Question();
+        EXPECT_NE(question.find(L"保護モードのキャッシュは削除されません（低い整合性レベルのコピーを起動できませんでした。エラー 2）。"),
+                  std::wstring::npos);
+        EXPECT_FALSE(cleaning.PreviewComplete());
+        const std::string log = cleaning.PreviewLog();
+        EXPECT_NE(log.find("［保護モードのキャッシュ］\r\n保護モードのキャッシュは削除されません"), std::string::npos) << log;
+        EXPECT_NE(log.find("（保護モードのキャッシュは含まれていません）"), std::string::npos) << log;
+    }
     // The dialog's completion counts the copy's deletions and the cookies it kept.
     CleaningPlan first;
     first.entries = Seeded(1);
@@ -584,6 +598,19 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(secondPass.status, SecondPassStatus::NoAnswer);
     EXPECT_TRUE(stub.Gone());
+}
+
+// A name is one line of the log, whatever bytes the cache holds in it.
+TEST(CleaningLog, WritesEveryControlCharacterOfANameAsAnEscape) {
+    const struct {
+        std::string name, logged;
+    } cases[] = {
+        {"http://a.test/x\r\n合計: 削除 0件\tb", "http://a.test/x\\x0D\\x0A合計: 削除 0件\\x09b"},
+        {std::string("\x01\x1f\x7f", 3), "\\x01\\x1F\\x7F"},
+        {"Cookie:u@例え.jp/ü", "Cookie:u@例え.jp/ü"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LogEntryName(c.name), c.logged) << c.name;
 }
 
 // The copy's report: names are the cache's own bytes, whatever they hold; a report that

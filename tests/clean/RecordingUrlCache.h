@@ -3,7 +3,7 @@
 // one switch makes the search patterns behave as Windows documents them instead of as Wine's.
 #pragma once
 
-#include "clean/UrlCache.h"
+#include "framework/UrlCache.h"
 
 #include <functional>
 #include <mutex>

@@ -1,7 +1,7 @@
 #include "CleanUrlCache.h"
 
 #include "clean/CacheEnumeration.h"
-#include "clean/UrlCache.h"
+#include "framework/UrlCache.h"
 
 #include <windows.h>
 #include <wininet.h>

@@ -1,4 +1,4 @@
-#include "clean/UrlCache.h"
+#include "framework/UrlCache.h"
 
 #include "framework/WinInetLibrary.h"
 
