@@ -141,7 +141,8 @@ bool CPassReportReader::Record(char type, const std::string& payload) {
         return true;
     }
     case 'R': {
-        if (!Planned() || payload.size() != kResultSize) return false;
+        // A result comes after every planned entry: one that ends short of its plan is no result.
+        if (!Planned() || m_entries.size() != m_toGo.size() || payload.size() != kResultSize) return false;
         // The totals must be those of the entries: a report that disagrees with itself is
         // believed in neither part.
         const bool agrees = GetU64(payload, 0) == m_result.deleted && GetU64(payload, 8) == m_result.notFound &&

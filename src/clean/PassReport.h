@@ -11,7 +11,7 @@
 //   'K' kept:   u64 bytes, the cookie's name                                  (then as many as announced)
 //   'E' entry:  u8 outcome of the next planned entry; only after the whole plan, at most one per entry
 //   'R' result: u64 deleted, not found, in use, not deleted, file left, bytes freed; u8 walk failed
-//               (once, last; must agree with the entries)
+//               (once, last, after every planned entry; must agree with the entries)
 // The names are opaque bytes: their length comes from the record, never from their content.
 #pragma once
 

@@ -676,6 +676,8 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
     }
     DeletionResult overstated = sent;
     ++overstated.deleted;
+    DeletionResult firstThree;
+    for (size_t i = 0; i < 3; ++i) firstThree.Add(plan.entries[i], outcomes[i]);
     const std::string planned = bytesOf([&](CPassReportWriter& w) { w.Plan(plan); });
     const std::string entry("E\x01\0\0\0\0", 6);
     CleaningPlan nul;
@@ -687,6 +689,7 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         std::string bytes;
     } broken[] = {
         {"totals that disagree", report(plan, 4, overstated)},
+        {"a result short of the plan, agreeing with its entries", report(plan, 3, firstThree)},
         {"more entries than planned", planned + entry + entry + entry + entry + entry},
         {"an entry before the plan is whole", planned.substr(0, 17 + 5) + entry},
         {"a name before the plan", std::string("G\x08\0\0\0", 5) + std::string(8, '\0')},
