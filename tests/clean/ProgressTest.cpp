@@ -7,6 +7,7 @@
 #include "RecordingUrlCache.h"
 #include "Waiting.h"
 #include "app/resource.h"
+#include "framework/KernelHandle.h"
 #include "framework/WinUtil.h"
 #include "clean/CompletionText.h"
 #include "app/UnattendedClean.h"
@@ -17,6 +18,7 @@
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <climits>
@@ -598,6 +600,50 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(secondPass.status, SecondPassStatus::NoAnswer);
     EXPECT_TRUE(stub.Gone());
+}
+
+// A parent that is ended by force takes its copy with it, before the copy has deleted anything:
+// one that never reads its pipes again (only the job can end it) and the program itself,
+// waiting for its word.
+TEST_F(ProgressRun, ACopyEndsWithItsParentAndDeletesNothing) {
+    const std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+    const std::string folder = exe.substr(0, exe.find_last_of("\\/") + 1);
+    for (const bool itself : {false, true}) {
+        SCOPED_TRACE(itself ? "the program" : "a copy that never reads");
+        ClearUrlCache();
+        Seeded(2);
+        StubCopy stub("silent");
+        const std::string readyName = "DwCopyParentReady-" + std::to_string(::GetCurrentProcessId());
+        CKernelHandle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
+        ::SetEnvironmentVariableA("DW_STUB_PARENT", "1");
+        ::SetEnvironmentVariableA("DW_STUB_READY", readyName.c_str());
+        ::SetEnvironmentVariableA("DW_STUB_COPY_EXE", itself ? exe.c_str() : (folder + "dw_lowpass_stub.exe").c_str());
+        ::SetEnvironmentVariableA("DW_STUB_COPY_PLANS", itself ? "1" : "0");
+        std::string command = "\"" + folder + "dw_lowpass_stub.exe\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        const BOOL started =
+            ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        for (const char* name : {"DW_STUB_PARENT", "DW_STUB_READY", "DW_STUB_COPY_EXE", "DW_STUB_COPY_PLANS"}) {
+            ::SetEnvironmentVariableA(name, nullptr);
+        }
+        ASSERT_TRUE(started);
+        CKernelHandle parent(pi.hProcess), thread(pi.hThread);
+        ASSERT_EQ(::WaitForSingleObject(ready.get(), 20000), WAIT_OBJECT_0) << "the parent started its copy";
+        CKernelHandle copy;
+        CKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
+            if (entry.th32ParentProcessID == pi.dwProcessId) copy.Reset(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        }
+        ASSERT_TRUE(copy) << "the copy runs";
+        ::TerminateProcess(parent.get(), 1);
+        EXPECT_EQ(::WaitForSingleObject(copy.get(), 10000), WAIT_OBJECT_0) << "the copy ended with its parent";
+        EXPECT_TRUE(stub.Gone() || itself);
+        EXPECT_EQ(UrlCacheSourceNames().size(), 2u) << "nothing was deleted";
+    }
 }
 
 // A name is one line of the log, whatever bytes the cache holds in it.

@@ -9,7 +9,10 @@
 //            host, the rest to go, DW_STUB_COUNT in all) and, told to go, reports each
 //            deleted; told to stop, it writes its word into DW_STUB_WORD_FILE and ends
 // While it runs it holds the event named by DW_STUB_EVENT, so a test can see it gone.
+// With DW_STUB_PARENT=1 it is a parent instead: it starts DW_STUB_COPY_EXE as the copy (and, with
+// DW_STUB_COPY_PLANS=1, reads its plan), sets the event DW_STUB_READY and waits to be ended.
 #include "app/CommandLine.h"
+#include "clean/LowIntegrityPass.h"
 #include "clean/PassReport.h"
 #include "clean/SecondPassCopy.h"
 
@@ -46,9 +49,25 @@ CleaningPlan OwnPlan(const CommandLine& line) {
     return plan;
 }
 
+int RunAsParent() {
+    ::SetEnvironmentVariableA("DW_STUB_PARENT", nullptr);  // the copy is no parent
+    SecondPassRequest request;
+    request.bCache = true;
+    const std::string exe = Env("DW_STUB_COPY_EXE");
+    request.exe.assign(exe.begin(), exe.end());
+    CSecondPass copy(request);
+    if (!copy.Start()) return 1;
+    if (Env("DW_STUB_COPY_PLANS") == "1" && !copy.ReadPlan(CleaningPlan())) return 1;
+    const HANDLE ready = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, Env("DW_STUB_READY").c_str());
+    if (ready == nullptr || !::SetEvent(ready)) return 1;
+    ::Sleep(INFINITE);
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (Env("DW_STUB_PARENT") == "1") return RunAsParent();
     const std::vector<std::wstring> args = ProcessArguments();
     std::vector<const wchar_t*> argv;
     for (const std::wstring& arg : args) argv.push_back(arg.c_str());
