@@ -592,7 +592,7 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     CleaningPlan first;
     first.entries = Seeded(2);
     StubCopy stub("stall");
-    CSecondPass stalled(SecondPassBy("dw_lowpass_stub.exe", 1500));
+    CSecondPass stalled(SecondPassBy("dw_lowpass_stub.exe", 4000));  // its plan must come in time, on a loaded host too
     ASSERT_TRUE(stalled.Start());
     ASSERT_TRUE(stalled.ReadPlan(first));
     EXPECT_EQ(Run(first.entries, cache, false, &stalled), IDOK);
