@@ -151,12 +151,13 @@ Run Cleaning() {
     HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, WatchQueue, nullptr, ::GetCurrentThreadId());
     const Clocks yesClocks = Clocks::Now();
     const double yes = Now();
-    SelectedEntries chosen;
+    CleaningPlan plan;
+    SelectedEntries& chosen = plan.entries;
     run.cpuWalk = Collection(chosen);
     run.walk = Now() - yes;
     run.entries = chosen.size();
     {
-        CProgressDlg progress(&chosen, nullptr);
+        CProgressDlg progress(&plan, nullptr);
         g_dialogObject = &progress;
         dialog = &progress;
         dialogMade.SetEvent();

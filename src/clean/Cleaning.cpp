@@ -70,7 +70,7 @@ void CCleaning::Run(bool withDialog) {
     CSecondPass* second = m_second.get();
     if (withDialog) {
         // Shown even for an empty list, so that every confirmed cleaning ends the same way.
-        CProgressDlg progress(&m_first.entries, nullptr, m_first.walkFailed, m_first.kept.size(), second);
+        CProgressDlg progress(&m_first, nullptr, second);
         progress.DoModal();
         m_result = progress.Result();
         if (progress.SecondPass() != nullptr) m_secondResult = *progress.SecondPass();

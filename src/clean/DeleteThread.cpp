@@ -18,11 +18,12 @@ void CDeleteThread::Run() {
 
 void CDeleteThread::DeleteAll() {
     m_result = DeletionResult();
-    m_result.walkFailed = m_walkFailed;
-    m_result.kept = m_kept;
+    m_result.walkFailed = m_pPlan->walkFailed;
+    m_result.kept = m_pPlan->kept.size();
     m_second = SecondPassResult();
     m_pauses = 0;
-    const size_t count = m_pList->size();
+    const SelectedEntries& entries = m_pPlan->entries;
+    const size_t count = entries.size();
     // With a second pass the bar gives each pass half its length.
     const int firstEnd = m_pSecond != nullptr ? 50 : 100;
     int last = 0;
@@ -37,14 +38,14 @@ void CDeleteThread::DeleteAll() {
         ++m_pauses;
     };
     if (m_pSecond != nullptr) Post(WM_DELETE_STAGE, kUsualCacheStage);
-    DeleteSelected(*m_pList, m_result, [&](size_t index, const SelectedEntry&, DeleteOutcome) {
+    DeleteSelected(entries, m_result, [&](size_t index, const SelectedEntry&, DeleteOutcome) {
         // The share done before the next entry.
         advance(static_cast<int>((index + 1) * firstEnd / count));
     });
     if (m_pSecond == nullptr) return;
     advance(firstEnd);
     Post(WM_DELETE_STAGE, kProtectedCacheStage);
-    m_second = m_pSecond->Go(*m_pList, [&](size_t done, size_t chosen) {
+    m_second = m_pSecond->Go(entries, [&](size_t done, size_t chosen) {
         if (chosen != 0) advance(firstEnd + static_cast<int>(done * (100 - firstEnd) / chosen));
     });
 }

@@ -2,6 +2,7 @@
 // the progress dialog how far it has come and keeps the result for it.
 #pragma once
 
+#include "clean/CleaningPlan.h"
 #include "clean/EntryDeletion.h"
 #include "clean/LowIntegrityPass.h"
 #include "framework/WorkerThread.h"
@@ -15,12 +16,12 @@ constexpr WPARAM kDeleteInterrupted = 1;
 
 class CDeleteThread : public CWorkerThread {
 public:
-    // Neither the dialog, the list nor the second pass is owned; all outlive the thread.
-    // kept: cookies the keep list left out of the list, for the result. pSecond: the
-    // Protected Mode cache's copy, planned and waiting to be told to go, or null for none.
-    CDeleteThread(CProgressDlg* pDialog, const SelectedEntries* pList, bool walkFailed, size_t kept = 0,
-                  CSecondPass* pSecond = nullptr)
-        : m_pDialog(pDialog), m_pList(pList), m_walkFailed(walkFailed), m_kept(kept), m_pSecond(pSecond) {}
+    // Neither the dialog, the plan nor the second pass is owned; all outlive the thread. The
+    // plan's entries are deleted; its kept cookies and a walk that ended early go into the
+    // result. pSecond: the Protected Mode cache's copy, planned and waiting to be told to go,
+    // or null for none.
+    CDeleteThread(CProgressDlg* pDialog, const CleaningPlan* pPlan, CSecondPass* pSecond = nullptr)
+        : m_pDialog(pDialog), m_pPlan(pPlan), m_pSecond(pSecond) {}
     ~CDeleteThread() override = default;
 
     void Run() override;
@@ -31,9 +32,7 @@ public:
     static constexpr DWORD kPauseMs = 0;
 
     CProgressDlg* m_pDialog;
-    const SelectedEntries* m_pList;
-    bool m_walkFailed;  // the list may lack entries: the result says so
-    size_t m_kept;      // cookies the keep list left out of the list, for the result
+    const CleaningPlan* m_pPlan;
     // Written by the worker only; read by the dialog once WM_DELETE_DONE has arrived.
     DeletionResult m_result;
     CSecondPass* m_pSecond;

@@ -3,9 +3,8 @@
 #include "clean/CompletionText.h"
 #include "clean/SecondPassText.h"
 
-CProgressDlg::CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed, size_t kept,
-                           CSecondPass* pSecond)
-    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pList, walkFailed, kept, pSecond)) {}
+CProgressDlg::CProgressDlg(const CleaningPlan* pPlan, CWnd* parent, CSecondPass* pSecond)
+    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pPlan, pSecond)) {}
 
 CProgressDlg::~CProgressDlg() {
     // The worker posts to this window: it is stopped before the window can go.

@@ -8,12 +8,11 @@
 
 class CProgressDlg : public CDialog {
 public:
-    // The list is lent for the dialog's lifetime; parent null makes the main window the owner.
-    // walkFailed: the walk that made the list ended early, which the completion must say;
-    // kept: how many cookies the keep list left out of it, which the completion counts.
-    // pSecond (lent too): the Protected Mode cache's pass to run after the list, or null.
-    CProgressDlg(const SelectedEntries* pList, CWnd* parent, bool walkFailed = false, size_t kept = 0,
-                 CSecondPass* pSecond = nullptr);
+    // The plan is lent for the dialog's lifetime: its entries are deleted, and the completion
+    // counts the cookies it kept and says whether its walk ended early. parent null makes the
+    // main window the owner. pSecond (lent too): the Protected Mode cache's copy, planned and
+    // told to go after the plan's entries, or null.
+    CProgressDlg(const CleaningPlan* pPlan, CWnd* parent, CSecondPass* pSecond = nullptr);
     ~CProgressDlg() override;
 
     // What the worker did; complete once the dialog has ended.

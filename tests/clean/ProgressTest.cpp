@@ -114,7 +114,10 @@ protected:
     // already set on cache runs after the marker is posted.
     INT_PTR Run(const SelectedEntries& list, RecordingUrlCache& cache, bool walkFailed = false,
                 CSecondPass* second = nullptr) {
-        CProgressDlg dlg(&list, nullptr, walkFailed, 0, second);
+        CleaningPlan plan;
+        plan.entries = list;
+        plan.walkFailed = walkFailed;
+        CProgressDlg dlg(&plan, nullptr, second);
         int index = 0;
         auto next = cache.beforeDelete;
         cache.beforeDelete = [&dlg, &index, next](const char* url) {
@@ -774,8 +777,8 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
 }
 
 TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
-    SelectedEntries list;
-    CProgressDlg dlg(&list, nullptr);
+    CleaningPlan nothing;
+    CProgressDlg dlg(&nothing, nullptr);
     struct Report {
         DWORD style = 0;
         std::string title = "?";
