@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
         const double walk = NowMs() - t;
         g_start = NowMs();
         ::SetTimer(nullptr, 0, 0, Opened);
-        EditKeepList({path, false}, nullptr);
+        EditKeepList({path, false}, std::nullopt, nullptr);  // the usual cache alone, as the walk above
         std::printf("%6d %10.0f %10.0f %10.0f %10zu\n", round, walk, g_shown, g_filled, hosts.size() + 1);
         g_holdMs = 0;
     }
