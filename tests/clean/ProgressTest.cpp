@@ -13,6 +13,7 @@
 #include "app/UnattendedClean.h"
 #include "clean/Cleaning.h"
 #include "clean/CleaningLog.h"
+#include "clean/CookieHostWalk.h"
 #include "clean/ProgressDlg.h"
 #include "clean/SecondPassText.h"
 #include "framework/WinUtil.h"
@@ -24,6 +25,7 @@
 #include <climits>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <new>
 #include <thread>
 
@@ -603,6 +605,28 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(secondPass.status, SecondPassStatus::NoAnswer);
     EXPECT_TRUE(stub.Gone());
+}
+
+// The editor's sites: a copy that sees this very cache (Wine) adds nothing twice; a walk whose
+// window closes stops waiting for a copy that says nothing, and the copy goes.
+TEST_F(ProgressRun, TheEditorsSitesCountACookieOnceAndAClosedEditorEndsTheCopy) {
+    ASSERT_TRUE(SeedUrlCache({"Cookie:u@a.test/", "Cookie:v@a.test/x", "Cookie:u@b.test/", "http://a.test/"}));
+    std::map<std::string, size_t> own, both;
+    ASSERT_TRUE(CollectCookieHosts(own));
+    EXPECT_EQ(own, (std::map<std::string, size_t>{{"a.test", 2}, {"b.test", 1}}));
+    const SecondPassRequest itself = SecondPassBy();
+    ASSERT_TRUE(CollectCookieHosts(both, nullptr, &itself));
+    EXPECT_EQ(both, own);
+
+    StubCopy stub("silent");
+    const SecondPassRequest silent = SecondPassBy("dw_lowpass_stub.exe");
+    std::atomic<bool> closed{true};
+    std::map<std::string, size_t> some;
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(CollectCookieHosts(some, &closed, &silent));
+    EXPECT_LT(::GetTickCount() - start, silent.idleTimeoutMs) << "no wait for the bound of silence";
+    EXPECT_TRUE(stub.Gone());
+    EXPECT_EQ(UrlCacheSourceNames().size(), 4u);
 }
 
 // A parent that is ended by force takes its copy with it, before the copy has deleted anything:
