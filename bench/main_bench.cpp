@@ -1,6 +1,9 @@
 // main_bench DUSTWHIRL_EXE BARE_EXE [ROUNDS]
 // Start-up of Dustwhirl.exe to a painted, idle window against a bare dialog program, the cost of
 // one hover repaint of the main window (measured in-process), and the executable's size.
+// main_bench --threads DUSTWHIRL_EXE BARE_EXE
+// One start-up of each after a warming one, printing the id of each one's main thread: the
+// script counts that thread's requests in a Wine server trace taken meanwhile.
 #include "BenchClock.h"
 #include "Waiting.h"
 #include "app/MainDlg.h"
@@ -36,13 +39,14 @@ BOOL CALLBACK FindVisible(HWND w, LPARAM lp) {
 struct Start {
     double wall = -1, cpu = -1;
 };
-Start StartOnce(const std::string& exe) {
+Start StartOnce(const std::string& exe, DWORD* mainThread = nullptr) {
     std::string cmd = "\"" + exe + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     double t0 = Now();
     if (!::CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
+    if (mainThread != nullptr) *mainThread = pi.dwThreadId;
     FindCtx ctx{pi.dwProcessId, nullptr};
     while (ctx.found == nullptr && Now() - t0 < 20000) {
         ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&ctx));
@@ -95,6 +99,17 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: main_bench DUSTWHIRL_EXE BARE_EXE [ROUNDS]\n");
         return 2;
+    }
+    if (std::string(argv[1]) == "--threads") {
+        if (argc < 4) return 2;
+        StartOnce(argv[2]);
+        StartOnce(argv[3]);
+        DWORD program = 0, bare = 0;
+        StartOnce(argv[2], &program);
+        StartOnce(argv[3], &bare);
+        // In the server trace's own notation.
+        std::printf("%04lx %04lx\n", program, bare);
+        return 0;
     }
     CWinApp app;
     app.SetAppName(L"Dustwhirl");

@@ -17,6 +17,28 @@ fi
 echo "display scale: $DPI DPI"
 bench_wine "$BUILD/bench/main_bench.exe" "$(winepath -w "$BUILD/Dustwhirl.exe")" \
   "$(winepath -w "$BUILD/bench/bare_dialog.exe")" "${1:-7}"
+
+# The main thread's requests to the Wine server in one start-up (after a warming one): counted in
+# the trace of a fresh server, which answers slowly while it writes it, so never timed.
+TRACE="$BUILD/bench/server-trace-$DPI.log"
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+wineserver -f -p -d1 2>"$TRACE" </dev/null &
+THREADS="$(wine "$BUILD/bench/main_bench.exe" --threads "$(winepath -w "$BUILD/Dustwhirl.exe")" \
+  "$(winepath -w "$BUILD/bench/bare_dialog.exe")" | tr -d '\r')"
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+requests() { grep -c "^$1: [a-z_]*( " "$TRACE" || true; }
+read -r PROGRAM_TID BARE_TID <<<"$THREADS"
+P_REQ="$(requests "$PROGRAM_TID")"
+B_REQ="$(requests "$BARE_TID")"
+echo "main thread's Wine server requests in one start-up: Dustwhirl.exe $P_REQ, bare dialog $B_REQ" \
+  "(ratio $(awk -v p="$P_REQ" -v b="$B_REQ" 'BEGIN { printf "%.2f", (b > 0 ? p / b : 0) }'))"
+for tid in "$PROGRAM_TID" "$BARE_TID"; do
+  echo "  most frequent, $([ "$tid" = "$PROGRAM_TID" ] && echo Dustwhirl.exe || echo bare dialog):" \
+    "$(grep -o "^$tid: [a-z_]*( " "$TRACE" | sed 's/^[0-9a-f]*: //; s/( $//' | sort | uniq -c | sort -rn | head -6 |
+      awk '{printf "%s %s, ", $2, $1}' | sed 's/, $//')"
+done
 STRIPPED="$BUILD/Dustwhirl-stripped.exe"
 "$ARCH-w64-mingw32-strip" -o "$STRIPPED" "$BUILD/Dustwhirl.exe"
 echo "executable size: $(stat -c %s "$BUILD/Dustwhirl.exe") bytes as built, $(stat -c %s "$STRIPPED") bytes stripped (the PE32's limit: 1048576)"
