@@ -2,8 +2,9 @@
 // Start-up of Dustwhirl.exe to a painted, idle window against a bare dialog program, the cost of
 // one hover repaint of the main window (measured in-process), and the executable's size.
 // main_bench --threads DUSTWHIRL_EXE BARE_EXE
-// One start-up of each after a warming one, printing the id of each one's main thread: the
-// script counts that thread's requests in a Wine server trace taken meanwhile.
+// One start-up of each after a warming one, printing the id of each one's main thread and of the
+// thread that closes them: the script counts each main thread's requests in a Wine server trace
+// taken meanwhile, up to the close message.
 #include "BenchClock.h"
 #include "Waiting.h"
 #include "app/MainDlg.h"
@@ -108,7 +109,7 @@ int main(int argc, char** argv) {
         StartOnce(argv[2], &program);
         StartOnce(argv[3], &bare);
         // In the server trace's own notation.
-        std::printf("%04lx %04lx\n", program, bare);
+        std::printf("%04lx %04lx %04lx\n", program, bare, ::GetCurrentThreadId());
         return 0;
     }
     CWinApp app;

@@ -28,15 +28,21 @@ THREADS="$(wine "$BUILD/bench/main_bench.exe" --threads "$(winepath -w "$BUILD/D
   "$(winepath -w "$BUILD/bench/bare_dialog.exe")" | tr -d '\r')"
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w
-requests() { grep -c "^$1: [a-z_]*( " "$TRACE" || true; }
-read -r PROGRAM_TID BARE_TID <<<"$THREADS"
+read -r PROGRAM_TID BARE_TID BENCH_TID <<<"$THREADS"
+# Requests of thread $1 from its start until the benchmark asks its window to close.
+requests_of() {
+  awk -v t="$1: " -v b="$BENCH_TID: send_message( " '
+    index($0, t) == 1 && $2 ~ /^[a-z_]+\($/ { started = 1; print }
+    started && index($0, b) == 1 { exit }' "$TRACE"
+}
+requests() { requests_of "$1" | wc -l; }
 P_REQ="$(requests "$PROGRAM_TID")"
 B_REQ="$(requests "$BARE_TID")"
 echo "main thread's Wine server requests in one start-up: Dustwhirl.exe $P_REQ, bare dialog $B_REQ" \
   "(ratio $(awk -v p="$P_REQ" -v b="$B_REQ" 'BEGIN { printf "%.2f", (b > 0 ? p / b : 0) }'))"
 for tid in "$PROGRAM_TID" "$BARE_TID"; do
   echo "  most frequent, $([ "$tid" = "$PROGRAM_TID" ] && echo Dustwhirl.exe || echo bare dialog):" \
-    "$(grep -o "^$tid: [a-z_]*( " "$TRACE" | sed 's/^[0-9a-f]*: //; s/( $//' | sort | uniq -c | sort -rn | head -6 |
+    "$(requests_of "$tid" | awk '{ sub(/\($/, "", $2); print $2 }' | sort | uniq -c | sort -rn | head -6 |
       awk '{printf "%s %s, ", $2, $1}' | sed 's/, $//')"
 done
 STRIPPED="$BUILD/Dustwhirl-stripped.exe"
