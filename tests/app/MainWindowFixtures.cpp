@@ -40,6 +40,10 @@ void CALLBACK PlayScenario(HWND, UINT, UINT_PTR id, DWORD) {
 
 void RunMainDialog(const std::function<void(CMainDlg&)>& scenario) {
     CMainDlg dlg;
+    RunMainDialog(dlg, scenario);
+}
+
+void RunMainDialog(CMainDlg& dlg, const std::function<void(CMainDlg&)>& scenario) {
     g_dialog = &dlg;
     g_scenario = scenario;
     AfxGetApp()->m_pMainWnd = &dlg;
