@@ -15,15 +15,9 @@ constexpr int kOne = 1 << kWeightBits;
 constexpr int kAcrossShift = kWeightBits - 8;
 constexpr int kDownShift = kWeightBits + 8;
 
-// For each target pixel, the first source pixel it draws on and the weights of `span` source
-// pixels from there, side by side in one array. The span is the most any target pixel needs
-// (2 when 192-DPI art is shrunk to 144), and no tap reaches past the image: the loops below
-// then run a fixed count without a test per pixel.
-struct Taps {
-    int span = 0;
-    std::vector<int> first;
-    std::vector<int32_t> weights;
-};
+// The span is the most any target pixel needs (2 when 192-DPI art is shrunk to 144), and no tap
+// reaches past the image: the loops below then run a fixed count without a test per pixel.
+using Taps = ResampleTaps;
 
 // ratio: source pixels per target pixel.
 Taps TapsFor(int targetLength, int sourceLength, double ratio) {
@@ -125,50 +119,69 @@ void DownRow(const uint16_t* const* rows, const int32_t* w, int span, size_t sam
 
 }  // namespace
 
-bool ResampleDib(const CPackedDib& source, int sourceDpi, CPackedDib& target, int targetDpi, int width, int height) {
+bool CRowResampler::Begin(int sourceWidth, int sourceHeight, int sourceDpi, CPackedDib& target, int targetDpi,
+                          int width, int height) {
     target.Release();
-    if (source.BitCount() != 24 || source.Width() <= 0 || source.Height() <= 0 || width <= 0 || height <= 0 ||
-        sourceDpi <= 0 || targetDpi <= 0) {
+    m_target = nullptr;
+    if (sourceWidth <= 0 || sourceHeight <= 0 || width <= 0 || height <= 0 || sourceDpi <= 0 || targetDpi <= 0) {
         return false;
     }
     const double ratio = static_cast<double>(sourceDpi) / targetDpi;
-    const Taps across = TapsFor(width, source.Width(), ratio);
-    const Taps down = TapsFor(height, source.Height(), ratio);
+    m_across = TapsFor(width, sourceWidth, ratio);
+    m_down = TapsFor(height, sourceHeight, ratio);
     if (!target.Create(width, height, 24)) return false;
+    m_samples = static_cast<size_t>(width) * 3;
+    m_store.reset(new uint16_t[m_samples * static_cast<size_t>(m_down.span)]);
+    m_target = &target;
+    m_nextSource = 0;
+    m_nextTarget = 0;
+    return true;
+}
 
-    // Source rows are made across as the rows down first need them, into as many slots as a
-    // target row reads (source row r in slot r mod span): no more than that is ever held.
-    const int srcHeight = source.Height();
-    const size_t samples = static_cast<size_t>(width) * 3;
-    const int slots = down.span;
-    std::unique_ptr<uint16_t[]> store(new uint16_t[samples * static_cast<size_t>(slots)]);
-    std::vector<int> held(static_cast<size_t>(slots), -1);
-    auto across_row = [&](int r) -> const uint16_t* {
-        uint16_t* slot = store.get() + samples * static_cast<size_t>(r % slots);
-        if (held[static_cast<size_t>(r % slots)] != r) {
-            // Rows top-down, DIB rows bottom-up.
-            const BYTE* row = source.Bits() + static_cast<size_t>(srcHeight - 1 - r) * source.Stride();
-            switch (across.span) {
-            case 2: AcrossRow<2>(row, across, 2, width, slot); break;
-            case 3: AcrossRow<3>(row, across, 3, width, slot); break;
-            default: AcrossRow<0>(row, across, across.span, width, slot); break;
-            }
-            held[static_cast<size_t>(r % slots)] = r;
-        }
-        return slot;
-    };
-
-    std::vector<const uint16_t*> rows(static_cast<size_t>(slots));
-    for (int y = 0; y < height; ++y) {
-        const int first = down.first[static_cast<size_t>(y)];
-        for (int i = 0; i < slots; ++i) rows[static_cast<size_t>(i)] = across_row(first + i);
-        const int32_t* w = &down.weights[static_cast<size_t>(y) * slots];
-        BYTE* out = target.Bits() + static_cast<size_t>(height - 1 - y) * target.Stride();
+void CRowResampler::Row(const BYTE* pixels) {
+    if (m_target == nullptr || m_nextSource >= m_down.first.back() + m_down.span) return;
+    const int slots = m_down.span;
+    const int r = m_nextSource++;
+    const int width = m_target->Width();
+    uint16_t* slot = m_store.get() + m_samples * static_cast<size_t>(r % slots);
+    switch (m_across.span) {
+    case 2: AcrossRow<2>(pixels, m_across, 2, width, slot); break;
+    case 3: AcrossRow<3>(pixels, m_across, 3, width, slot); break;
+    default: AcrossRow<0>(pixels, m_across, m_across.span, width, slot); break;
+    }
+    // Every target row whose last source row this is: its other rows are the slots' others.
+    const uint16_t* rows[16];
+    std::vector<const uint16_t*> manyRows;
+    const uint16_t** in = rows;
+    if (slots > 16) {
+        manyRows.resize(static_cast<size_t>(slots));
+        in = manyRows.data();
+    }
+    const int height = m_target->Height();
+    while (m_nextTarget < height && m_down.first[static_cast<size_t>(m_nextTarget)] + slots - 1 == r) {
+        const int y = m_nextTarget++;
+        const int first = m_down.first[static_cast<size_t>(y)];
+        for (int i = 0; i < slots; ++i) in[i] = m_store.get() + m_samples * static_cast<size_t>((first + i) % slots);
+        const int32_t* w = &m_down.weights[static_cast<size_t>(y) * slots];
+        BYTE* out = m_target->Bits() + static_cast<size_t>(height - 1 - y) * m_target->Stride();
         switch (slots) {
-        case 2: DownRow<2>(rows.data(), w, 2, samples, out); break;
-        case 3: DownRow<3>(rows.data(), w, 3, samples, out); break;
-        default: DownRow<0>(rows.data(), w, slots, samples, out); break;
+        case 2: DownRow<2>(in, w, 2, m_samples, out); break;
+        case 3: DownRow<3>(in, w, 3, m_samples, out); break;
+        default: DownRow<0>(in, w, slots, m_samples, out); break;
         }
     }
-    return true;
+}
+
+bool ResampleDib(const CPackedDib& source, int sourceDpi, CPackedDib& target, int targetDpi, int width, int height) {
+    CRowResampler resampler;
+    if (source.BitCount() != 24 ||
+        !resampler.Begin(source.Width(), source.Height(), sourceDpi, target, targetDpi, width, height)) {
+        target.Release();
+        return false;
+    }
+    // Rows top-down, DIB rows bottom-up.
+    for (int r = 0; r < source.Height(); ++r) {
+        resampler.Row(source.Bits() + static_cast<size_t>(source.Height() - 1 - r) * source.Stride());
+    }
+    return resampler.Done();
 }

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -167,6 +168,27 @@ TEST(SkinScale, ShrinkingIsTheExactAreaMeanAtEveryRatioAndSize) {
             }
         }
     }
+}
+
+// Fed row by row, the target is complete with the last source row it covers, not before.
+TEST(SkinScale, RowByRowTheTargetIsDoneWithTheLastRowItCovers) {
+    CRowResampler resampler;
+    CPackedDib target;
+    ASSERT_TRUE(resampler.Begin(8, 8, 192, target, 144, 6, 6));
+    const std::vector<BYTE> row(24, 200);
+    for (int r = 0; r < 7; ++r) {
+        EXPECT_FALSE(resampler.Done()) << "after " << r << " rows";
+        resampler.Row(row.data());
+    }
+    resampler.Row(row.data());
+    EXPECT_TRUE(resampler.Done());
+    const Bytes pixels = TopDownRgb(target);
+    EXPECT_EQ(pixels, Bytes(6 * 6 * 3, 200));
+
+    CRowResampler refused;
+    EXPECT_FALSE(refused.Begin(0, 8, 192, target, 144, 6, 6));
+    EXPECT_TRUE(target.IsEmpty());
+    EXPECT_FALSE(refused.Done());
 }
 
 TEST(SkinScale, EnlargingInterpolatesAndHoldsTheEdges) {
