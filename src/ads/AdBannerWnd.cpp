@@ -14,12 +14,19 @@ CAdBannerWnd::~CAdBannerWnd() = default;
 
 BOOL CAdBannerWnd::Create(const RECT& rect, CWnd* parent, int dpi) {
     if (!CreateEx(0, L"", WS_CHILD | WS_VISIBLE, rect, parent, 0)) return FALSE;
-    m_font = CreateAppFont(dpi);
+    m_dpi = dpi;
     return TRUE;
 }
 
+// Made when there is a caption to draw or measure: an empty banner, as at start-up, needs none.
+const CFont& CAdBannerWnd::Font() {
+    if (m_font.GetSafeHandle() == nullptr) m_font = CreateAppFont(m_dpi);
+    return m_font;
+}
+
 void CAdBannerWnd::Rescale(const RECT& rect, int dpi) {
-    m_font = CreateAppFont(dpi);
+    m_dpi = dpi;
+    m_font.DeleteObject();
     ::SetWindowPos(m_hWnd, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     // The caption's clickable extent follows the new font.
@@ -44,7 +51,7 @@ bool CAdBannerWnd::SetAd(AdEntry ad) {
 
 void CAdBannerWnd::MeasureText() {
     CClientDC dc(m_hWnd);
-    CSelectObject font(dc, m_font);
+    CSelectObject font(dc, Font());
     ::GetClientRect(m_hWnd, &m_rcText);
     dc.DrawText(m_strCaption, &m_rcText, DT_CALCRECT | kTextFormat);
 }
@@ -78,8 +85,9 @@ void CAdBannerWnd::OnPaint() {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     dc.FillSolidRect(&client, kBackColor);
+    if (m_strCaption.empty()) return;
 
-    CSelectObject font(dc, m_font);
+    CSelectObject font(dc, Font());
     dc.SetTextColor(kTextColor);
     dc.SetBkMode(TRANSPARENT);
     dc.DrawText(m_strCaption, &client, kTextFormat);

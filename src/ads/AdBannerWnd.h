@@ -33,8 +33,10 @@ protected:
     void OnLButtonDown();
     void OpenLink();
     void MeasureText();
+    const CFont& Font();
 
-    CFont m_font;
+    int m_dpi = 96;
+    CFont m_font;  // made on first use
     RECT m_rcText{};
     CString m_strCaption;
     CString m_strLink;

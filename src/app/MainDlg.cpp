@@ -58,29 +58,42 @@ BOOL CMainDlg::OnInitDialog() {
 
     // The window has no caption bar, but it keeps a system menu (Alt+Space, the taskbar).
     ModifyStyle(0, WS_SYSMENU, 0);
-    AddSystemMenuItems();
-
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     m_scale = CDpiScale::ForWindow(m_hWnd);
     KeepDialogManagerFromRescaling(m_hWnd);
     CreateSkinButtons();
     m_banner.Create(m_scale.Scale(kBannerRect), this, m_scale.Dpi());
-    // The buttons and the banner are made at this scale already: only the window follows.
-    FitToBackground();
-    m_pAdDownloader->Start();
+    // The buttons and the banner are made at this scale already: only the window follows,
+    // sized to its picture and centred in one move.
+    ComposeBackground();
+    CenterWindow(BackgroundSize());
+    // The system menu's own items, the icons and the ad download wait for the first idle
+    // moment (OnKickIdle): the first picture needs none of them.
     return TRUE;
 }
 
-// The background composed for m_scale, and the window sized to it. The origin is unchanged, so
-// that a dialog being initialised is still centred afterwards.
+// Once the window stands painted. Windows takes a window's icons at any time, and the taskbar
+// button follows them.
+BOOL CMainDlg::OnKickIdle() {
+    AddSystemMenuItems();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_pAdDownloader->Start();
+    return FALSE;  // nothing more to do when idle
+}
+
+// The window's size at m_scale: its background's, or the design's if the picture is missing.
+SIZE CMainDlg::BackgroundSize() const {
+    const CPackedDib& picture = m_background.Image();
+    return SIZE{picture.Width() > 0 ? picture.Width() : m_scale.Scale(kWindowSize.cx),
+                picture.Height() > 0 ? picture.Height() : m_scale.Scale(kWindowSize.cy)};
+}
+
+// The background composed for m_scale, and the window sized to it where it stands.
 void CMainDlg::FitToBackground() {
     ComposeBackground();
-    const CPackedDib& picture = m_background.Image();
-    const int width = picture.Width() > 0 ? picture.Width() : m_scale.Scale(kWindowSize.cx);
-    const int height = picture.Height() > 0 ? picture.Height() : m_scale.Scale(kWindowSize.cy);
-    SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE size = BackgroundSize();
+    SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Everything whose size depends on the scale, rebuilt for m_scale.
@@ -117,6 +130,8 @@ void CMainDlg::PlaceSkinButtons() {
 
 LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_KICKIDLE:
+        return OnKickIdle();
     case WM_SYSCOMMAND:
         OnSysCommand(static_cast<UINT>(wp));
         return 0;

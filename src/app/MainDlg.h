@@ -55,7 +55,11 @@ private:
     void OnCookie();
     void OnCacheCookie();
 
+    // What the start-up leaves until the window stands painted.
+    BOOL OnKickIdle();
+
     // Layout and painting. Coordinates are written at 96 DPI and scaled where they are used.
+    SIZE BackgroundSize() const;
     void FitToBackground();
     void ApplyScale();
     void OnDpiChanged(int dpi, const RECT& suggested);

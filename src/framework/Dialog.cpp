@@ -50,7 +50,14 @@ INT_PTR CDialog::DoModal() {
     if (hwnd != nullptr && !m_bEndModal) {
         if (!::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
         MSG msg;
+        bool kickIdle = true;
+        LPARAM idleCount = 0;
         while (!m_bEndModal) {
+            // Paint requests count as messages here: an empty queue is a painted window.
+            if (kickIdle && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+                kickIdle = ::SendMessageW(hwnd, WM_KICKIDLE, MSGF_DIALOGBOX, idleCount++) != 0;
+                continue;
+            }
             BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
             if (got == 0) {
                 ::PostQuitMessage(static_cast<int>(msg.wParam));

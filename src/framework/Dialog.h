@@ -5,6 +5,11 @@
 
 class CDialog;
 
+// Sent to a modal dialog by its loop each time the queue has run empty (wParam MSGF_DIALOGBOX,
+// lParam how many were sent before), for as long as the dialog answers nonzero. By then every
+// window the dialog showed has painted: work that its first picture does not need goes here.
+constexpr UINT WM_KICKIDLE = 0x036A;
+
 // Binds dialog controls to their objects while a dialog initialises.
 struct CDataExchange {
     CDialog* m_pDlgWnd;

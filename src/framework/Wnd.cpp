@@ -3,7 +3,8 @@
 namespace {
 constexpr wchar_t kChildClass[] = L"DustwhirlWnd";
 // The procedure that was replaced, for a window whose object has gone while another
-// procedure was installed above ours, so that ours can no longer be taken out.
+// procedure was installed above ours, so that ours can no longer be taken out. Only such a
+// window gets the property: setting one is a round trip to the Wine server for every window.
 constexpr wchar_t kPreviousProcProp[] = L"Dustwhirl.PreviousProc";
 
 WNDPROC ProcOf(HWND hwnd) { return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)); }
@@ -24,11 +25,14 @@ ATOM RegisterChildClass() {
 }  // namespace
 
 void CWnd::Unbind(HWND hwnd, WNDPROC previous) {
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    if (ProcOf(hwnd) == BoundProc) {
-        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        ::RemovePropW(hwnd, kPreviousProcProp);
+    if (ProcOf(hwnd) != BoundProc) {
+        // The procedure above ours will go on calling ours: leave it the way on, first.
+        ::SetPropW(hwnd, kPreviousProcProp, reinterpret_cast<HANDLE>(previous));
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        return;
     }
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
 }
 
 CWnd::~CWnd() {
@@ -51,7 +55,7 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
     ::GetWindowThreadProcessId(hwnd, &pid);
     if (pid != ::GetCurrentProcessId() || ProcOf(hwnd) == BoundProc) return FALSE;
     WNDPROC previous = ProcOf(hwnd);
-    if (previous == nullptr || !::SetPropW(hwnd, kPreviousProcProp, reinterpret_cast<HANDLE>(previous))) return FALSE;
+    if (previous == nullptr) return FALSE;
     m_previousProc = previous;
     m_hWnd = hwnd;
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -103,7 +107,7 @@ CString CWnd::GetWindowText() const {
     return text;
 }
 
-void CWnd::CenterWindow() {
+void CWnd::CenterWindow(SIZE newSize) {
     HWND center = ::GetWindow(m_hWnd, GW_OWNER);
     if (center != nullptr && (!::IsWindowVisible(center) || ::IsIconic(center))) center = nullptr;
 
@@ -116,8 +120,9 @@ void CWnd::CenterWindow() {
 
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
-    int w = rc.right - rc.left;
-    int h = rc.bottom - rc.top;
+    const bool resize = newSize.cx > 0 && newSize.cy > 0;
+    int w = resize ? newSize.cx : rc.right - rc.left;
+    int h = resize ? newSize.cy : rc.bottom - rc.top;
     int x = (target.left + target.right) / 2 - w / 2;
     int y = (target.top + target.bottom) / 2 - h / 2;
     // Keep the window inside the work area.
@@ -125,7 +130,7 @@ void CWnd::CenterWindow() {
     if (x < area.left) x = area.left;
     if (y + h > area.bottom) y = area.bottom - h;
     if (y < area.top) y = area.top;
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_hWnd, nullptr, x, y, w, h, (resize ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM, LPARAM lp) {

@@ -53,7 +53,9 @@ public:
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::SendMessageW(m_hWnd, msg, wp, lp); }
     BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::PostMessageW(m_hWnd, msg, wp, lp); }
-    void CenterWindow();
+    // Centres the window over its owner, or in its monitor's work area; at the given size
+    // instead of its own when there is one, so that sizing and centring are one move.
+    void CenterWindow(SIZE newSize = SIZE{0, 0});
 
     HWND m_hWnd = nullptr;
 

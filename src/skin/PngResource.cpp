@@ -31,12 +31,14 @@ struct PngReadSession {
     png_structp png = nullptr;
     png_infop info = nullptr;
     png_bytepp rows = nullptr;
+    png_bytep row = nullptr;  // the one row of a decoding row by row
 
     PngReadSession() = default;
     PngReadSession(const PngReadSession&) = delete;
     PngReadSession& operator=(const PngReadSession&) = delete;
     ~PngReadSession() {
         delete[] rows;
+        delete[] row;
         if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
     }
 };
@@ -106,7 +108,68 @@ bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CStri
     return true;
 }
 
+// Row by row into a sink, under the same rules as ReadImage. The sink runs between libpng's
+// calls, never inside one: a libpng error cannot jump over its frames.
+bool StreamRows(PngReadSession& session, CMemFile& file, CPngRowSink& sink) {
+    png_structp png = session.png;
+    png_infop info = session.info;
+    if (setjmp(png_jmpbuf(png))) return false;
+
+    png_set_read_fn(png, &file, ReadPngData);
+    png_read_info(png, info);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    int interlaceType = 0;
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlaceType, nullptr, nullptr);
+    if (bitDepth != 8 || colorType != PNG_COLOR_TYPE_RGB || interlaceType != PNG_INTERLACE_NONE) return false;
+    if (width > 0x7FFFFFFF / 3 || height > 0x7FFFFFFF) return false;
+    png_set_bgr(png);
+    if (!sink.Begin(static_cast<int>(width), static_cast<int>(height))) return false;
+
+    session.row = new png_byte[static_cast<size_t>(width) * 3];
+    for (png_uint_32 i = 0; i < height; ++i) {
+        png_read_row(png, session.row, nullptr);
+        sink.Row(session.row);
+    }
+    png_read_end(png, info);
+    return true;
+}
+
+// The resource's bytes, or null for a missing one.
+const BYTE* PngResourceBytes(WORD pngId, DWORD& size) {
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(pngId), L"PNG");
+    if (resource == nullptr) return nullptr;
+    size = ::SizeofResource(module, resource);
+    HGLOBAL handle = ::LoadResource(module, resource);
+    if (handle == nullptr) return nullptr;
+    return static_cast<const BYTE*>(::LockResource(handle));
+}
+
 }  // namespace
+
+bool StreamPngResource(WORD pngId, CPngRowSink& sink) {
+    DWORD size = 0;
+    const BYTE* bytes = PngResourceBytes(pngId, size);
+    if (bytes == nullptr) return false;
+    CMemFile file(bytes, size, 0);
+    return StreamPng(file, sink);
+}
+
+bool StreamPng(CMemFile& file, CPngRowSink& sink) {
+    try {
+        PngReadSession session;
+        session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        if (session.png == nullptr) return false;
+        session.info = png_create_info_struct(session.png);
+        if (session.info == nullptr) return false;
+        return StreamRows(session, file, sink);
+    } catch (...) {
+        return false;  // out of memory for the row or the sink's picture
+    }
+}
 
 bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText) {
     try {
@@ -129,14 +192,9 @@ bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText) {
 }
 
 bool LoadPngResource(CPackedDib& image, WORD pngId, CString* errorText) {
-    HMODULE module = ::GetModuleHandleW(nullptr);
-    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(pngId), L"PNG");
-    if (resource == nullptr) return false;
-    DWORD size = ::SizeofResource(module, resource);
-    HGLOBAL handle = ::LoadResource(module, resource);
-    if (handle == nullptr) return false;
-    const void* bytes = ::LockResource(handle);
+    DWORD size = 0;
+    const BYTE* bytes = PngResourceBytes(pngId, size);
     if (bytes == nullptr) return false;
-    CMemFile file(static_cast<const BYTE*>(bytes), size, 0);
+    CMemFile file(bytes, size, 0);
     return DecodePng(image, file, errorText);
 }

@@ -13,3 +13,22 @@
 bool LoadPngResource(CPackedDib& image, WORD pngId, CString* errorText);
 // The same over PNG bytes already wrapped in a memory file.
 bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText);
+
+// Receives the rows of a picture as they are decoded.
+class CPngRowSink {
+public:
+    // The picture's size, before any row; false stops the decoding.
+    virtual bool Begin(int width, int height) = 0;
+    // Each row in turn, top row first: width pixels, blue-green-red.
+    virtual void Row(const BYTE* pixels) = 0;
+
+protected:
+    ~CPngRowSink() = default;
+};
+// Decodes PNG resource pngId row by row into sink, never holding the picture whole. For 8-bit
+// RGB pictures without interlacing only: false for any other (with no message: the caller
+// decodes those with LoadPngResource, which reports what it refuses), for a missing resource,
+// and for corrupt or short data.
+bool StreamPngResource(WORD pngId, CPngRowSink& sink);
+// The same over PNG bytes already wrapped in a memory file.
+bool StreamPng(CMemFile& file, CPngRowSink& sink);

@@ -6,6 +6,42 @@
 
 #include "skin/PackedDib.h"
 
+#include <cstdint>
+#include <memory>
+#include <vector>
+
 // Fills target (24-bit) with source (24-bit, drawn for sourceDpi) redrawn for targetDpi, at
 // width x height pixels. False, with target empty, for any other bit count or an empty source.
 bool ResampleDib(const CPackedDib& source, int sourceDpi, CPackedDib& target, int targetDpi, int width, int height);
+
+// For each target pixel along one axis, the first source pixel it draws on and the weights of
+// `span` source pixels from there, side by side in one array.
+struct ResampleTaps {
+    int span = 0;
+    std::vector<int> first;
+    std::vector<int32_t> weights;
+};
+
+// The same resampling fed one source row at a time, top row first, as a decoder delivers them:
+// a target row is written as soon as the last source row it covers has come, so the source
+// picture is never held whole (at start-up, the 192-DPI art is not laid out in memory only to
+// be shrunk).
+class CRowResampler {
+public:
+    // Prepares target (width x height, 24-bit) for a source of sourceWidth x sourceHeight 24-bit
+    // pixels drawn for sourceDpi. False, with target empty, for what ResampleDib refuses.
+    bool Begin(int sourceWidth, int sourceHeight, int sourceDpi, CPackedDib& target, int targetDpi, int width,
+               int height);
+    // The next source row: sourceWidth pixels, blue-green-red.
+    void Row(const BYTE* pixels);
+    // Whether every target row has been written.
+    bool Done() const { return m_target != nullptr && m_nextTarget == m_target->Height(); }
+
+private:
+    ResampleTaps m_across, m_down;
+    CPackedDib* m_target = nullptr;
+    std::unique_ptr<uint16_t[]> m_store;  // the last m_down.span rows across, row r in slot r mod span
+    size_t m_samples = 0;
+    int m_nextSource = 0;
+    int m_nextTarget = 0;
+};

@@ -21,7 +21,8 @@ void CSkinButton::Place(int x, int y, int dpi) {
     for (CSkinImage& image : m_images) image.Image().Release();
     const CPackedDib& normal = LoadedImage(0).Image();
     SetWindowPos(nullptr, x, y, normal.Width(), normal.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(nullptr, TRUE);
+    // A button not on the screen yet is painted whole when it is shown.
+    if (::IsWindowVisible(m_hWnd)) InvalidateRect(nullptr, TRUE);
 }
 
 const CSkinImage& CSkinButton::LoadedImage(int slot) {

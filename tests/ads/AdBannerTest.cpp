@@ -27,7 +27,7 @@ public:
     RECT TextRect() const { return m_rcText; }
     const CString& Caption() const { return m_strCaption; }
     const CString& Link() const { return m_strLink; }
-    HFONT Font() const { return m_font; }
+    HFONT MadeFont() const { return m_font; }
 };
 
 // A plain top-level window holding the banner where the main window has it.
@@ -129,9 +129,11 @@ TEST_F(AdBanner, IsAVisibleChildWithoutTextOrId) {
     EXPECT_EQ(rc.right, 455);
     EXPECT_EQ(rc.bottom, 24);
 
+    EXPECT_EQ(m_banner.MadeFont(), nullptr) << "an empty banner paints without a font";
+    ASSERT_TRUE(m_banner.SetAd(Ad("広告", "http://127.0.0.1/")));
     LOGFONTW lf{};
-    ASSERT_NE(m_banner.Font(), nullptr);
-    ASSERT_NE(::GetObjectW(m_banner.Font(), sizeof(lf), &lf), 0);
+    ASSERT_NE(m_banner.MadeFont(), nullptr);
+    ASSERT_NE(::GetObjectW(m_banner.MadeFont(), sizeof(lf), &lf), 0);
     EXPECT_EQ(lf.lfHeight, 12);
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);

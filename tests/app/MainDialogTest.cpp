@@ -1,7 +1,9 @@
 // The main dialog run in-process: what only its own process can see (the system menu) and
 // the layout it computes.
+#include "AdServer.h"
 #include "AppProcess.h"
 #include "MainWindowFixtures.h"
+#include "Waiting.h"
 #include "app/CreditLine.h"
 #include "framework/WinUtil.h"
 #include "app/MainDlg.h"
@@ -14,6 +16,7 @@
 #include <functional>
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -48,6 +51,87 @@ TEST(MainDialog, SystemMenuEndsWithTheFolderAndVersionCommands) {
         EXPECT_EQ(::GetMenuItemID(menu, n - 1), static_cast<UINT>(IDM_ABOUTBOX));
         EXPECT_EQ(MenuText(menu, n - 1), "バージョン情報(&A)...");
     });
+}
+
+int ThreadsOfThisProcess() {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+    }
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// What the start-up has done of the work that its first picture does not need: noted at the
+// end of the initialisation, and again in a message queued then, which comes before the first
+// idle moment.
+class StartUpWatch : public CMainDlg {
+public:
+    struct Seen {
+        bool aboutItem;
+        HICON big, small;
+        int threads;
+    };
+    std::vector<Seen> seen;
+
+protected:
+    static constexpr UINT kLook = WM_APP + 60;
+
+    BOOL OnInitDialog() override {
+        const BOOL result = CMainDlg::OnInitDialog();
+        Note();
+        PostMessage(kLook);
+        return result;
+    }
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == kLook) {
+            Note();
+            return 0;
+        }
+        return CMainDlg::WindowProc(msg, wp, lp);
+    }
+
+public:
+    void Note() {
+        HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+        seen.push_back({menu != nullptr && ::GetMenuState(menu, IDM_ABOUTBOX, MF_BYCOMMAND) != static_cast<UINT>(-1),
+                        reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_BIG)),
+                        reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_SMALL)), ThreadsOfThisProcess()});
+    }
+};
+
+TEST(MainDialog, MenuItemsIconsAndTheAdDownloadWaitForTheFirstIdleMoment) {
+    AdServer server;
+    ASSERT_TRUE(server.Reset());  // counts the requests of this dialog alone
+    ASSERT_TRUE(server.Stall());  // the download, once started, stays under way
+    const int threadsBefore = ThreadsOfThisProcess();
+    ASSERT_GT(threadsBefore, 0);
+    StartUpWatch dlg;
+    int requests = -1;
+    RunMainDialog(dlg, [&](CMainDlg&) {
+        dlg.Note();
+        EXPECT_TRUE(WaitUntil([&] { return server.ListRequests() == 1; }, 10000)) << "the download has begun";
+        requests = server.ListRequests();
+    });
+    server.Reset();
+    const HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN));
+    ASSERT_EQ(dlg.seen.size(), 3u);
+    for (int before : {0, 1}) {
+        SCOPED_TRACE(before);
+        EXPECT_FALSE(dlg.seen[before].aboutItem);
+        EXPECT_EQ(dlg.seen[before].big, nullptr);
+        EXPECT_EQ(dlg.seen[before].small, nullptr);
+        EXPECT_EQ(dlg.seen[before].threads, threadsBefore) << "no download thread yet";
+    }
+    EXPECT_TRUE(dlg.seen[2].aboutItem);
+    EXPECT_EQ(dlg.seen[2].big, icon);
+    EXPECT_EQ(dlg.seen[2].small, icon);
+    EXPECT_GT(dlg.seen[2].threads, threadsBefore) << "the download's thread";
+    EXPECT_EQ(requests, 1);
 }
 
 TEST(MainDialog, CreditLineEndsAt495AndItsLinksCoverTheNames) {

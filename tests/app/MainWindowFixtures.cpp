@@ -40,6 +40,10 @@ void CALLBACK PlayScenario(HWND, UINT, UINT_PTR id, DWORD) {
 
 void RunMainDialog(const std::function<void(CMainDlg&)>& scenario) {
     CMainDlg dlg;
+    RunMainDialog(dlg, scenario);
+}
+
+void RunMainDialog(CMainDlg& dlg, const std::function<void(CMainDlg&)>& scenario) {
     // This test program is no copy of Dustwhirl: a scenario that wants one names its own.
     dlg.SetSecondPass([](bool, bool) { return std::optional<SecondPassRequest>(); });
     g_dialog = &dlg;

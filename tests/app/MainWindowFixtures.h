@@ -24,6 +24,8 @@ protected:
 // Runs the main dialog modally in this process and calls scenario from inside its modal loop
 // once the dialog is up; the dialog is ended when the scenario returns.
 void RunMainDialog(const std::function<void(CMainDlg&)>& scenario);
+// The same with a dialog of the test's own (a class derived from CMainDlg).
+void RunMainDialog(CMainDlg& dlg, const std::function<void(CMainDlg&)>& scenario);
 
 // The credit line as the window draws it at dpi, measured with a font made the same way.
 struct CreditLayout {

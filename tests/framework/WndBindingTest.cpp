@@ -39,6 +39,7 @@ TEST(WndBinding, AnEditControlBoundReleasedAndBoundAgainKeepsItsOwnBehaviour) {
         ASSERT_TRUE(first.SubclassWindow(edit));
         EXPECT_EQ(CWnd::FromHandle(edit), &first);
         EXPECT_FALSE(Counting().SubclassWindow(edit)) << "one object per window";
+        EXPECT_EQ(::GetPropW(edit, L"Dustwhirl.PreviousProc"), nullptr) << "bound without a window property";
         EXPECT_EQ(::SendMessageW(edit, WM_APP, 0, 0), 42);
         EXPECT_EQ(first.seen, 1);
         first.SetWindowText(L"bound");

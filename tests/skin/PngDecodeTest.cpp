@@ -4,6 +4,7 @@
 #include "app/resource.h"
 #include "framework/WinUtil.h"
 #include "skin/PngResource.h"
+#include "skin/SkinImage.h"
 
 #include <png.h>
 
@@ -181,6 +182,84 @@ TEST(PngDecode, GreyAndAlphaImagesAreRefused) {
 }
 
 // Broken data ends decoding with false and no message, whatever the damage.
+// What a decoding row by row delivers: the size, then every row in order.
+class RowRecorder : public CPngRowSink {
+public:
+    explicit RowRecorder(bool accept = true) : m_accept(accept) {}
+    bool Begin(int width, int height) override {
+        ++begins;
+        this->width = width;
+        this->height = height;
+        return m_accept;
+    }
+    void Row(const BYTE* pixels) override {
+        ++rows;
+        // Back to red-green-blue, as TopDownRgb gives them.
+        for (int x = 0; x < width; ++x) rgb.insert(rgb.end(), {pixels[x * 3 + 2], pixels[x * 3 + 1], pixels[x * 3]});
+    }
+    int begins = 0, rows = 0, width = 0, height = 0;
+    Bytes rgb;
+
+private:
+    bool m_accept;
+};
+
+bool Stream(const Bytes& png, CPngRowSink& sink) {
+    CMemFile file(png.data(), static_cast<UINT>(png.size()), 0);
+    return StreamPng(file, sink);
+}
+
+TEST(PngDecode, RowByRowGivesTheSameRowsInOrderForPlainRgbOnly) {
+    for (int width : {1, 5, 158}) {
+        SCOPED_TRACE(width);
+        const Bytes png = WritePng(RgbPicture(width, 7));
+        CPackedDib whole;
+        ASSERT_TRUE(Decode(png, whole, nullptr));
+        RowRecorder rows;
+        ASSERT_TRUE(Stream(png, rows));
+        EXPECT_EQ(rows.begins, 1);
+        EXPECT_EQ(rows.width, width);
+        EXPECT_EQ(rows.rows, 7);
+        EXPECT_EQ(rows.rgb, TopDownRgb(whole));
+    }
+    // What only the whole decoding reads (or reports), and what it fails on too: no row comes.
+    PngPicture sixteen = RgbPicture(4, 4);
+    sixteen.bitDepth = 16;
+    sixteen.samples.resize(sixteen.samples.size() * 2, 0x11);
+    const Bytes good = WritePng(RgbPicture(37, 23));
+    const std::vector<std::pair<std::string, Bytes>> refused = {
+        {"interlaced", WritePng(RgbPicture(9, 9, true))},
+        {"palette", WritePng(PalettePicture(8, 4, 9, 9))},
+        {"16-bit", WritePng(sixteen)},
+        {"cut short", Bytes(good.begin(), good.begin() + long(good.size() / 2))},
+        {"not a PNG", Bytes(64, 0x42)},
+    };
+    for (const auto& [name, png] : refused) {
+        SCOPED_TRACE(name);
+        RowRecorder rows;
+        EXPECT_FALSE(Stream(png, rows));
+        EXPECT_LT(rows.rows, 23) << "never the whole picture";
+    }
+    RowRecorder declining(false);
+    EXPECT_FALSE(Stream(good, declining));
+    EXPECT_EQ(declining.begins, 1);
+    EXPECT_EQ(declining.rows, 0) << "a sink that declines the size gets no row";
+}
+
+TEST(PngDecode, ShippedArtRowByRowIsTheWholeDecoding) {
+    for (WORD id : {WORD(IDB_BACKGROUND + kLargeArtOffset), WORD(IDB_COOKIE_NORMAL + kLargeArtOffset), WORD(IDB_EXIT_PRESSED)}) {
+        SCOPED_TRACE(id);
+        CPackedDib whole;
+        ASSERT_TRUE(LoadPngResource(whole, id, nullptr));
+        RowRecorder rows;
+        ASSERT_TRUE(StreamPngResource(id, rows));
+        EXPECT_EQ(rows.rgb, TopDownRgb(whole));
+    }
+    RowRecorder none;
+    EXPECT_FALSE(StreamPngResource(999, none));
+    EXPECT_EQ(none.begins, 0);
+}
+
 TEST(PngDecode, TruncatedCorruptAndGarbageDataFailSilently) {
     const Bytes good = WritePng(RgbPicture(37, 23));
     std::vector<std::pair<std::string, Bytes>> cases;

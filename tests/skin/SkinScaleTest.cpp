@@ -11,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -123,6 +125,70 @@ TEST(SkinScale, ShrinkingAveragesTheAreaAndKeepsEdgesOnWholePixels) {
             EXPECT_EQ(Blue(shrunk, 61, 1), 255u);
         }
     }
+}
+
+// The share of source pixel s in target pixel t: its overlap with [t, t + 1) * ratio, the
+// interval cut at the image's end.
+double Overlap(int t, int s, double ratio, int sourceLength) {
+    const double from = t * ratio, to = std::min((t + 1) * ratio, static_cast<double>(sourceLength));
+    return std::max(std::min(to, s + 1.0) - std::max(from, static_cast<double>(s)), 0.0);
+}
+
+// Every shrinking ratio the loops treat apart (two source pixels per target pixel, three, more)
+// and sizes that end in the middle of a target pixel, over noise: each target pixel is the
+// exact mean of the area it covers, to within the rounding of the two passes.
+TEST(SkinScale, ShrinkingIsTheExactAreaMeanAtEveryRatioAndSize) {
+    struct Case {
+        int sourceDpi, targetDpi, width, height;
+    };
+    const Case cases[] = {{192, 144, 37, 23}, {192, 144, 4, 3}, {192, 168, 29, 31}, {192, 120, 33, 17},
+                          {192, 96, 21, 5},   {288, 96, 16, 19}, {240, 72, 26, 9},   {96, 40, 12, 30}};
+    unsigned seed = 12345;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sourceDpi << " to " << c.targetDpi << ", " << c.width << " x " << c.height);
+        CPackedDib noise, shrunk;
+        Paint(noise, c.width, c.height, [&seed](int, int) { return (seed = seed * 1103515245u + 12345u) >> 8; });
+        const double ratio = static_cast<double>(c.sourceDpi) / c.targetDpi;
+        const int width = static_cast<int>(std::ceil(c.width / ratio)), height = static_cast<int>(std::ceil(c.height / ratio));
+        ASSERT_TRUE(ResampleDib(noise, c.sourceDpi, shrunk, c.targetDpi, width, height));
+        const Bytes in = TopDownRgb(noise), out = TopDownRgb(shrunk);
+        for (int ty = 0; ty < height; ++ty) {
+            for (int tx = 0; tx < width; ++tx) {
+                for (int ch = 0; ch < 3; ++ch) {
+                    double sum = 0, area = 0;
+                    for (int sy = 0; sy < c.height; ++sy) {
+                        for (int sx = 0; sx < c.width; ++sx) {
+                            const double w = Overlap(ty, sy, ratio, c.height) * Overlap(tx, sx, ratio, c.width);
+                            sum += w * in[(sy * c.width + sx) * 3 + ch];
+                            area += w;
+                        }
+                    }
+                    ASSERT_NEAR(out[(ty * width + tx) * 3 + ch], sum / area, 1.0) << tx << "," << ty << " channel " << ch;
+                }
+            }
+        }
+    }
+}
+
+// Fed row by row, the target is complete with the last source row it covers, not before.
+TEST(SkinScale, RowByRowTheTargetIsDoneWithTheLastRowItCovers) {
+    CRowResampler resampler;
+    CPackedDib target;
+    ASSERT_TRUE(resampler.Begin(8, 8, 192, target, 144, 6, 6));
+    const std::vector<BYTE> row(24, 200);
+    for (int r = 0; r < 7; ++r) {
+        EXPECT_FALSE(resampler.Done()) << "after " << r << " rows";
+        resampler.Row(row.data());
+    }
+    resampler.Row(row.data());
+    EXPECT_TRUE(resampler.Done());
+    const Bytes pixels = TopDownRgb(target);
+    EXPECT_EQ(pixels, Bytes(6 * 6 * 3, 200));
+
+    CRowResampler refused;
+    EXPECT_FALSE(refused.Begin(0, 8, 192, target, 144, 6, 6));
+    EXPECT_TRUE(target.IsEmpty());
+    EXPECT_FALSE(refused.Done());
 }
 
 TEST(SkinScale, EnlargingInterpolatesAndHoldsTheEdges) {
