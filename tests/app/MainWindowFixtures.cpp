@@ -3,6 +3,7 @@
 #include "Waiting.h"
 #include "app/CreditLine.h"
 #include "app/MainDlg.h"
+#include "app/resource.h"
 #include "framework/WinApp.h"
 
 #include <cstring>
@@ -31,8 +32,21 @@ namespace {
 std::function<void(CMainDlg&)> g_scenario;
 CMainDlg* g_dialog = nullptr;
 
+// The dialog's first idle moment has come (its system menu has the program's items): on a
+// loaded host the scenario's timer can be due before it.
+bool Settled(HWND dialog) {
+    HMENU menu = ::GetSystemMenu(dialog, FALSE);
+    return menu != nullptr && ::GetMenuState(menu, IDM_ABOUTBOX, MF_BYCOMMAND) != static_cast<UINT>(-1);
+}
+
 void CALLBACK PlayScenario(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
+    static int waits = 0;
+    if (!Settled(g_dialog->GetSafeHwnd()) && ++waits < 500) {
+        ::SetTimer(nullptr, 0, 20, PlayScenario);
+        return;
+    }
+    waits = 0;
     g_scenario(*g_dialog);
     g_dialog->EndDialog(IDCANCEL);
 }
