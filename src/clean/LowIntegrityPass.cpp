@@ -21,6 +21,9 @@ constexpr DWORD kPollMs = 20;
 constexpr DWORD kEndWaitMs = 5000;
 // The exit code given to a copy ended by force.
 constexpr UINT kEndedCode = 1;
+// How often, and how far apart, a copy that died while it was being started is started again.
+constexpr int kStartAttempts = 3;
+constexpr DWORD kStartRetryMs = 100;
 
 
 // The relative id of the token's integrity level; false where the system has none.
@@ -213,10 +216,19 @@ bool CSecondPass::Start() {
     std::wstring command =
         L"\"" + m_request.exe + L"\" " + SecondPassArguments(m_request, reportWrite.get(), controlRead.get());
     PROCESS_INFORMATION pi{};
-    const BOOL started =
-        ::CreateProcessAsUserW(token.get(), m_request.exe.c_str(), command.data(), nullptr, nullptr, TRUE,
-                               EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED, nullptr, nullptr, &si.StartupInfo, &pi);
-    const DWORD error = ::GetLastError();
+    BOOL started = FALSE;
+    DWORD error = 0;
+    // A copy that died before it ran any of its own code is reported as an internal error
+    // (Wine's loader does this now and then under load): nothing of it ran, so it is started
+    // again, a few times at most.
+    for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
+        if (attempt > 0) ::Sleep(kStartRetryMs);
+        started = ::CreateProcessAsUserW(token.get(), m_request.exe.c_str(), command.data(), nullptr, nullptr, TRUE,
+                                         EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED, nullptr, nullptr,
+                                         &si.StartupInfo, &pi);
+        error = started ? 0 : ::GetLastError();
+        if (!started && error != ERROR_INTERNAL_ERROR) break;
+    }
     // The copy now holds the only write end of its report and the only read end of the word:
     // when it ends, the report ends; when this process closes the word, the copy stops.
     reportWrite.Reset();
