@@ -14,27 +14,19 @@ CCleaning::~CCleaning() = default;
 bool CCleaning::Plan(const KeepListSource& source, CString& error) {
     CWaitCursor wait;
     m_first = CleaningPlan();
-    KeepListLoad load;
-    // Only cookies are ever kept: a cleaning of the cache alone never depends on the list.
-    if (m_bCookie) {
-        load = LoadKeepList(source);
-        if (load.status == KeepListLoad::Status::Broken) {
-            error = KeepListErrorText(source, load);
-            return false;
-        }
-    }
-    if (!m_secondRequest) {
-        PlanCleaningWith(m_bCache, m_bCookie, load.list, m_first);
-        return true;
-    }
+    CKeepList keep;
+    if (!ReadKeepListFor(m_bCookie, source, keep, error)) return false;
     // The copy obeys the list as this read found it, and walks its cache while this one walks.
-    SecondPassRequest request = *m_secondRequest;
-    request.bCache = m_bCache;
-    request.bCookie = m_bCookie;
-    request.keep = m_bCookie ? load.list : CKeepList();
-    m_second = std::make_unique<CSecondPass>(std::move(request));
-    const bool started = m_second->Start();
-    PlanCleaningWith(m_bCache, m_bCookie, load.list, m_first);
+    bool started = false;
+    if (m_secondRequest) {
+        SecondPassRequest request = *m_secondRequest;
+        request.bCache = m_bCache;
+        request.bCookie = m_bCookie;
+        request.keep = keep;
+        m_second = std::make_unique<CSecondPass>(std::move(request));
+        started = m_second->Start();
+    }
+    PlanCleaningWith(m_bCache, m_bCookie, keep, m_first);
     m_secondPlanned = started && m_second->ReadPlan(m_first);
     return true;
 }

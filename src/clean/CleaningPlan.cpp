@@ -13,18 +13,24 @@ void SetAsideKept(const CKeepList& keep, SelectedEntries& entries, SelectedEntri
     entries.erase(firstKept, entries.end());
 }
 
+bool ReadKeepListFor(bool bCookie, const KeepListSource& source, CKeepList& list, CString& error) {
+    list = CKeepList();
+    // Only cookies are ever kept: a cleaning of the cache alone never depends on the list.
+    if (!bCookie) return true;
+    KeepListLoad load = LoadKeepList(source);
+    if (load.status == KeepListLoad::Status::Broken) {
+        error = KeepListErrorText(source, load);
+        return false;
+    }
+    list = std::move(load.list);
+    return true;
+}
+
 bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, CleaningPlan& plan, CString& error) {
     plan = CleaningPlan();
-    KeepListLoad load;
-    // Only cookies are ever kept: a cleaning of the cache alone never depends on the list.
-    if (bCookie) {
-        load = LoadKeepList(source);
-        if (load.status == KeepListLoad::Status::Broken) {
-            error = KeepListErrorText(source, load);
-            return false;
-        }
-    }
-    PlanCleaningWith(bCache, bCookie, load.list, plan);
+    CKeepList keep;
+    if (!ReadKeepListFor(bCookie, source, keep, error)) return false;
+    PlanCleaningWith(bCache, bCookie, keep, plan);
     return true;
 }
 

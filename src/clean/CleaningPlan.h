@@ -22,6 +22,10 @@ struct CleaningPlan {
 // Moves the cookies that keep keeps from entries to kept, keeping the order of both.
 void SetAsideKept(const CKeepList& keep, SelectedEntries& entries, SelectedEntries& kept);
 
+// The keep list of source, read only when cookies are cleaned (empty otherwise). False, with
+// the text that names the file and line in error, when the list is broken.
+bool ReadKeepListFor(bool bCookie, const KeepListSource& source, CKeepList& list, CString& error);
+
 // Reads the keep list of source (only when cookies are cleaned), then walks the cache.
 // False, with the text that names the file and line in error and nothing walked, when the
 // list is broken: a cleaning of cookies then deletes nothing.

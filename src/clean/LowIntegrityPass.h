@@ -91,7 +91,6 @@ public:
     void Stop();
     // How the pass went so far; whole once Go or Stop has returned.
     const SecondPassResult& Outcome() const { return m_result; }
-    const SecondPassRequest& Request() const { return m_request; }
 
 private:
     SecondPassStatus Read(const std::function<bool()>& done, DWORD since);

@@ -43,6 +43,22 @@ struct PngReadSession {
     }
 };
 
+struct PngHeader {
+    png_uint_32 width = 0, height = 0;
+    int bitDepth = 0, colorType = 0, interlaceType = 0;
+};
+
+// Reads file's header through libpng. Called below a setjmp point: a libpng error jumps
+// back over this frame, which holds nothing to unwind.
+PngHeader ReadHeader(png_structp png, png_infop info, CMemFile& file) {
+    png_set_read_fn(png, &file, ReadPngData);
+    png_read_info(png, info);
+    PngHeader header;
+    png_get_IHDR(png, info, &header.width, &header.height, &header.bitDepth, &header.colorType, &header.interlaceType,
+                 nullptr, nullptr);
+    return header;
+}
+
 // Everything that may raise a libpng error runs here, below the setjmp point. libpng errors
 // come back as a longjmp, so this function keeps no object with a destructor alive across a
 // libpng call, and nothing C++ ever unwinds through libpng's own frames.
@@ -51,15 +67,9 @@ bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CStri
     png_infop info = session.info;
     if (setjmp(png_jmpbuf(png))) return false;  // corrupt data, CRC error, short read, no memory
 
-    png_set_read_fn(png, &file, ReadPngData);
-    png_read_info(png, info);
-
-    png_uint_32 width = 0;
-    png_uint_32 height = 0;
-    int bitDepth = 0;
-    int colorType = 0;
-    int interlaceType = 0;
-    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlaceType, nullptr, nullptr);
+    const PngHeader header = ReadHeader(png, info, file);
+    const png_uint_32 width = header.width, height = header.height;
+    const int bitDepth = header.bitDepth, colorType = header.colorType;
 
     if (bitDepth > 8) {
         ReportPngError(errorText, L"色数が多すぎます。");
@@ -115,14 +125,9 @@ bool StreamRows(PngReadSession& session, CMemFile& file, CPngRowSink& sink) {
     png_infop info = session.info;
     if (setjmp(png_jmpbuf(png))) return false;
 
-    png_set_read_fn(png, &file, ReadPngData);
-    png_read_info(png, info);
-    png_uint_32 width = 0;
-    png_uint_32 height = 0;
-    int bitDepth = 0;
-    int colorType = 0;
-    int interlaceType = 0;
-    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlaceType, nullptr, nullptr);
+    const PngHeader header = ReadHeader(png, info, file);
+    const png_uint_32 width = header.width, height = header.height;
+    const int bitDepth = header.bitDepth, colorType = header.colorType, interlaceType = header.interlaceType;
     if (bitDepth != 8 || colorType != PNG_COLOR_TYPE_RGB || interlaceType != PNG_INTERLACE_NONE) return false;
     if (width > 0x7FFFFFFF / 3 || height > 0x7FFFFFFF) return false;
     png_set_bgr(png);

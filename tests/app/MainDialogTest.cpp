@@ -345,20 +345,8 @@ TEST(MainDialog, TheKeepListEditorNeverSavesOverAFileChangedUnderIt) {
     const std::string theirs = "# theirs\nother.test\n";
     std::string said, afterRefusal;
     std::vector<std::string> rows;
-    // The Protected Mode cache, seen by a copy of its own, has cookies of c.test too: one row.
-    ::SetEnvironmentVariableA("DW_STUB_MODE", "own");
-    ::SetEnvironmentVariableA("DW_STUB_HOST", "c.test");
-    std::string stub = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
-    stub = stub.substr(0, stub.find_last_of("\\/") + 1) + "dw_lowpass_stub.exe";
     RunMainDialog([&](CMainDlg& dlg) {
         dlg.SetKeepList({path, false});
-        dlg.SetSecondPass([&](bool bCache, bool bCookie) {
-            SecondPassRequest request;
-            request.bCache = bCache;
-            request.bCookie = bCookie;
-            request.exe.assign(stub.begin(), stub.end());
-            return std::optional<SecondPassRequest>(request);
-        });
         g_inEditor = [&](HWND editor) {
             HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
             SetChecked(list, 1, true);  // c.test, a change of this editor's own
