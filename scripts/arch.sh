@@ -10,7 +10,15 @@
 #   dw_deps_prefix ARCH      where libpng and GoogleTest of ARCH are installed
 
 DW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-DW_DEPS="${DUSTWHIRL_DEPS:-$DW_ROOT/build/deps}"
+# What the set-up makes for the machine rather than for one checkout (libpng and GoogleTest
+# cross-built, the probe's answer, apt's reason for a missing 32-bit Wine) is kept once per
+# machine, like the Debian packages beside it: every clone and build tree of the same user
+# shares it. DUSTWHIRL_DEPS puts it elsewhere.
+dw_default_deps() {
+  if [ "$(id -u)" = 0 ]; then echo /var/cache/dustwhirl/deps
+  else echo "${XDG_CACHE_HOME:-${HOME:?}/.cache}/dustwhirl/deps"; fi
+}
+DW_DEPS="${DUSTWHIRL_DEPS:-$(dw_default_deps)}"
 DW_ALL_ARCHES="i686 x86_64"
 # Written by the set-up when the 32-bit Wine could not be installed: apt's reason, one line.
 DW_WINE32_UNAVAILABLE="$DW_DEPS/wine32-unavailable"

@@ -12,4 +12,5 @@ if [ -f "$BUILD/CMakeCache.txt" ] && ! grep -qx "CMAKE_GENERATOR:INTERNAL=$GENER
 fi
 cmake -G "$GENERATOR" -S "$DW_ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" \
   -DDUSTWHIRL_DEPS_PREFIX="$(dw_deps_prefix "$ARCH")" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build "$BUILD" -j"$(nproc)"
+# DW_BUILD_TARGET builds one target (and what it needs) instead of the whole tree.
+cmake --build "$BUILD" -j"$(nproc)" ${DW_BUILD_TARGET:+--target "$DW_BUILD_TARGET"}

@@ -45,7 +45,7 @@ for ARCH in $DW_ALL_ARCHES; do
     BUILD="$ROOT/build/release-$ARCH"
     # A fresh configure each time, so that a server given earlier does not stick in the cache.
     rm -f "$BUILD/CMakeCache.txt"
-    bash scripts/build.sh "$ARCH" "$BUILD" -DDUSTWHIRL_BUILD_TESTS=OFF "${SERVER_OPT[@]}" >/dev/null
+    DW_BUILD_TARGET=Dustwhirl bash scripts/build.sh "$ARCH" "$BUILD" -DDUSTWHIRL_BUILD_TESTS=OFF "${SERVER_OPT[@]}" >/dev/null
     EXE="$BUILD/Dustwhirl.exe"
   fi
   OUT="$STAGE/Dustwhirl.exe"

@@ -3,7 +3,8 @@
 #   bash scripts/setup.sh [--runnable | ARCH...]
 # DW_SETUP_LIBRARIES=libpng leaves GoogleTest out (a build without tests).
 # Idempotent: every step checks whether its result is already there.
-# Needs root (apt-get). Everything that is built lands under build/deps.
+# Needs root (apt-get). Everything that is built lands in the machine's $DW_DEPS (scripts/arch.sh),
+# shared by every clone: a fresh clone finds the libraries already built.
 set -euo pipefail
 
 . "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
@@ -55,8 +56,15 @@ flock 7
 png_recipe() {
   local cflags="-ffunction-sections -fdata-sections"
   [ "$1" = i686 ] && cflags="$cflags -fno-asynchronous-unwind-tables"
-  echo "$cflags -Os $(cksum <"$ROOT/cmake/libpng-dustwhirl.dfa")"
+  echo "$cflags -Os $(cksum <"$ROOT/cmake/libpng-dustwhirl.dfa") $(compiler_version "$1")"
 }
+# The cross compiler that made a library: a prefix left by another version is made again.
+compiler_version() { dpkg-query -W -f='${Version}' "gcc-mingw-w64-${1//_/-}-posix" 2>/dev/null || echo unknown; }
+gtest_recipe() {
+  echo "$(dpkg-query -W -f='${Version}' googletest 2>/dev/null) $(compiler_version "$1")"
+}
+gtest_stamp() { echo "$(dw_deps_prefix "$1")/lib/libgtest.dustwhirl-stamp"; }
+gtest_current() { [ "$(cat "$(gtest_stamp "$1")" 2>/dev/null)" = "$(gtest_recipe "$1")" ]; }
 png_stamp() { echo "$(dw_deps_prefix "$1")/lib/libpng16.dustwhirl-stamp"; }
 png_current() { [ "$(cat "$(png_stamp "$1")" 2>/dev/null)" = "$(png_recipe "$1")" ]; }
 
@@ -93,6 +101,7 @@ build_gtest() {
     -Dgtest_disable_pthreads=OFF >/dev/null
   cmake --build "$DEPS/$ARCH/gtest-build" -j"$(nproc)" >/dev/null
   cmake --install "$DEPS/$ARCH/gtest-build" >/dev/null
+  gtest_recipe "$ARCH" >"$(gtest_stamp "$ARCH")"
 }
 
 JOBS=()
@@ -123,7 +132,7 @@ for ARCH in $BUILD_ARCHES; do
     build_libpng "$ARCH" &
     JOBS+=($!)
   fi
-  if [ "${DW_SETUP_LIBRARIES:-libpng googletest}" != libpng ] && [ ! -f "$(dw_deps_prefix "$ARCH")/lib/libgtest.a" ]; then
+  if [ "${DW_SETUP_LIBRARIES:-libpng googletest}" != libpng ] && ! gtest_current "$ARCH"; then
     build_gtest "$ARCH" &
     JOBS+=($!)
   fi

@@ -11,7 +11,8 @@
 # read the new archive.
 { export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES='mscoree,mshtml='
+# No Mono, no Gecko, and no desktop menu entries written for the programs a prefix starts.
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 
 DW_WINE_SAVED_PATH="${DW_WINE_SAVED_PATH:-$PATH}"
 
