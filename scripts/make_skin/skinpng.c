@@ -85,6 +85,10 @@ int main(int argc, char **argv) {
     }
     png_init_io(png, f);
     png_set_compression_level(png, 9);
+    /* Rows filtered by None, Sub or Up only: the program decodes its art at start-up, and
+     * undoing Paeth (and Average) costs it a sixth of that time, while these three compress
+     * the skin's art as well. */
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE | PNG_FILTER_SUB | PNG_FILTER_UP);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color_8 sig = {8, 8, 8, 0, 0};

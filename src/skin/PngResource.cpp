@@ -153,6 +153,14 @@ const BYTE* PngResourceBytes(WORD pngId, DWORD& size) {
     return static_cast<const BYTE*>(::LockResource(handle));
 }
 
+png_structp CreateReadStruct() {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    // Every chunk's CRC is still checked, so damaged image data is still refused; the checksum
+    // of the inflated data (a pass over every byte of a picture) would only check it twice.
+    if (png != nullptr) png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    return png;
+}
+
 }  // namespace
 
 bool StreamPngResource(WORD pngId, CPngRowSink& sink) {
@@ -166,7 +174,7 @@ bool StreamPngResource(WORD pngId, CPngRowSink& sink) {
 bool StreamPng(CMemFile& file, CPngRowSink& sink) {
     try {
         PngReadSession session;
-        session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        session.png = CreateReadStruct();
         if (session.png == nullptr) return false;
         session.info = png_create_info_struct(session.png);
         if (session.info == nullptr) return false;
@@ -179,7 +187,7 @@ bool StreamPng(CMemFile& file, CPngRowSink& sink) {
 bool DecodePng(CPackedDib& image, CMemFile& file, CString* errorText) {
     try {
         PngReadSession session;
-        session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        session.png = CreateReadStruct();
         if (session.png == nullptr) {
             ReportPngError(errorText, L"PNG構造体の作成に失敗しました。");
             return false;

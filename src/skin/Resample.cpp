@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -132,9 +133,11 @@ bool CRowResampler::Begin(int sourceWidth, int sourceHeight, int sourceDpi, CPac
     if (!target.Create(width, height, 24)) return false;
     m_samples = static_cast<size_t>(width) * 3;
     m_store.reset(new uint16_t[m_samples * static_cast<size_t>(m_down.span)]);
+    m_lastSource.assign(static_cast<size_t>(sourceWidth) * 3, 0);
     m_target = &target;
     m_nextSource = 0;
     m_nextTarget = 0;
+    m_runStart = 0;
     return true;
 }
 
@@ -144,10 +147,18 @@ void CRowResampler::Row(const BYTE* pixels) {
     const int r = m_nextSource++;
     const int width = m_target->Width();
     uint16_t* slot = m_store.get() + m_samples * static_cast<size_t>(r % slots);
-    switch (m_across.span) {
-    case 2: AcrossRow<2>(pixels, m_across, 2, width, slot); break;
-    case 3: AcrossRow<3>(pixels, m_across, 3, width, slot); break;
-    default: AcrossRow<0>(pixels, m_across, m_across.span, width, slot); break;
+    if (r > 0 && std::memcmp(pixels, m_lastSource.data(), m_lastSource.size()) == 0) {
+        // The same row across as the one before, already in its slot.
+        const uint16_t* before = m_store.get() + m_samples * static_cast<size_t>((r - 1) % slots);
+        if (before != slot) std::memcpy(slot, before, m_samples * sizeof(uint16_t));
+    } else {
+        switch (m_across.span) {
+        case 2: AcrossRow<2>(pixels, m_across, 2, width, slot); break;
+        case 3: AcrossRow<3>(pixels, m_across, 3, width, slot); break;
+        default: AcrossRow<0>(pixels, m_across, m_across.span, width, slot); break;
+        }
+        std::memcpy(m_lastSource.data(), pixels, m_lastSource.size());
+        m_runStart = r;
     }
     // Every target row whose last source row this is: its other rows are the slots' others.
     const uint16_t* rows[16];
@@ -161,9 +172,15 @@ void CRowResampler::Row(const BYTE* pixels) {
     while (m_nextTarget < height && m_down.first[static_cast<size_t>(m_nextTarget)] + slots - 1 == r) {
         const int y = m_nextTarget++;
         const int first = m_down.first[static_cast<size_t>(y)];
+        BYTE* out = m_target->Bits() + static_cast<size_t>(height - 1 - y) * m_target->Stride();
+        if (first >= m_runStart && y > 0 && m_down.first[static_cast<size_t>(y - 1)] >= m_runStart) {
+            // Both rows average equal rows with weights that add up to exactly one: the same
+            // pixels, whatever the weights.
+            std::memcpy(out, out + m_target->Stride(), m_samples);
+            continue;
+        }
         for (int i = 0; i < slots; ++i) in[i] = m_store.get() + m_samples * static_cast<size_t>((first + i) % slots);
         const int32_t* w = &m_down.weights[static_cast<size_t>(y) * slots];
-        BYTE* out = m_target->Bits() + static_cast<size_t>(height - 1 - y) * m_target->Stride();
         switch (slots) {
         case 2: DownRow<2>(in, w, 2, m_samples, out); break;
         case 3: DownRow<3>(in, w, 3, m_samples, out); break;

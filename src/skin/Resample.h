@@ -44,4 +44,9 @@ private:
     size_t m_samples = 0;
     int m_nextSource = 0;
     int m_nextTarget = 0;
+    // Flat art repeats whole rows (nine in ten of the background's): a source row equal to the
+    // one before is not resampled across again, and a target row drawn only from such a run of
+    // equal rows, like the target row before it, is that row again.
+    std::vector<BYTE> m_lastSource;  // the last source row, as it came
+    int m_runStart = 0;              // the first source row of the run of equal rows that ends there
 };
