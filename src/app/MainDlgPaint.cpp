@@ -11,6 +11,7 @@
 #include "skin/DibSection.h"
 #include "skin/OffscreenDC.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -35,41 +36,62 @@ CString OwnFileVersion() {
 
 const wchar_t* const kCreditSegments[4] = {L"制作：", L"Harrowmint", L"　イラスト：", L"Quillimore"};
 
+namespace {
+// Draws on the rows [top, bottom) of picture (24-bit, bottom-up) through a DIB section that
+// holds only those rows, in the picture's own coordinates; the rows come back drawn. The texts
+// sit in two bands of the picture: the rest of it never passes through GDI.
+template <typename Draw>
+void DrawOnRows(CPackedDib& picture, int top, int bottom, Draw draw) {
+    top = std::max(top, 0);
+    bottom = std::min(bottom, picture.Height());
+    if (top >= bottom) return;
+    CDibSection band;
+    if (!band.Create(picture.Width(), bottom - top, 24)) return;
+    const size_t rowBytes = static_cast<size_t>(picture.Width()) * 3;
+    BYTE* lowest = picture.Bits() + static_cast<size_t>(picture.Height() - bottom) * picture.Stride();
+    for (int row = 0; row < bottom - top; ++row) {
+        std::memcpy(band.Bits() + static_cast<size_t>(row) * band.Pitch(), lowest + static_cast<size_t>(row) * picture.Stride(),
+                    rowBytes);
+    }
+    {
+        COffscreenDC dc(band.Bitmap());
+        ::SetViewportOrgEx(dc.GetSafeHdc(), 0, -top, nullptr);
+        draw(dc);
+    }
+    ::GdiFlush();  // GDI may batch its drawing: done before the bits are read
+    for (int row = 0; row < bottom - top; ++row) {
+        std::memcpy(lowest + static_cast<size_t>(row) * picture.Stride(), band.Bits() + static_cast<size_t>(row) * band.Pitch(),
+                    rowBytes);
+    }
+}
+}  // namespace
+
 void CMainDlg::ComposeBackground() {
     m_background.Load(IDB_BACKGROUND, m_scale.Dpi());
     CPackedDib& picture = m_background.Image();
-    // The copy-back below moves three bytes per pixel; any other picture stays as loaded.
+    // The bands move three bytes per pixel; any other picture stays as loaded.
     if (picture.Width() <= 0 || picture.Height() <= 0 || picture.BitCount() != 24) return;
 
-    CDibSection section;
-    if (!section.Create(picture.Width(), picture.Height(), 24)) return;
-    {
-        COffscreenDC dc(section.Bitmap());
-        picture.Draw(dc.GetSafeHdc(), 0, 0);
+    CFont font = CreateAppFont(m_scale.Dpi());
+    const RECT versionRect = m_scale.Scale(kVersionRect), descriptionRect = m_scale.Scale(kDescriptionRect);
+    // DrawText keeps to its rectangle: the version and the description end with the latter.
+    DrawOnRows(picture, 0, descriptionRect.bottom, [&](CDC& dc) {
         dc.SetBkMode(TRANSPARENT);
-        dc.SetTextColor(kVersionColor);
-        CFont font = CreateAppFont(m_scale.Dpi());
         CSelectObject selectFont(dc, font);
-
+        dc.SetTextColor(kVersionColor);
         CString version = CString(AfxGetAppName()) + L" " + OwnFileVersion();
-        RECT rc = m_scale.Scale(kVersionRect);
+        RECT rc = versionRect;
         dc.DrawText(version.c_str(), &rc, DT_SINGLELINE | DT_VCENTER);
-
         dc.SetTextColor(kTextColor);
-        rc = m_scale.Scale(kDescriptionRect);
+        rc = descriptionRect;
         dc.DrawText(kDescription, &rc, 0);
-
+    });
+    // The credit line, from its top to the picture's foot.
+    DrawOnRows(picture, m_scale.Scale(kCreditTop), picture.Height(), [&](CDC& dc) {
+        dc.SetBkMode(TRANSPARENT);
+        CSelectObject selectFont(dc, font);
         DrawCreditLine(dc);
-    }
-
-    // Both sides are bottom-up 24-bit rows, but each has its own row length.
-    const int rowBytes = picture.Width() * 3;
-    const int sectionPitch = section.PaddedWidth() * section.BytesPerPixel();
-    for (int row = 0; row < picture.Height(); ++row) {
-        std::memcpy(picture.Bits() + row * picture.Stride(), section.Bits() + row * sectionPitch,
-                    static_cast<size_t>(rowBytes));
-    }
-    section.Release();
+    });
 }
 
 // Right-aligned at x 495; the two names are remembered as the link rectangles.
