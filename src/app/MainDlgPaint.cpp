@@ -8,11 +8,8 @@
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 #include "framework/WinUtil.h"
-#include "skin/DibSection.h"
 #include "skin/OffscreenDC.h"
 
-#include <algorithm>
-#include <cstring>
 
 namespace {
 constexpr COLORREF kVersionColor = RGB(255, 255, 255);
@@ -36,40 +33,11 @@ CString OwnFileVersion() {
 
 const wchar_t* const kCreditSegments[4] = {L"制作：", L"Harrowmint", L"　イラスト：", L"Quillimore"};
 
-namespace {
-// Draws on the rows [top, bottom) of picture (24-bit, bottom-up) through a DIB section that
-// holds only those rows, in the picture's own coordinates; the rows come back drawn. The texts
-// sit in two bands of the picture: the rest of it never passes through GDI.
-template <typename Draw>
-void DrawOnRows(CPackedDib& picture, int top, int bottom, Draw draw) {
-    top = std::max(top, 0);
-    bottom = std::min(bottom, picture.Height());
-    if (top >= bottom) return;
-    CDibSection band;
-    if (!band.Create(picture.Width(), bottom - top, 24)) return;
-    const size_t rowBytes = static_cast<size_t>(picture.Width()) * 3;
-    BYTE* lowest = picture.Bits() + static_cast<size_t>(picture.Height() - bottom) * picture.Stride();
-    for (int row = 0; row < bottom - top; ++row) {
-        std::memcpy(band.Bits() + static_cast<size_t>(row) * band.Pitch(), lowest + static_cast<size_t>(row) * picture.Stride(),
-                    rowBytes);
-    }
-    {
-        COffscreenDC dc(band.Bitmap());
-        ::SetViewportOrgEx(dc.GetSafeHdc(), 0, -top, nullptr);
-        draw(dc);
-    }
-    ::GdiFlush();  // GDI may batch its drawing: done before the bits are read
-    for (int row = 0; row < bottom - top; ++row) {
-        std::memcpy(lowest + static_cast<size_t>(row) * picture.Stride(), band.Bits() + static_cast<size_t>(row) * band.Pitch(),
-                    rowBytes);
-    }
-}
-}  // namespace
-
 void CMainDlg::ComposeBackground() {
     m_background.Load(IDB_BACKGROUND, m_scale.Dpi());
     CPackedDib& picture = m_background.Image();
-    // The bands move three bytes per pixel; any other picture stays as loaded.
+    // The texts sit in two bands of the picture: the rest of it never passes through GDI. The
+    // bands move three bytes per pixel; any other picture stays as loaded.
     if (picture.Width() <= 0 || picture.Height() <= 0 || picture.BitCount() != 24) return;
 
     CFont font = CreateAppFont(m_scale.Dpi());

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 BYTE PatternByte(int x, int y, int channel) { return BYTE(x * 3 + y * 7 + channel * 50); }
@@ -96,3 +99,56 @@ TEST(OffscreenDC, DrawTextWrapsAtLineFeedsInsideTheRectangle) {
 }
 
 }  // namespace
+
+// Drawing on some rows of a picture: those rows end as drawing on the whole picture leaves
+// them, the others are never touched, and rows past the picture are left out.
+TEST(OffscreenDC, DrawOnRowsDrawsItsRowsAsOnTheWholePictureAndNoOthers) {
+    constexpr int kWidth = 37, kHeight = 29;  // an odd width: padded rows on both sides
+    CPackedDib original;
+    ASSERT_TRUE(original.Create(kWidth, kHeight, 24));
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            for (int c = 0; c < 3; ++c) original.Bits()[(kHeight - 1 - y) * original.Stride() + 3 * x + c] = PatternByte(x, y, c);
+        }
+    }
+    // Something different on every row: a diagonal and a bar down the whole height.
+    const auto draw = [](CDC& dc) {
+        CBrush brush(::CreateSolidBrush(RGB(10, 200, 30)));
+        const RECT bar{12, 0, 19, kHeight};
+        ::FillRect(dc.GetSafeHdc(), &bar, brush);
+        ::MoveToEx(dc.GetSafeHdc(), 0, 0, nullptr);
+        ::LineTo(dc.GetSafeHdc(), kWidth, kHeight);
+    };
+    // The same drawing on a section of the whole picture.
+    CDibSection whole;
+    ASSERT_TRUE(whole.Create(kWidth, kHeight, 24));
+    for (int r = 0; r < kHeight; ++r) std::memcpy(whole.Bits() + r * whole.Pitch(), original.Bits() + r * original.Stride(), kWidth * 3);
+    {
+        COffscreenDC dc(whole.Bitmap());
+        draw(dc);
+    }
+    ::GdiFlush();
+    CPackedDib expected;
+    ASSERT_TRUE(expected.Create(kWidth, kHeight, 24));
+    for (int r = 0; r < kHeight; ++r) std::memcpy(expected.Bits() + r * expected.Stride(), whole.Bits() + r * whole.Pitch(), kWidth * 3);
+    const Bytes before = TopDownRgb(original), after = TopDownRgb(expected);
+
+    struct Band {
+        int top, bottom, drawnTop, drawnBottom;
+    };
+    for (const Band& band : {Band{0, kHeight, 0, kHeight}, Band{5, 12, 5, 12}, Band{20, kHeight, 20, kHeight},
+                             Band{-3, 4, 0, 4}, Band{27, 40, 27, kHeight}, Band{10, 10, 0, 0}, Band{30, 35, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << "rows " << band.top << " to " << band.bottom);
+        CPackedDib picture;
+        ASSERT_TRUE(picture.Create(kWidth, kHeight, 24));
+        std::memcpy(picture.Bits(), original.Bits(), static_cast<size_t>(original.Stride()) * kHeight);
+        EXPECT_EQ(DrawOnRows(picture, band.top, band.bottom, draw), band.drawnBottom > band.drawnTop);
+        const Bytes got = TopDownRgb(picture);
+        for (int y = 0; y < kHeight; ++y) {
+            const bool drawn = y >= band.drawnTop && y < band.drawnBottom;
+            const Bytes& want = drawn ? after : before;
+            EXPECT_TRUE(std::equal(got.begin() + y * kWidth * 3, got.begin() + (y + 1) * kWidth * 3, want.begin() + y * kWidth * 3))
+                << "row " << y << (drawn ? " drawn" : " untouched");
+        }
+    }
+}
