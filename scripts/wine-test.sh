@@ -8,6 +8,8 @@
 #   - a loopback network of its own (a network namespace), so that the maker's server that the
 #     test build compiles in, 127.0.0.1:28017, is this test's own. Where the host allows no
 #     namespace, the tests that need that server take turns instead.
+# A program that fails before writing anything is started once more; one that has said anything
+# fails the test at once.
 #
 # wine-test.sh --name NAME --build DIR --arch ARCH [--dpi N] [--codepage 1252] [--adserver]
 #              [--bare-display] -- PROGRAM [ARGS...]
@@ -138,11 +140,20 @@ fi
 
 dw_start_wine_server
 START=$(date +%s)
-case "$1" in
-  *.sh) bash "$@" ;;
-  *) wine "$@" ;;
-esac
-RC=$?
+run_program() {
+  case "$1" in
+    *.sh) bash "$@" ;;
+    *) wine "$@" ;;
+  esac
+}
+# A program that fails before it has written a single byte never reached its tests (under load,
+# Wine has failed a start that way, rarely): it is started once more, and the output says so.
+for ATTEMPT in 1 2; do
+  run_program "$@" 2>&1 | tee "$RUN/output"
+  RC=${PIPESTATUS[0]}
+  [ "$RC" != 0 ] && [ ! -s "$RUN/output" ] && [ "$ATTEMPT" = 1 ] || break
+  echo "[wine-test] $NAME: the program ended with $RC before writing anything; starting it once more"
+done
 finish
 trap - EXIT
 if [ "$RC" = 0 ]; then
