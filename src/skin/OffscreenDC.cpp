@@ -16,21 +16,21 @@ bool DrawOnRows(CPackedDib& picture, int top, int bottom, const std::function<vo
     CDibSection band;
     if (!band.Create(picture.Width(), bottom - top, 24)) return false;
     // Both are bottom-up: the band's first row is the picture's row bottom - 1.
-    const size_t rowBytes = static_cast<size_t>(picture.Width()) * 3;
     BYTE* lowest = picture.Bits() + static_cast<size_t>(picture.Height() - bottom) * picture.Stride();
-    for (int row = 0; row < bottom - top; ++row) {
-        std::memcpy(band.Bits() + static_cast<size_t>(row) * band.Pitch(), lowest + static_cast<size_t>(row) * picture.Stride(),
-                    rowBytes);
-    }
+    const auto copyRows = [&](bool intoBand) {
+        for (int row = 0; row < bottom - top; ++row) {
+            BYTE* inBand = band.Bits() + static_cast<size_t>(row) * band.Pitch();
+            BYTE* inPicture = lowest + static_cast<size_t>(row) * picture.Stride();
+            std::memcpy(intoBand ? inBand : inPicture, intoBand ? inPicture : inBand, static_cast<size_t>(picture.Width()) * 3);
+        }
+    };
+    copyRows(true);
     {
         COffscreenDC dc(band.Bitmap());
         ::SetViewportOrgEx(dc.GetSafeHdc(), 0, -top, nullptr);
         draw(dc);
     }
     ::GdiFlush();  // GDI may batch its drawing: done before the bits are read
-    for (int row = 0; row < bottom - top; ++row) {
-        std::memcpy(lowest + static_cast<size_t>(row) * picture.Stride(), band.Bits() + static_cast<size_t>(row) * band.Pitch(),
-                    rowBytes);
-    }
+    copyRows(false);
     return true;
 }

@@ -98,8 +98,6 @@ TEST(OffscreenDC, DrawTextWrapsAtLineFeedsInsideTheRectangle) {
     EXPECT_EQ(height, 2 * single);
 }
 
-}  // namespace
-
 // Drawing on some rows of a picture: those rows end as drawing on the whole picture leaves
 // them, the others are never touched, and rows past the picture are left out.
 TEST(OffscreenDC, DrawOnRowsDrawsItsRowsAsOnTheWholePictureAndNoOthers) {
@@ -152,3 +150,5 @@ TEST(OffscreenDC, DrawOnRowsDrawsItsRowsAsOnTheWholePictureAndNoOthers) {
         }
     }
 }
+
+}  // namespace

@@ -181,7 +181,6 @@ TEST(PngDecode, GreyAndAlphaImagesAreRefused) {
     }
 }
 
-// Broken data ends decoding with false and no message, whatever the damage.
 // What a decoding row by row delivers: the size, then every row in order.
 class RowRecorder : public CPngRowSink {
 public:
@@ -260,6 +259,7 @@ TEST(PngDecode, ShippedArtRowByRowIsTheWholeDecoding) {
     EXPECT_EQ(none.begins, 0);
 }
 
+// Broken data ends decoding with false and no message, whatever the damage.
 TEST(PngDecode, TruncatedCorruptAndGarbageDataFailSilently) {
     const Bytes good = WritePng(RgbPicture(37, 23));
     std::vector<std::pair<std::string, Bytes>> cases;

@@ -146,15 +146,18 @@ TEST(SkinScale, ShrinkingIsTheExactAreaMeanAtEveryRatioAndSize) {
     unsigned seed = 12345;
     // Each case twice: every row different, and rows repeated in runs of 1 to 6 (as flat art
     // repeats them), which the resampler does not work out again.
-    for (const bool runs : {false, true})
-    for (const Case& c : cases) {
+    for (const bool runs : {false, true}) for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.sourceDpi << " to " << c.targetDpi << ", " << c.width << " x " << c.height
                                         << (runs ? ", rows in runs" : ""));
         CPackedDib noise, shrunk;
+        // The source row whose pixels row y repeats: itself, or the first of its run.
         std::vector<unsigned> rowOf(static_cast<size_t>(c.height));
-        for (unsigned y = 0, key = 0, length = 1, left = 1; y < rowOf.size(); ++y) {
-            rowOf[y] = runs ? key : y;
-            if (--left == 0) ++key, length = length % 6 + 1, left = length;
+        for (unsigned y = 0, runStart = 0, length = 1; y < rowOf.size(); ++y) {
+            if (y == runStart + length) {
+                runStart = y;
+                length = length % 6 + 1;
+            }
+            rowOf[y] = runs ? runStart : y;
         }
         seed += 101;
         Paint(noise, c.width, c.height, [&](int x, int y) {
