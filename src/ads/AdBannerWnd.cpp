@@ -44,6 +44,9 @@ bool CAdBannerWnd::SetAd(AdEntry ad) {
     // the whole screen to the calls below.
     if (m_hWnd == nullptr) return true;
 
+    // The caption is the banner's name too: a screen reader reads the window text, and is told
+    // when it changes.
+    SetWindowText(m_strCaption.c_str());
     MeasureText();
     Invalidate(TRUE);
     return true;

@@ -1,6 +1,7 @@
 // CAdBannerWnd: the one-line ad strip at the bottom of the main window. It paints one
 // caption on light blue; a click on the caption's text opens the ad's link. While the mouse
-// rests on the caption the banner refuses new ads, which holds the rotation.
+// rests on the caption the banner refuses new ads, which holds the rotation. Its window text,
+// the name a screen reader reads, is the caption on show.
 #pragma once
 
 #include "ads/AdEntry.h"

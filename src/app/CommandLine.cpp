@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/SignInSetting.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WinUtil.h"
 
@@ -18,6 +19,7 @@ const wchar_t kCommandLineUsage[] =
     L"/log ファイル ― 処理した項目の一覧を UTF-8 で書き出します\n"
     L"/keep ファイル ― この一覧のサイトのクッキーを残します（いつもは %APPDATA%\\Dustwhirl\\keep.txt）\n"
     L"/nokeep ― クッキーを一つも残しません\n"
+    L"/signin cache|cookie|all|off ― サインインのたびに削除する設定にします（off でやめます）\n"
     L"ファイル名は / や - で始められません（.\\-x.log のようにフォルダーを付けて書きます）。NUL などのデバイスは使えません。\n"
     L"\n"
     L"確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
@@ -109,6 +111,9 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
 
     bool wantsUsage = false;
     bool copy = false;
+    bool signInWord = false;   // /signin WORD: the setting
+    bool atSignIn = false;     // /atsignin: the run the setting starts
+    bool otherOption = false;  // an option that /signin cannot go with
     bool onlyKeepChoice = true;  // nothing but /keep or /nokeep: the window, told which list
     int kinds = 0;
     CString error;
@@ -120,6 +125,7 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         }
         const wchar_t* name = arg + 1;
         if (Is(name, L"keep")) {
+            otherOption = true;
             if (const wchar_t* value = ValueOf(argc, argv, i)) {
                 line.keepPath = value;
             } else if (error.empty()) {
@@ -129,9 +135,30 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         }
         if (Is(name, L"nokeep")) {
             line.bNoKeep = true;
+            otherOption = true;
+            continue;
+        }
+        if (Is(name, L"signin")) {
+            // The word is required: "/signin" alone must not mean any of them.
+            const wchar_t* word = ValueOf(argc, argv, i);
+            onlyKeepChoice = false;
+            if (signInWord) word = nullptr;  // twice is no choice
+            signInWord = true;
+            if (word != nullptr && (Is(word, L"cache") || Is(word, L"all"))) line.bCache = true;
+            if (word != nullptr && (Is(word, L"cookie") || Is(word, L"all"))) line.bCookie = true;
+            if ((word == nullptr || (!line.bCache && !line.bCookie && !Is(word, L"off"))) && error.empty()) {
+                error = L"/signin の後に cache、cookie、all、off のどれかを書いてください。";
+            }
+            continue;
+        }
+        if (Is(name, &kSignInRunOption[1])) {
+            onlyKeepChoice = false;
+            atSignIn = otherOption = true;
+            line.bSilent = true;
             continue;
         }
         onlyKeepChoice = false;
+        if (!Is(name, L"silent")) otherOption = true;
         if (Is(name, L"cache")) {
             line.bCache = true;
             ++kinds;
@@ -184,6 +211,23 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     }
     if (error.empty() && line.bNoKeep && !line.keepPath.empty()) error = L"/keep と /nokeep は一緒に指定できません。";
     if (error.empty() && onlyKeepChoice) return line;  // the window, with that list
+    if (signInWord && !wantsUsage) {
+        // The setting alone: nothing else of a cleaning goes with it.
+        if (error.empty() && otherOption) error = L"/signin はほかのオプションと一緒には使えません（/silent を除く）。";
+        if (!error.empty()) {
+            CommandLine usage = Usage(error);
+            usage.bSilent = line.bSilent;
+            return usage;
+        }
+        line.mode = CommandLine::Mode::SignIn;
+        return line;
+    }
+    // The run at sign-in is exactly what the Run value says: one kind, the stored list, no file.
+    if (atSignIn && error.empty() &&
+        (kinds != 1 || copy || wantsUsage || line.bPreview || !line.logPath.empty() || !line.keepPath.empty() ||
+         line.bNoKeep)) {
+        error = kSignInRunOption;
+    }
     if (error.empty() && kinds > 1) error = L"/cache、/cookie、/all はどれか一つだけを指定してください。";
     if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
     // The copy writes no file: its report goes to the parent, whose log holds both passes.
@@ -201,7 +245,8 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
         usage.bSilent = line.bSilent;
         return usage;
     }
-    line.mode = copy ? CommandLine::Mode::SecondPassCopy : CommandLine::Mode::Clean;
+    line.mode = copy ? CommandLine::Mode::SecondPassCopy
+                     : atSignIn ? CommandLine::Mode::SignInRun : CommandLine::Mode::Clean;
     return line;
 }
 

@@ -21,6 +21,12 @@ struct CommandLine {
         // which reports to the parent through the one inherited pipe and waits for its word on
         // the other. Silent; no log of its own.
         SecondPassCopy,
+        // /signin cache|cookie|all|off: sets (or, with off, removes) the Run value that cleans
+        // at sign-in (bCache, bCookie; neither for off). Deletes nothing itself.
+        SignIn,
+        // The hidden /atsignin beside a kind: the cleaning the Run value starts. Silent, the
+        // stored keep list, its log in a place of its own.
+        SignInRun,
     };
     Mode mode = Mode::Window;
     bool bCache = false;

@@ -1,6 +1,7 @@
 #include "app/MainApp.h"
 #include "app/CommandLine.h"
 #include "app/MainDlg.h"
+#include "app/SignInRun.h"
 #include "app/UnattendedClean.h"
 #include "clean/SecondPassCopy.h"
 
@@ -41,6 +42,12 @@ BOOL CMainApp::InitInstance() {
         m_nExitCode = RunUnattendedClean(line, PlanSecondPass(line.bCache, line.bCookie));
         break;
     }
+    case CommandLine::Mode::SignIn:
+        m_nExitCode = RunSignInCommand(line);
+        break;
+    case CommandLine::Mode::SignInRun:
+        m_nExitCode = RunAtSignIn(line, SignInFolder());
+        break;
     case CommandLine::Mode::SecondPassCopy:
         switch (RunSecondPassCopy(line.bCache, line.bCookie, line.keepRules.value_or(CKeepList()), line.reportPipe,
                                   line.controlPipe)) {

@@ -16,15 +16,21 @@ constexpr RECT kBannerRect{40, 282, 495, 306};
 // Not in the headers for the oldest Windows the program supports.
 constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
+// In the order Tab visits them: the cleanings first, as a reader's list of the window begins.
+// The name is the words the button's picture shows: the window text, which a screen reader
+// reads as the button's name (the template's own words are placeholders).
 struct ButtonPlace {
     UINT id;
     int x, y;
     UINT firstPng;
+    const wchar_t* name;
 };
 const ButtonPlace kButtons[5] = {
-    {IDC_HELP_BUTTON, 405, 1, IDB_HELP_NORMAL},      {IDCANCEL, 461, 1, IDB_EXIT_NORMAL},
-    {IDC_CACHE, 14, 92, IDB_CACHE_NORMAL},           {IDC_COOKIE, 176, 92, IDB_COOKIE_NORMAL},
-    {IDC_CACHE_COOKIE, 338, 92, IDB_CACHE_COOKIE_NORMAL},
+    {IDC_CACHE, 14, 92, IDB_CACHE_NORMAL, L"キャッシュを削除"},
+    {IDC_COOKIE, 176, 92, IDB_COOKIE_NORMAL, L"クッキーを削除"},
+    {IDC_CACHE_COOKIE, 338, 92, IDB_CACHE_COOKIE_NORMAL, L"キャッシュとクッキーを削除"},
+    {IDC_HELP_BUTTON, 405, 1, IDB_HELP_NORMAL, L"ヘルプ"},
+    {IDCANCEL, 461, 1, IDB_EXIT_NORMAL, L"終了"},
 };
 
 // The window lays out its own controls at each scale: the dialog manager's rescaling of a
@@ -62,6 +68,7 @@ BOOL CMainDlg::OnInitDialog() {
     m_scale = CDpiScale::ForWindow(m_hWnd);
     KeepDialogManagerFromRescaling(m_hWnd);
     CreateSkinButtons();
+    HideFocusUntilTheKeyboardIsUsed();
     m_banner.Create(m_scale.Scale(kBannerRect), this, m_scale.Dpi());
     // The buttons and the banner are made at this scale already: only the window follows,
     // sized to its picture and centred in one move.
@@ -79,6 +86,7 @@ BOOL CMainDlg::OnKickIdle() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_pAdDownloader->Start();
+    PostMessage(WM_SIGNIN_NOTICE);
     return FALSE;  // nothing more to do when idle
 }
 
@@ -115,10 +123,47 @@ void CMainDlg::OnDpiChanged(int dpi, const RECT& suggested) {
 
 void CMainDlg::CreateSkinButtons() {
     static_assert(std::size(kButtons) == std::tuple_size<decltype(m_buttons)>::value, "one place a button");
+    HWND previous = HWND_TOP;
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         const ButtonPlace& b = kButtons[i];
         m_buttons[i].Init(this, b.id, m_scale.Scale(b.x), m_scale.Scale(b.y), b.firstPng,
                           SBS_NORMAL | SBS_HOVER | SBS_PRESSED, m_scale.Dpi());
+        m_buttons[i].SetWindowText(b.name);
+        // The order of the children is the order of Tab.
+        ::SetWindowPos(m_buttons[i].m_hWnd, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = m_buttons[i].m_hWnd;
+    }
+}
+
+// A mouse user sees no focus cue; the first key of the keyboard (Tab, an arrow, Alt) shows it,
+// through the window's keyboard-cue state. A user who asked the system for the cues always
+// (SPI_GETKEYBOARDCUES) has them from the start.
+void CMainDlg::HideFocusUntilTheKeyboardIsUsed() {
+    BOOL always = FALSE;
+    if (::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always) return;
+    SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL));
+}
+
+// The keys that move the focus or call the menu show the cues before the dialog manager moves
+// it: Windows' own dialog manager does the same, Wine's does not.
+BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
+    const bool cueKey = (msg->message == WM_KEYDOWN && (msg->wParam == VK_TAB || (msg->wParam >= VK_LEFT && msg->wParam <= VK_DOWN))) ||
+                        (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_MENU);
+    if (cueKey && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+        SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL));
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+// Enter presses the button that has the focus, as Space does: the picture buttons are no push
+// buttons to the dialog manager, which would otherwise end the window as if OK were pressed.
+void CMainDlg::OnOK() {
+    const HWND focus = ::GetFocus();
+    for (CSkinButton& button : m_buttons) {
+        if (button.m_hWnd == focus) {
+            SendMessage(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+            return;
+        }
     }
 }
 
@@ -171,6 +216,21 @@ LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_AD_LIST_READY:
         return OnAdListReady();
+    case WM_CHANGEUISTATE: {
+        // The system passes a change of the keyboard cues on to the controls; Wine neither keeps
+        // nor passes it on, so the picture buttons are told here as well (the same change twice
+        // is no change).
+        const LRESULT result = CDialog::WindowProc(msg, wp, lp);
+        BOOL always = FALSE;
+        ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+        if (LOWORD(wp) == UIS_CLEAR || (LOWORD(wp) == UIS_SET && !always)) {
+            for (CSkinButton& button : m_buttons) button.SendMessage(WM_UPDATEUISTATE, wp, 0);
+        }
+        return result;
+    }
+    case WM_SIGNIN_NOTICE:
+        OnSignInNotice();
+        return 0;
     case WM_MOUSELEAVE:
         return OnMouseLeave();
     case WM_DPICHANGED:

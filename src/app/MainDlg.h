@@ -48,6 +48,8 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnOK() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
 
 private:
     // Cleaning commands
@@ -66,6 +68,7 @@ private:
     void ComposeBackground();
     void DrawCreditLine(CDC& dc);
     void CreateSkinButtons();
+    void HideFocusUntilTheKeyboardIsUsed();
     void PlaceSkinButtons();
     BOOL OnEraseBkgnd(HDC dc);
     void OnPaint();
@@ -84,6 +87,9 @@ private:
     int LinkAt(POINT pt) const;
     void InvalidateUnderline(int link);
 
+    // Once, after the start: what the last cleaning at sign-in left to say.
+    void OnSignInNotice();
+
     // Ad rotation
     LRESULT OnAdListReady();
     void OnTimer(UINT_PTR id);
@@ -94,7 +100,7 @@ private:
     int m_nCurrentAd;
     CDpiScale m_scale;
     CSkinImage m_background;
-    std::array<CSkinButton, 5> m_buttons;  // help, exit, cache, cookie, cache && cookie
+    std::array<CSkinButton, 5> m_buttons;  // cache, cookie, cache && cookie, help, exit
     RECT m_rcLink[2] = {};
     int m_nHoverLink;
     bool m_bTrackingLeave;

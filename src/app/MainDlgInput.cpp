@@ -5,6 +5,7 @@
 #include "about/AboutDlg.h"
 #include "ads/AdListDownloader.h"
 #include "app/KeepListDlg.h"
+#include "app/SignInDlg.h"
 #include "app/resource.h"
 #include "framework/MakerSites.h"
 #include "framework/ShellOpen.h"
@@ -24,6 +25,7 @@ void CMainDlg::AddSystemMenuItems() {
     ::AppendMenuW(menu, MF_STRING, IDM_OPEN_CACHE_FOLDER, L"キャッシュフォルダを開く(&A)");
     ::AppendMenuW(menu, MF_STRING, IDM_OPEN_COOKIE_FOLDER, L"クッキーフォルダを開く(&O)");
     ::AppendMenuW(menu, MF_STRING, IDM_KEEP_LIST, L"残すサイト(&K)...");
+    ::AppendMenuW(menu, MF_STRING, IDM_SIGN_IN, L"サインイン時の削除(&S)...");
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, L"バージョン情報(&A)...");
     ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
@@ -108,6 +110,9 @@ void CMainDlg::OnSysCommand(UINT id) {
         return;
     case IDM_KEEP_LIST:
         EditKeepList(KeepList(), m_planSecondPass(false, true), this);
+        return;
+    case IDM_SIGN_IN:
+        EditSignIn(this);
         return;
     default:
         Default();

@@ -9,6 +9,7 @@
 // Dialog templates
 #define IDD_MAIN 102
 #define IDD_KEEP_LIST 150
+#define IDD_SIGN_IN 151
 
 // Icon and cursor groups
 #define IDI_MAIN 128
@@ -44,8 +45,18 @@
 #define IDC_KEEP_FILE 1013
 #define IDC_KEEP_STATUS 1014
 
+// Controls of the sign-in dialog: the four choices in this order, then the rest
+#define IDC_SIGNIN_OFF 1020
+#define IDC_SIGNIN_CACHE 1021
+#define IDC_SIGNIN_COOKIE 1022
+#define IDC_SIGNIN_ALL 1023
+#define IDC_SIGNIN_STATE 1024
+#define IDC_SIGNIN_HERE 1025
+#define IDC_SIGNIN_LOG 1026
+
 // System-menu commands of the main window
 #define IDM_ABOUTBOX 0x0010
 #define IDM_OPEN_CACHE_FOLDER 0x0020
 #define IDM_OPEN_COOKIE_FOLDER 0x0030
 #define IDM_KEEP_LIST 0x0040
+#define IDM_SIGN_IN 0x0050

@@ -8,6 +8,9 @@
 // To the main window, from the ad list downloader: the list holds at least one ad
 // (wParam 0, lParam 0).
 constexpr UINT WM_AD_LIST_READY = WM_APP + 1;
+// To the main window, from itself once it stands painted: say what the last cleaning at
+// sign-in left to say (wParam 0, lParam 0).
+constexpr UINT WM_SIGNIN_NOTICE = WM_APP + 2;
 
 // To the progress dialog, from the deletion worker.
 constexpr UINT WM_DELETE_PROGRESS = WM_APP + 1;  // wParam: percentage done, 1 to 99

@@ -12,6 +12,7 @@ void CSkinButton::Init(CWnd* parent, UINT controlId, int x, int y, UINT firstPng
     SubclassDlgItem(controlId, parent);
     // The template's push button becomes BS_OWNERDRAW (0xB): it draws nothing of its own.
     ModifyStyle(0, BS_OWNERDRAW, 0);
+    m_focusHidden = (::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
     Place(x, y, dpi);
 }
 
@@ -60,6 +61,30 @@ void CSkinButton::DrawItem(DRAWITEMSTRUCT* dis) {
         state = SBS_HOVER;
     }
     DrawState(dis->hDC, state);
+    // The focus shows only once the keyboard is in use: the window's keyboard-cue state, which
+    // the system passes in the item state and the control answers when asked.
+    const bool cuesHidden = (dis->itemState & ODS_NOFOCUSRECT) != 0 || m_focusHidden;
+    if ((dis->itemState & ODS_FOCUS) != 0 && !cuesHidden) DrawFocusFrame(dis->hDC, dis->rcItem, m_dpi);
+}
+
+RECT CSkinButton::FocusFrame(const RECT& item, int dpi, int& thickness) {
+    // Two pixels at 96 DPI, three at 144: as clear at every scale as at the smallest.
+    thickness = ::MulDiv(kFocusThickness, dpi, 96);
+    const int inset = ::MulDiv(kFocusInset, dpi, 96);
+    return RECT{item.left + inset, item.top + inset, item.right - inset, item.bottom - inset};
+}
+
+void CSkinButton::DrawFocusFrame(HDC dc, const RECT& item, int dpi) {
+    int t = 0;
+    const RECT r = FocusFrame(item, dpi, t);
+    if (r.right - r.left <= 2 * t || r.bottom - r.top <= 2 * t) return;
+    // The system's own highlight colour: what the user's theme makes stand out.
+    HBRUSH brush = ::GetSysColorBrush(COLOR_HIGHLIGHT);
+    const RECT sides[4] = {{r.left, r.top, r.right, r.top + t},
+                           {r.left, r.bottom - t, r.right, r.bottom},
+                           {r.left, r.top + t, r.left + t, r.bottom - t},
+                           {r.right - t, r.top + t, r.right, r.bottom - t}};
+    for (const RECT& side : sides) ::FillRect(dc, &side, brush);
 }
 
 BOOL CSkinButton::PreTranslateMessage(MSG* msg) {
@@ -94,6 +119,14 @@ LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         m_hover = false;
         InvalidateRect(nullptr, TRUE);
         return 0;
+    case WM_UPDATEUISTATE:
+        // Tab or Alt has shown the cues (or a click hid them): the frame follows at once. The
+        // change is followed as it arrives, not read back: Wine keeps no state to read.
+        if ((HIWORD(wp) & UISF_HIDEFOCUS) != 0 && (LOWORD(wp) == UIS_SET || LOWORD(wp) == UIS_CLEAR)) {
+            m_focusHidden = LOWORD(wp) == UIS_SET;
+            if (::GetFocus() == m_hWnd) InvalidateRect(nullptr, TRUE);
+        }
+        break;
     default:
         break;
     }

@@ -1,6 +1,7 @@
 // A dialog's push button turned into a picture button: owner-drawn from up to eight state
 // images, lit while the mouse is over it, with the hand cursor, and a double click that
-// counts as two clicks. Clicks reach the parent as the standard BN_CLICKED.
+// counts as two clicks. Clicks reach the parent as the standard BN_CLICKED. The focus shows as
+// a frame in the system's highlight colour once the keyboard is in use.
 #pragma once
 
 #include "framework/Controls.h"
@@ -34,6 +35,12 @@ public:
     void DrawState(HDC dc, UINT stateBit);
 
     void DrawItem(DRAWITEMSTRUCT* dis) override;
+    // The focus cue: a frame of the system's highlight colour inside the item's rectangle,
+    // its thickness (returned) and inset scaled to dpi.
+    static RECT FocusFrame(const RECT& item, int dpi, int& thickness);
+    static void DrawFocusFrame(HDC dc, const RECT& item, int dpi);
+    static constexpr int kFocusThickness = 2;  // at 96 DPI
+    static constexpr int kFocusInset = 3;
     BOOL PreTranslateMessage(MSG* msg) override;
 
     bool IsHover() const { return m_hover; }
@@ -46,6 +53,7 @@ protected:
 private:
     CSkinImage m_images[8];
     bool m_hover = false;
+    bool m_focusHidden = false;  // the window's keyboard cues are hidden
     UINT m_imageMask = 0;
     UINT m_firstPngId = 0;
     int m_dpi = 96;

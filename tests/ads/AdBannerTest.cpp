@@ -1,5 +1,6 @@
 // The banner in a window of its own, with the real mouse cursor and the real shell, whose
 // "open" command is the recording program.
+#include "Accessibility.h"
 #include "ScreenPixels.h"
 #include "ShellRecorder.h"
 #include "Waiting.h"
@@ -139,6 +140,18 @@ TEST_F(AdBanner, IsAVisibleChildWithoutTextOrId) {
     EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
     EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
     EXPECT_STREQ(lf.lfFaceName, L"ＭＳ Ｐゴシック");
+}
+
+// A screen reader reads the caption on show as the banner's name, and the new one after a change;
+// an empty caption leaves no stale name behind.
+TEST_F(AdBanner, ItsAccessibleNameIsTheCaptionOnShow) {
+    EXPECT_EQ(AccessibleName(m_banner.m_hWnd), "<no name>") << "no ad yet";
+    for (const char* caption : {"新しいクッキー対策を見る", "Second ad, much longer", "Q&A 100%", ""}) {
+        SCOPED_TRACE(caption);
+        ShowAd(caption, kLink);
+        EXPECT_EQ(AccessibleName(m_banner.m_hWnd), *caption != '\0' ? caption : "<no name>");
+        EXPECT_EQ(ToUtf8(m_banner.GetWindowText()), caption);
+    }
 }
 
 TEST(AdBannerWithoutWindow, TakesAnAdWithoutTouchingOtherWindows) {

@@ -1,5 +1,6 @@
 // The main dialog run in-process: what only its own process can see (the system menu) and
 // the layout it computes.
+#include "Accessibility.h"
 #include "AdServer.h"
 #include "AppProcess.h"
 #include "MainWindowFixtures.h"
@@ -51,6 +52,30 @@ TEST(MainDialog, SystemMenuEndsWithTheFolderAndVersionCommands) {
         EXPECT_TRUE(IsSeparator(menu, n - 2));
         EXPECT_EQ(::GetMenuItemID(menu, n - 1), static_cast<UINT>(IDM_ABOUTBOX));
         EXPECT_EQ(MenuText(menu, n - 1), "バージョン情報(&A)...");
+    });
+}
+
+// A screen reader's view of the window: each button by the words its picture shows, and Tab
+// visits the cleanings first, in the order they stand, then help and exit.
+TEST(MainDialog, ButtonsAreNamedInJapaneseAndTabVisitsThemInReadingOrder) {
+    struct Named {
+        int id;
+        const char* name;
+    };
+    const Named kNames[] = {{IDC_CACHE, "キャッシュを削除"}, {IDC_COOKIE, "クッキーを削除"},
+                            {IDC_CACHE_COOKIE, "キャッシュとクッキーを削除"}, {IDC_HELP_BUTTON, "ヘルプ"},
+                            {IDCANCEL, "終了"}};
+    RunMainDialog([&](CMainDlg& dlg) {
+        HWND tab = ::GetNextDlgTabItem(dlg.m_hWnd, nullptr, FALSE);
+        for (const Named& n : kNames) {
+            SCOPED_TRACE(n.name);
+            HWND button = ::GetDlgItem(dlg.m_hWnd, n.id);
+            EXPECT_EQ(AccessibleName(button), n.name);
+            EXPECT_EQ(tab, button);
+            tab = ::GetNextDlgTabItem(dlg.m_hWnd, tab, FALSE);
+        }
+        EXPECT_EQ(tab, ::GetDlgItem(dlg.m_hWnd, IDC_CACHE)) << "and round again";
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(dlg.m_hWnd, IDC_CACHE)) << "the first cleaning has the focus";
     });
 }
 

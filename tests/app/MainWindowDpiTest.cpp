@@ -8,6 +8,7 @@
 #include "skin/DpiScale.h"
 #include "skin/PngResource.h"
 #include "skin/Resample.h"
+#include "skin/SkinButton.h"
 #include "skin/SkinImage.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +149,94 @@ TEST_F(MainWindowDpi, SizeHitTestsArtAndDialogsFollowTheScale) {
     EXPECT_NEAR(ok.bottom - ok.top, ::MulDiv(14, tm.tmHeight, 8), 1) << "OK is 14 dialog units high";
     PostClick(::GetDlgItem(about, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
+}
+
+// How many pixels of the frame the focused button would show at dpi are the highlight colour.
+int HighlightedFramePixels(HWND button, int dpi, int& framePixels) {
+    RECT client;
+    ::GetClientRect(button, &client);
+    int t = 0;
+    const RECT frame = CSkinButton::FocusFrame(client, dpi, t);
+    const ScreenPixels shot = CaptureClient(button);
+    const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    int lit = 0;
+    framePixels = 0;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+        for (int x = frame.left; x < frame.right; ++x) {
+            const bool ring = x < frame.left + t || x >= frame.right - t || y < frame.top + t || y >= frame.bottom - t;
+            if (!ring) continue;
+            ++framePixels;
+            if (shot.At(x, y) == highlight) ++lit;
+        }
+    }
+    return lit;
+}
+
+// The window started as Windows starts it by default: the keyboard cues hidden until the
+// keyboard is used (Wine's own default shows them always).
+class MainWindowDpiCuesHidden : public MainWindowDpi {
+protected:
+    void SetUp() override {
+        ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &m_cues, 0);
+        ASSERT_TRUE(::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
+        MainWindowDpi::SetUp();
+    }
+    void TearDown() override {
+        MainWindowDpi::TearDown();
+        ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(m_cues)), SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    }
+    BOOL m_cues = FALSE;
+};
+
+// A mouse user sees no focus; the first Tab shows it on the button it moves to, as a frame in
+// the highlight colour at least two pixels thick and thicker with the scale; Enter and Space
+// press that button, and Esc closes the window.
+TEST_F(MainWindowDpiCuesHidden, TabShowsTheFocusAndTheKeysPressTheFocusedButton) {
+    HWND cache = ::GetDlgItem(m_main, IDC_CACHE);
+    HWND cookie = ::GetDlgItem(m_main, IDC_COOKIE);
+    int t = 0;
+    CSkinButton::FocusFrame(RECT{0, 0, 100, 100}, m_scale.Dpi(), t);
+    EXPECT_GE(t, 2);
+    EXPECT_GE(t * 96, 2 * m_scale.Dpi()) << "the frame grows with the scale";
+    int ring = 0;
+    for (HWND button : {cache, cookie}) {
+        const int lit = HighlightedFramePixels(button, m_scale.Dpi(), ring);
+        EXPECT_LT(lit, ring / 4) << "no cue before the keyboard is used";
+    }
+    const ScreenPixels cacheBefore = CaptureClient(cache);
+
+    ::PostMessageW(m_main, WM_KEYDOWN, VK_TAB, 0);
+    ::PostMessageW(m_main, WM_KEYUP, VK_TAB, 0);
+    EXPECT_TRUE(WaitUntil([&] { return HighlightedFramePixels(cookie, m_scale.Dpi(), ring) == ring; }, 5000))
+        << HighlightedFramePixels(cookie, m_scale.Dpi(), ring) << " of " << ring << " frame pixels lit";
+    const ScreenPixels cacheAfter = CaptureClient(cache);
+    int changed = 0;
+    for (int y = 0; y < cacheBefore.Height(); ++y) {
+        for (int x = 0; x < cacheBefore.Width(); ++x) changed += cacheBefore.At(x, y) != cacheAfter.At(x, y);
+    }
+    EXPECT_EQ(changed, 0) << "the button the focus left shows no cue";
+
+    // Enter, then Space: each asks the cookie cleaning's question, which is answered No.
+    for (UINT key : {VK_RETURN, VK_SPACE}) {
+        SCOPED_TRACE(key);
+        HWND target = key == VK_RETURN ? m_main : cookie;
+        ::PostMessageW(target, WM_KEYDOWN, key, 0);
+        ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (HWND w : m_app.TopWindows()) {
+                    if (w != m_main && MessageBoxText(w).find("クッキー") != std::string::npos) box = w;
+                }
+                return box != nullptr;
+            },
+            10000));
+        PostClick(::GetDlgItem(box, IDNO));
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }, 5000));
+        EXPECT_TRUE(m_app.IsRunning());
+    }
+    ::PostMessageW(m_main, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(m_app.WaitForExit(10000)) << "Esc closes the window";
 }
 
 // The keep list's editor lays out its list at the window's scale: the count column is its
