@@ -9,17 +9,18 @@
 
 #include <shlobj.h>
 
+// A second run waits for nothing and does nothing, and the window knows that a "running"
+// note is no run that died.
+const wchar_t kSignInRunMutex[] = L"Local\\Dustwhirl.SignInRun";
+
 namespace {
 
-// Held by a run from its start to its end: a second run waits for nothing and does nothing,
-// and the window knows that a "running" note is no run that died.
-constexpr wchar_t kRunMutex[] = L"Local\\Dustwhirl.SignInRun";
 constexpr char kRunning[] = "running";
 // A note is a word or a number: anything longer is not one this program wrote.
 constexpr DWORD kMaxNoteBytes = 16;
 
 bool RunInProgress() {
-    CKernelHandle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, kRunMutex));
+    CKernelHandle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, kSignInRunMutex));
     return static_cast<bool>(mutex);
 }
 
@@ -88,7 +89,7 @@ void NoteSignInEnded(const std::wstring& folder, int exitCode) {
 }
 
 int RunAtSignIn(const CommandLine& line, const std::wstring& folder) {
-    CKernelHandle mutex(::CreateMutexW(nullptr, FALSE, kRunMutex));
+    CKernelHandle mutex(::CreateMutexW(nullptr, FALSE, kSignInRunMutex));
     if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) return kExitAllDeleted;
     CommandLine clean = line;
     clean.mode = CommandLine::Mode::Clean;

@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 
+// Held by a run at sign-in from its start to its end.
+extern const wchar_t kSignInRunMutex[];
+
 // %LOCALAPPDATA%\Dustwhirl; empty when the shell cannot say where that is.
 std::wstring SignInFolder();
 std::wstring SignInLogPath(const std::wstring& folder);

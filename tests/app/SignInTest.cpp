@@ -1,0 +1,284 @@
+// Cleaning at sign-in: the /signin words, the Run value's form read back by the parser the run
+// itself uses, the registry's refusals, and the note that the window reads once.
+#include "app/CommandLine.h"
+#include "app/SignInRun.h"
+#include "app/SignInSetting.h"
+#include "framework/FileReplace.h"
+#include "framework/KernelHandle.h"
+#include "framework/WinUtil.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+CommandLine Parse(std::vector<const wchar_t*> args) { return ParseCommandLine(static_cast<int>(args.size()), args.data()); }
+
+TEST(SignInCommandLine, TheSettingTakesOneWordAndNothingElse) {
+    struct Case {
+        std::vector<const wchar_t*> args;
+        bool bCache, bCookie, bSilent;
+    };
+    const Case settings[] = {
+        {{L"/signin", L"cache"}, true, false, false},
+        {{L"-SignIn", L"COOKIE"}, false, true, false},
+        {{L"/signin", L"All", L"/silent"}, true, true, true},
+        {{L"/signin", L"off"}, false, false, false},
+    };
+    for (const Case& c : settings) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(c.args[1])));
+        const CommandLine line = Parse(c.args);
+        EXPECT_EQ(line.mode, CommandLine::Mode::SignIn);
+        EXPECT_EQ(line.bCache, c.bCache);
+        EXPECT_EQ(line.bCookie, c.bCookie);
+        EXPECT_EQ(line.bSilent, c.bSilent);
+    }
+    // A word forgotten, unknown, given twice, or a cleaning's option beside it: the usage.
+    const std::vector<std::vector<const wchar_t*>> mistakes = {
+        {L"/signin"}, {L"/signin", L"never"}, {L"/signin", L"/cache"}, {L"/signin", L"cache", L"/cookie"},
+        {L"/signin", L"cache", L"/signin", L"off"}, {L"/signin", L"all", L"/log", L"x.log"},
+        {L"/signin", L"cookie", L"/nokeep"}, {L"/signin", L"cookie", L"/keep", L"k.txt"},
+        {L"/signin", L"all", L"/atsignin"}, {L"/signin", L"off", L"stray"},
+        // The run the value starts takes exactly one kind and nothing of a file.
+        {L"/atsignin"}, {L"/atsignin", L"/cache", L"/cookie"}, {L"/atsignin", L"/all", L"/log", L"x.log"},
+        {L"/atsignin", L"/cookie", L"/nokeep"}, {L"/atsignin", L"/cookie", L"/preview"},
+        {L"/atsignin", L"/cookie", L"/keep", L"k.txt"},
+    };
+    for (const auto& args : mistakes) {
+        SCOPED_TRACE(::testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end())));
+        const CommandLine line = Parse(args);
+        EXPECT_EQ(line.mode, CommandLine::Mode::Usage);
+        EXPECT_FALSE(line.error.empty());
+    }
+    const CommandLine run = Parse({L"/atsignin", L"/cookie"});
+    EXPECT_EQ(run.mode, CommandLine::Mode::SignInRun);
+    EXPECT_TRUE(run.bSilent) << "a run at sign-in shows nothing";
+    EXPECT_TRUE(run.bCookie && !run.bCache);
+}
+
+// Paths with spaces, characters outside every code page, a share, and one past MAX_PATH: the
+// value quotes the full path, the system's own split gives it back whole as the program, and
+// the parser reads back the kind.
+TEST(SignInValue, RoundTripsEveryPathAndKind) {
+    const std::wstring programs[] = {
+        L"C:\\Program Files\\Dustwhirl\\Dustwhirl.exe",
+        L"C:\\ツール\\café 로그 ü\\Dustwhirl.exe",
+        L"\\\\server\\share\\a b\\Dustwhirl.exe",
+        L"C:\\" + std::wstring(300, L'd') + L"\\Dustwhirl.exe",
+        L"C:\\trailing dots..\\x.exe",
+    };
+    struct Kind {
+        bool bCache, bCookie;
+    };
+    for (const std::wstring& program : programs) {
+        for (Kind kind : {Kind{true, false}, Kind{false, true}, Kind{true, true}}) {
+            SCOPED_TRACE(ToUtf8(program) + (kind.bCache ? " cache" : "") + (kind.bCookie ? " cookie" : ""));
+            const std::wstring value = SignInValue(program, kind.bCache, kind.bCookie);
+            ASSERT_FALSE(value.empty());
+            EXPECT_EQ(value.compare(0, program.size() + 2, L"\"" + program + L"\""), 0);
+            int argc = 0;
+            LPWSTR* argv = ::CommandLineToArgvW(value.c_str(), &argc);
+            ASSERT_NE(argv, nullptr);
+            EXPECT_EQ(std::wstring(argv[0]), program) << "the program the system starts";
+            ::LocalFree(argv);
+
+            const SignInSetting read = ParseSignInValue(value);
+            EXPECT_EQ(read.state, SignInSetting::State::Ours);
+            EXPECT_EQ(read.program, program);
+            EXPECT_EQ(read.bCache, kind.bCache);
+            EXPECT_EQ(read.bCookie, kind.bCookie);
+        }
+    }
+    // Nothing to clean, no path, or one that cannot be quoted: no value at all.
+    EXPECT_EQ(SignInValue(programs[0], false, false), L"");
+    EXPECT_EQ(SignInValue(L"", true, true), L"");
+    EXPECT_EQ(SignInValue(L"C:\\a\"b\\x.exe", true, false), L"");
+}
+
+// A value this program did not write in exactly its form is never read as one of its
+// settings: a rewrite would drop what the user added.
+TEST(SignInValue, AnyOtherFormIsForeign) {
+    const std::wstring ours = SignInValue(L"C:\\D\\Dustwhirl.exe", false, true);
+    const std::wstring others[] = {
+        L"",
+        L"C:\\D\\Dustwhirl.exe /atsignin /cookie",
+        ours + L" /log x.log",
+        ours + L" extra",
+        L"\"C:\\D\\Dustwhirl.exe\"  /atsignin /cookie",
+        L"\"C:\\D\\Dustwhirl.exe\" /cookie /silent",
+        L"\"C:\\D\\Dustwhirl.exe\" /atsignin /cookie /cache",
+        L"\"C:\\D\\Dustwhirl.exe",
+        L"\"\" /atsignin /cookie",
+    };
+    for (const std::wstring& text : others) {
+        SCOPED_TRACE(ToUtf8(text));
+        const SignInSetting read = ParseSignInValue(text);
+        EXPECT_EQ(read.state, SignInSetting::State::Foreign);
+        EXPECT_EQ(read.text, text);
+    }
+}
+
+// A key of the test's own stands in for the Run key; one opened for reading only is a
+// registry that refuses.
+class SignInRegistry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr),
+                  ERROR_SUCCESS);
+    }
+    void TearDown() override {
+        if (m_key != nullptr) ::RegCloseKey(m_key);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    }
+    void Store(DWORD type, const std::wstring& text) {
+        ASSERT_EQ(::RegSetValueExW(m_key, kSignInValueName, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    static constexpr wchar_t kKey[] = L"Software\\Dustwhirl tests\\Run";
+    HKEY m_key = nullptr;
+};
+
+TEST_F(SignInRegistry, WrittenValuesReadBackAndOffRemovesThem) {
+    const std::wstring program = L"C:\\ツール\\café\\Dustwhirl.exe";
+    EXPECT_EQ(ReadSignInSetting(m_key).state, SignInSetting::State::None);
+    EXPECT_EQ(WriteSignInSetting(m_key, program, false, false), ERROR_SUCCESS) << "off with nothing set";
+    for (bool cache : {true, false}) {
+        ASSERT_EQ(WriteSignInSetting(m_key, program, cache, true), ERROR_SUCCESS);
+        const SignInSetting read = ReadSignInSetting(m_key);
+        EXPECT_EQ(read.state, SignInSetting::State::Ours);
+        EXPECT_EQ(read.program, program);
+        EXPECT_EQ(read.bCache, cache);
+        EXPECT_TRUE(read.bCookie);
+    }
+    EXPECT_EQ(WriteSignInSetting(m_key, program, false, false), ERROR_SUCCESS);
+    EXPECT_EQ(ReadSignInSetting(m_key).state, SignInSetting::State::None);
+}
+
+TEST_F(SignInRegistry, ValuesNotOfItsFormAreForeignOrUnreadable) {
+    const std::wstring ours = SignInValue(L"C:\\D\\Dustwhirl.exe", true, false);
+    Store(REG_EXPAND_SZ, ours);
+    EXPECT_EQ(ReadSignInSetting(m_key).state, SignInSetting::State::Foreign) << "an expandable string is never expanded";
+    Store(REG_SZ, std::wstring(40000, L'x'));
+    const SignInSetting tooLong = ReadSignInSetting(m_key);
+    EXPECT_EQ(tooLong.state, SignInSetting::State::Unreadable);
+    EXPECT_TRUE(tooLong.text.empty());
+    // Stored without its terminator: read to the end of its bytes, no further.
+    ASSERT_EQ(::RegSetValueExW(m_key, kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(ours.c_str()),
+                               static_cast<DWORD>(ours.size() * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    EXPECT_EQ(ReadSignInSetting(m_key).state, SignInSetting::State::Ours);
+}
+
+TEST_F(SignInRegistry, ARefusingRegistryChangesNothingAndSaysSo) {
+    ASSERT_EQ(WriteSignInSetting(m_key, L"C:\\D\\Dustwhirl.exe", true, false), ERROR_SUCCESS);
+    HKEY readOnly = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &readOnly), ERROR_SUCCESS);
+    EXPECT_NE(WriteSignInSetting(readOnly, L"C:\\E\\Dustwhirl.exe", true, true), ERROR_SUCCESS);
+    EXPECT_NE(WriteSignInSetting(readOnly, L"C:\\E\\Dustwhirl.exe", false, false), ERROR_SUCCESS) << "off too";
+    ::RegCloseKey(readOnly);
+    const SignInSetting read = ReadSignInSetting(m_key);
+    EXPECT_EQ(read.program, L"C:\\D\\Dustwhirl.exe");
+    EXPECT_TRUE(read.bCache && !read.bCookie);
+}
+
+TEST(SignInProgram, SamePathInAnyCaseIsTheSameProgram) {
+    const std::wstring self = GetModuleFilePath();
+    std::wstring upper = self;
+    ::CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    EXPECT_TRUE(SameProgram(self, upper));
+    EXPECT_FALSE(SameProgram(self, self + L".old"));
+}
+
+// The note as the run leaves it and the window takes it: said once, then gone.
+class SignInNote : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        m_folder = std::wstring(temp) + L"dustwhirl サインイン";
+        ::CreateDirectoryW(m_folder.c_str(), nullptr);
+        ::DeleteFileW(SignInResultPath(m_folder).c_str());
+    }
+    void TearDown() override {
+        ::DeleteFileW(SignInResultPath(m_folder).c_str());
+        ::RemoveDirectoryW(m_folder.c_str());
+    }
+    bool NoteExists() const { return ::GetFileAttributesW(SignInResultPath(m_folder).c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::wstring m_folder;
+};
+
+TEST_F(SignInNote, TheWindowSaysOnceWhenTheLastRunDidNotEndWithZero) {
+    struct Case {
+        const char* note;  // null: no note at all
+        const char* says;  // null: nothing is said
+    };
+    const Case cases[] = {
+        {nullptr, nullptr},
+        {"0", nullptr},
+        {"1", "削除できなかった項目"},
+        {"2", "残すサイトの一覧を読めなかったため、何も削除しませんでした"},
+        {"3", "記録を書けませんでした"},
+        {"4", "内部のエラー"},
+        {"running", "途中で終わりました"},
+        {"zz", "確かめられません"},
+        {"1234567890123456789", "確かめられません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note != nullptr ? c.note : "(none)");
+        if (c.note != nullptr) ASSERT_TRUE(ReplaceFileWith(SignInResultPath(m_folder), c.note));
+        const std::optional<CString> said = TakeSignInNotice(m_folder);
+        EXPECT_EQ(said.has_value(), c.says != nullptr);
+        if (said && c.says != nullptr) {
+            EXPECT_NE(ToUtf8(*said).find(c.says), std::string::npos) << ToUtf8(*said);
+            EXPECT_NE(said->find(SignInLogPath(m_folder)), CString::npos) << "the log's place";
+        }
+        EXPECT_FALSE(NoteExists()) << "taken when read";
+        EXPECT_FALSE(TakeSignInNotice(m_folder).has_value()) << "said once";
+    }
+}
+
+TEST_F(SignInNote, ARunStillGoingIsNotSaidAndItsNoteStays) {
+    NoteSignInStarted(m_folder);
+    {
+        CKernelHandle running(::CreateMutexW(nullptr, TRUE, kSignInRunMutex));
+        ASSERT_TRUE(static_cast<bool>(running));
+        EXPECT_FALSE(TakeSignInNotice(m_folder).has_value());
+        EXPECT_TRUE(NoteExists());
+    }
+    // The run that never ended is said the next time.
+    EXPECT_TRUE(TakeSignInNotice(m_folder).has_value());
+}
+
+TEST_F(SignInNote, TheRunLeavesANoteOnlyWhenItDidNotEndWithZero) {
+    for (int code : {2, 0, 1, 0}) {
+        SCOPED_TRACE(code);
+        NoteSignInStarted(m_folder);
+        EXPECT_TRUE(NoteExists()) << "a run that dies is seen";
+        NoteSignInEnded(m_folder, code);
+        EXPECT_EQ(NoteExists(), code != 0);
+        EXPECT_EQ(TakeSignInNotice(m_folder).has_value(), code != 0);
+    }
+}
+
+// The command writes this executable's own path, and off removes it again; the real Run key of
+// the test's prefix.
+TEST(SignInCommand, SetsAndRemovesTheValueForThisExecutable) {
+    CommandLine line = Parse({L"/signin", L"cookie", L"/silent"});
+    ASSERT_EQ(line.mode, CommandLine::Mode::SignIn);
+    ASSERT_EQ(RunSignInCommand(line), 0);
+    const SignInSetting set = ReadSignInSetting();
+    EXPECT_EQ(set.state, SignInSetting::State::Ours);
+    EXPECT_TRUE(SameProgram(set.program, GetModuleFilePath()));
+    EXPECT_TRUE(set.bCookie && !set.bCache);
+    line = Parse({L"/signin", L"off"});
+    ASSERT_EQ(RunSignInCommand(line), 0);
+    EXPECT_EQ(ReadSignInSetting().state, SignInSetting::State::None);
+}
+
+}  // namespace
