@@ -41,14 +41,16 @@ TEST(MainDialog, SystemMenuEndsWithTheFolderAndVersionCommands) {
         EXPECT_NE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "Close stays";
 
         int n = ::GetMenuItemCount(menu);
-        ASSERT_GE(n, 6);
-        EXPECT_TRUE(IsSeparator(menu, n - 6));
-        EXPECT_EQ(::GetMenuItemID(menu, n - 5), static_cast<UINT>(IDM_OPEN_CACHE_FOLDER));
-        EXPECT_EQ(MenuText(menu, n - 5), "キャッシュフォルダを開く(&A)");
-        EXPECT_EQ(::GetMenuItemID(menu, n - 4), static_cast<UINT>(IDM_OPEN_COOKIE_FOLDER));
-        EXPECT_EQ(MenuText(menu, n - 4), "クッキーフォルダを開く(&O)");
-        EXPECT_EQ(::GetMenuItemID(menu, n - 3), static_cast<UINT>(IDM_KEEP_LIST));
-        EXPECT_EQ(MenuText(menu, n - 3), "残すサイト(&K)...");
+        ASSERT_GE(n, 7);
+        EXPECT_TRUE(IsSeparator(menu, n - 7));
+        EXPECT_EQ(::GetMenuItemID(menu, n - 6), static_cast<UINT>(IDM_OPEN_CACHE_FOLDER));
+        EXPECT_EQ(MenuText(menu, n - 6), "キャッシュフォルダを開く(&A)");
+        EXPECT_EQ(::GetMenuItemID(menu, n - 5), static_cast<UINT>(IDM_OPEN_COOKIE_FOLDER));
+        EXPECT_EQ(MenuText(menu, n - 5), "クッキーフォルダを開く(&O)");
+        EXPECT_EQ(::GetMenuItemID(menu, n - 4), static_cast<UINT>(IDM_KEEP_LIST));
+        EXPECT_EQ(MenuText(menu, n - 4), "残すサイト(&K)...");
+        EXPECT_EQ(::GetMenuItemID(menu, n - 3), static_cast<UINT>(IDM_SIGN_IN));
+        EXPECT_EQ(MenuText(menu, n - 3), "サインイン時の削除(&S)...");
         EXPECT_TRUE(IsSeparator(menu, n - 2));
         EXPECT_EQ(::GetMenuItemID(menu, n - 1), static_cast<UINT>(IDM_ABOUTBOX));
         EXPECT_EQ(MenuText(menu, n - 1), "バージョン情報(&A)...");

@@ -1,7 +1,9 @@
 // Cleaning at sign-in: the /signin words, the Run value's form read back by the parser the run
 // itself uses, the registry's refusals, and the note that the window reads once.
 #include "app/CommandLine.h"
+#include "app/SignInDlg.h"
 #include "app/SignInRun.h"
+#include "app/resource.h"
 #include "app/SignInSetting.h"
 #include "framework/FileReplace.h"
 #include "framework/KernelHandle.h"
@@ -11,6 +13,7 @@
 #include <shellapi.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -279,6 +282,123 @@ TEST(SignInCommand, SetsAndRemovesTheValueForThisExecutable) {
     line = Parse({L"/signin", L"off"});
     ASSERT_EQ(RunSignInCommand(line), 0);
     EXPECT_EQ(ReadSignInSetting().state, SignInSetting::State::None);
+}
+
+// The dialog run in this process, its steps played one after another from its own modal loop
+// (and from a message box's, while one is up).
+std::vector<std::function<void()>> g_steps;
+size_t g_step = 0;
+HWND g_dialog = nullptr;
+
+BOOL CALLBACK FindSignInDialog(HWND w, LPARAM) {
+    if (::GetDlgItem(w, IDC_SIGNIN_ALL) != nullptr) g_dialog = w;
+    return TRUE;
+}
+
+void CALLBACK PlayStep(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindSignInDialog, 0);
+    if (g_step < g_steps.size()) g_steps[g_step++]();
+    if (g_step < g_steps.size()) ::SetTimer(nullptr, 0, 100, PlayStep);
+}
+
+INT_PTR RunSignInDialog(const std::wstring& program, std::vector<std::function<void()>> steps) {
+    g_steps = std::move(steps);
+    g_step = 0;
+    g_dialog = nullptr;
+    ::SetTimer(nullptr, 0, 100, PlayStep);
+    CSignInDlg dialog(program, L"C:\\log\\signin.log");
+    return dialog.DoModal();
+}
+
+bool Checked(int id) { return ::IsDlgButtonChecked(g_dialog, id) == BST_CHECKED; }
+bool Shown(int id) { return ::IsWindowVisible(::GetDlgItem(g_dialog, id)) != FALSE; }
+
+std::string WindowTextOf(HWND w) {
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(w, text, 1024);
+    return ToUtf8(text);
+}
+
+class SignInDialog : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(WriteSignInSetting(L"", false, false), ERROR_SUCCESS); }
+    void TearDown() override { WriteSignInSetting(L"", false, false); }
+    const std::wstring m_here = L"C:\\ここ\\Dustwhirl.exe";
+};
+
+// The value starts a copy that is gone: the dialog says so, offers (checked) to point it here,
+// and OK writes the new choice for this copy.
+TEST_F(SignInDialog, ShowsTheValueAndPointsAnotherCopyHere) {
+    const std::wstring gone = L"C:\\もうない\\Dustwhirl.exe";
+    ASSERT_EQ(WriteSignInSetting(gone, false, true), ERROR_SUCCESS);
+    bool cookie = false, here = false;
+    std::string state;
+    const INT_PTR result = RunSignInDialog(m_here, {[&] {
+        ASSERT_NE(g_dialog, nullptr);
+        cookie = Checked(IDC_SIGNIN_COOKIE) && !Checked(IDC_SIGNIN_OFF);
+        state = WindowTextOf(::GetDlgItem(g_dialog, IDC_SIGNIN_STATE));
+        here = Shown(IDC_SIGNIN_HERE) && Checked(IDC_SIGNIN_HERE);
+        ::CheckRadioButton(g_dialog, IDC_SIGNIN_OFF, IDC_SIGNIN_ALL, IDC_SIGNIN_ALL);
+        ::PostMessageW(g_dialog, WM_COMMAND, IDOK, 0);
+    }});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(cookie) << "the value's kind is shown";
+    EXPECT_NE(state.find(ToUtf8(gone)), std::string::npos) << state;
+    EXPECT_TRUE(here) << "pointing it here is offered, and chosen for a copy that is gone";
+    const SignInSetting now = ReadSignInSetting();
+    EXPECT_EQ(now.program, m_here);
+    EXPECT_TRUE(now.bCache && now.bCookie);
+}
+
+// Fail closed: a value another program wrote while the dialog was open is not written over (the
+// dialog says so and shows it), and one this program did not write changes only on a choice.
+TEST_F(SignInDialog, NeverWritesOverAValueItDidNotShow) {
+    std::string box;
+    bool showsNew = false;
+    const INT_PTR result = RunSignInDialog(m_here, {
+        [&] {
+            ASSERT_TRUE(Checked(IDC_SIGNIN_OFF));
+            ASSERT_EQ(WriteSignInSetting(L"C:\\other\\Dustwhirl.exe", false, true), ERROR_SUCCESS);
+            ::CheckRadioButton(g_dialog, IDC_SIGNIN_OFF, IDC_SIGNIN_ALL, IDC_SIGNIN_CACHE);
+            ::PostMessageW(g_dialog, WM_COMMAND, IDOK, 0);
+        },
+        [&] {
+            HWND w = ::GetForegroundWindow();
+            box = WindowTextOf(::GetDlgItem(w, 0xFFFF));
+            ::PostMessageW(w, WM_COMMAND, IDOK, 0);
+        },
+        [&] {
+            showsNew = Checked(IDC_SIGNIN_COOKIE) && Shown(IDC_SIGNIN_HERE);
+            ::PostMessageW(g_dialog, WM_COMMAND, IDCANCEL, 0);
+        },
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_NE(box.find("ほかのプログラムに変更されました"), std::string::npos) << box;
+    EXPECT_TRUE(showsNew) << "the value as it is now";
+    const SignInSetting now = ReadSignInSetting();
+    EXPECT_EQ(now.program, L"C:\\other\\Dustwhirl.exe");
+    EXPECT_TRUE(now.bCookie && !now.bCache);
+
+    HKEY run = nullptr;
+    LONG error = 0;
+    ASSERT_NE(run = OpenRunKey(KEY_SET_VALUE, error), nullptr);
+    const std::wstring mine = L"C:\\mine.exe /fast";
+    ::RegSetValueExW(run, kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(mine.c_str()),
+                     static_cast<DWORD>((mine.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(run);
+    bool noneChecked = false;
+    std::string state;
+    EXPECT_EQ(RunSignInDialog(m_here, {[&] {
+                  noneChecked = !Checked(IDC_SIGNIN_OFF) && !Checked(IDC_SIGNIN_CACHE) && !Checked(IDC_SIGNIN_COOKIE) &&
+                                !Checked(IDC_SIGNIN_ALL);
+                  state = WindowTextOf(::GetDlgItem(g_dialog, IDC_SIGNIN_STATE));
+                  ::PostMessageW(g_dialog, WM_COMMAND, IDOK, 0);
+              }}),
+              IDCANCEL);
+    EXPECT_TRUE(noneChecked);
+    EXPECT_NE(state.find(ToUtf8(mine)), std::string::npos) << state;
+    EXPECT_EQ(ReadSignInSetting().text, mine) << "OK without a choice changes nothing";
 }
 
 }  // namespace
