@@ -45,8 +45,11 @@ bool CAdBannerWnd::SetAd(AdEntry ad) {
     if (m_hWnd == nullptr) return true;
 
     // The caption is the banner's name too: a screen reader reads the window text, and is told
-    // when it changes.
-    SetWindowText(m_strCaption.c_str());
+    // when it changes. It reads '&' as a mnemonic's mark, as in a button's text, so each is
+    // doubled to be read as itself.
+    CString name;
+    for (wchar_t c : m_strCaption) name.append(c == L'&' ? 2 : 1, c);
+    SetWindowText(name.c_str());
     MeasureText();
     Invalidate(TRUE);
     return true;

@@ -64,9 +64,8 @@ void CSignInDlg::Show(const SignInSetting& setting) {
     case SignInSetting::State::Ours:
         otherCopy = !SameProgram(setting.program, m_program);
         if (otherCopy) {
-            state = L"この設定は、別の場所の Dustwhirl を起動します" +
-                    CString(FileExists(setting.program) ? L":\n" : L"（そのファイルはもうありません）:\n") +
-                    setting.program;
+            state = L"別の場所の Dustwhirl を起動する設定です" +
+                    CString(FileExists(setting.program) ? L":\n" : L"（そのファイルはありません）:\n") + setting.program;
         }
         break;
     case SignInSetting::State::Foreign:

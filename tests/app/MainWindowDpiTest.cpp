@@ -172,26 +172,10 @@ int HighlightedFramePixels(HWND button, int dpi, int& framePixels) {
     return lit;
 }
 
-// The window started as Windows starts it by default: the keyboard cues hidden until the
-// keyboard is used (Wine's own default shows them always).
-class MainWindowDpiCuesHidden : public MainWindowDpi {
-protected:
-    void SetUp() override {
-        ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &m_cues, 0);
-        ASSERT_TRUE(::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
-        MainWindowDpi::SetUp();
-    }
-    void TearDown() override {
-        MainWindowDpi::TearDown();
-        ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(m_cues)), SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
-    }
-    BOOL m_cues = FALSE;
-};
-
 // A mouse user sees no focus; the first Tab shows it on the button it moves to, as a frame in
 // the highlight colour at least two pixels thick and thicker with the scale; Enter and Space
 // press that button, and Esc closes the window.
-TEST_F(MainWindowDpiCuesHidden, TabShowsTheFocusAndTheKeysPressTheFocusedButton) {
+TEST_F(MainWindowDpi, TabShowsTheFocusAndTheKeysPressTheFocusedButton) {
     HWND cache = ::GetDlgItem(m_main, IDC_CACHE);
     HWND cookie = ::GetDlgItem(m_main, IDC_COOKIE);
     int t = 0;

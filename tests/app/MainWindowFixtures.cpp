@@ -8,6 +8,16 @@
 
 #include <cstring>
 
+KeyboardCuesHidden::KeyboardCuesHidden() {
+    ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &m_before, 0);
+    ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+}
+
+KeyboardCuesHidden::~KeyboardCuesHidden() {
+    ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(m_before)),
+                            SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+}
+
 void RunningMainWindow::SetUp() {
     ASSERT_TRUE(m_app.Start());
     m_main = m_app.WaitForMainWindow();

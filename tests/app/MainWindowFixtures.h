@@ -10,13 +10,29 @@
 
 class CMainDlg;
 
-// Dustwhirl.exe started for the test and closed with its exit button afterwards.
+// Windows' default for the keyboard cues, for as long as it lives: hidden until the keyboard is
+// used (Wine's own default shows them always). The prefix's setting, seen by the program the
+// test starts; the former one is put back afterwards.
+class KeyboardCuesHidden {
+public:
+    KeyboardCuesHidden();
+    ~KeyboardCuesHidden();
+    KeyboardCuesHidden(const KeyboardCuesHidden&) = delete;
+    KeyboardCuesHidden& operator=(const KeyboardCuesHidden&) = delete;
+
+private:
+    BOOL m_before = FALSE;
+};
+
+// Dustwhirl.exe started for the test, as on Windows for a mouse user (no keyboard cues), and
+// closed with its exit button afterwards.
 class RunningMainWindow : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
     POINT ToScreen(int x, int y) const;
 
+    KeyboardCuesHidden m_cues;
     AppProcess m_app;
     HWND m_main = nullptr;
 };

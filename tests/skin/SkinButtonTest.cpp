@@ -46,6 +46,10 @@ protected:
         CSkinButton::s_cursorId = IDC_LINK_CURSOR;
         cache.Init(this, IDC_CACHE, 14, 92, IDB_CACHE_NORMAL, SBS_NORMAL | SBS_HOVER | SBS_PRESSED);
         cookie.Init(this, IDC_COOKIE, 176, 92, IDB_COOKIE_NORMAL, SBS_NORMAL);
+        // A mouse user's window: the keyboard cues hidden, so a click draws no focus frame.
+        for (CSkinButton* button : {static_cast<CSkinButton*>(&cache), static_cast<CSkinButton*>(&cookie)}) {
+            button->SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS));
+        }
         ready = true;
         return TRUE;
     }

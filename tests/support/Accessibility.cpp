@@ -7,7 +7,9 @@
 std::string AccessibleName(HWND hwnd) {
     const HRESULT com = ::CoInitialize(nullptr);
     IAccessible* object = nullptr;
-    const HRESULT found = ::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    // The interface's id from its declaration: MinGW's oleacc import library also exports a
+    // symbol of that name, which is no GUID.
+    const HRESULT found = ::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                                        reinterpret_cast<void**>(&object));
     std::string name = "<no object: " + std::to_string(static_cast<unsigned long>(found)) + ">";
     if (SUCCEEDED(found) && object != nullptr) {
