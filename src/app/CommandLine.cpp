@@ -1,12 +1,13 @@
 #include "app/CommandLine.h"
 
-#include "app/SignInSetting.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WinUtil.h"
 
 #include <shellapi.h>
 
 #include <cwchar>
+
+const wchar_t kSignInRunOption[] = L"/atsignin";
 
 const wchar_t kCommandLineUsage[] =
     L"使い方: Dustwhirl.exe /cache|/cookie|/all [/silent] [/preview] [/log ファイル] [/keep ファイル|/nokeep]\n"

@@ -60,6 +60,9 @@ KeepListSource KeepSourceOf(const CommandLine& line);
 // whose place is then looked up only where it is needed.
 std::optional<KeepListSource> NamedKeepList(const CommandLine& line);
 
+// The hidden option of the run that the sign-in value starts ("/atsignin").
+extern const wchar_t kSignInRunOption[];
+
 // The usage text shown in a message box.
 extern const wchar_t kCommandLineUsage[];
 

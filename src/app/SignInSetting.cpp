@@ -5,7 +5,6 @@
 #include <vector>
 
 const wchar_t kSignInValueName[] = L"Dustwhirl";
-const wchar_t kSignInRunOption[] = L"/atsignin";
 
 namespace {
 

@@ -9,8 +9,6 @@
 
 // The value's name under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.
 extern const wchar_t kSignInValueName[];
-// The hidden option that marks the run the value starts.
-extern const wchar_t kSignInRunOption[];
 
 // What the Run value says.
 struct SignInSetting {
