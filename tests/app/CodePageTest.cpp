@@ -122,6 +122,15 @@ TEST(CodePage, EveryScreenShowsTheSameJapanese) {
              return WindowText(about) + "|" + WindowText(::GetDlgItem(about, IDC_VERSION_LINE));
          },
          "バージョン情報|Dustwhirl Version 1.0"},
+        {"sign-in dialog", "",
+         [](AppProcess& app) {
+             HWND main = app.WaitForMainWindow();
+             ::PostMessageW(main, WM_SYSCOMMAND, IDM_SIGN_IN, 0);
+             HWND dialog = OtherDialog(app, main);
+             return WindowText(dialog) + "|" + WindowText(::GetDlgItem(dialog, IDC_SIGNIN_ALL)) + "|" +
+                    WindowText(::GetDlgItem(dialog, IDC_SIGNIN_LOG)).substr(0, std::string("記録: ").size());
+         },
+         "サインイン時の削除|キャッシュとクッキー(&A)|記録: "},
         {"usage box", "/cache /verbose",
          [](AppProcess& app) { return MessageBoxText(app.WaitForWindow("#32770", "Dustwhirl")).substr(0, 60); },
          std::string("不明なオプションです: /verbose\n\n使い方: Dustwhirl.exe").substr(0, 60)},
