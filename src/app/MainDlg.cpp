@@ -33,6 +33,12 @@ const ButtonPlace kButtons[5] = {
     {IDCANCEL, 461, 1, IDB_EXIT_NORMAL, L"終了"},
 };
 
+// The user asked Windows to show the keyboard cues always ("underline access keys").
+bool KeyboardCuesAlways() {
+    BOOL always = FALSE;
+    return ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always;
+}
+
 // The window lays out its own controls at each scale: the dialog manager's rescaling of a
 // template (Windows 10 1703 and later) would move the skin buttons off their art.
 void KeepDialogManagerFromRescaling(HWND dialog) {
@@ -139,16 +145,14 @@ void CMainDlg::CreateSkinButtons() {
 // through the window's keyboard-cue state. A user who asked the system for the cues always
 // (SPI_GETKEYBOARDCUES) has them from the start.
 void CMainDlg::HideFocusUntilTheKeyboardIsUsed() {
-    BOOL always = FALSE;
-    if (::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always) return;
-    SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL));
+    if (!KeyboardCuesAlways()) SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL));
 }
 
 // The keys that move the focus or call the menu show the cues before the dialog manager moves
 // it: Windows' own dialog manager does the same, Wine's does not.
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
-    const bool cueKey = (msg->message == WM_KEYDOWN && (msg->wParam == VK_TAB || (msg->wParam >= VK_LEFT && msg->wParam <= VK_DOWN))) ||
-                        (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_MENU);
+    const bool moves = msg->wParam == VK_TAB || (msg->wParam >= VK_LEFT && msg->wParam <= VK_DOWN);
+    const bool cueKey = (msg->message == WM_KEYDOWN && moves) || (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_MENU);
     if (cueKey && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
         SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL));
     }
@@ -221,9 +225,7 @@ LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // nor passes it on, so the picture buttons are told here as well (the same change twice
         // is no change).
         const LRESULT result = CDialog::WindowProc(msg, wp, lp);
-        BOOL always = FALSE;
-        ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
-        if (LOWORD(wp) == UIS_CLEAR || (LOWORD(wp) == UIS_SET && !always)) {
+        if (LOWORD(wp) == UIS_CLEAR || (LOWORD(wp) == UIS_SET && !KeyboardCuesAlways())) {
             for (CSkinButton& button : m_buttons) button.SendMessage(WM_UPDATEUISTATE, wp, 0);
         }
         return result;

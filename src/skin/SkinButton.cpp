@@ -61,8 +61,8 @@ void CSkinButton::DrawItem(DRAWITEMSTRUCT* dis) {
         state = SBS_HOVER;
     }
     DrawState(dis->hDC, state);
-    // The focus shows only once the keyboard is in use: the window's keyboard-cue state, which
-    // the system passes in the item state and the control answers when asked.
+    // The focus shows only once the keyboard is in use: the window's keyboard-cue state, as the
+    // system passes it in the item state or as the button followed it (WM_UPDATEUISTATE).
     const bool cuesHidden = (dis->itemState & ODS_NOFOCUSRECT) != 0 || m_focusHidden;
     if ((dis->itemState & ODS_FOCUS) != 0 && !cuesHidden) DrawFocusFrame(dis->hDC, dis->rcItem, m_dpi);
 }
