@@ -399,6 +399,25 @@ TEST_F(SignInDialog, NeverWritesOverAValueItDidNotShow) {
     EXPECT_TRUE(noneChecked);
     EXPECT_NE(state.find(ToUtf8(mine)), std::string::npos) << state;
     EXPECT_EQ(ReadSignInSetting().text, mine) << "OK without a choice changes nothing";
+
+    // A value that cannot be read cannot be kept safe from an overwrite: nothing can be chosen.
+    const std::wstring huge(40000, L'x');
+    ASSERT_NE(run = OpenRunKey(KEY_SET_VALUE, error), nullptr);
+    ::RegSetValueExW(run, kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(huge.c_str()),
+                     static_cast<DWORD>((huge.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(run);
+    bool locked = false;
+    EXPECT_EQ(RunSignInDialog(m_here, {[&] {
+                  locked = !::IsWindowEnabled(::GetDlgItem(g_dialog, IDOK)) &&
+                           !::IsWindowEnabled(::GetDlgItem(g_dialog, IDC_SIGNIN_ALL));
+                  state = WindowTextOf(::GetDlgItem(g_dialog, IDC_SIGNIN_STATE));
+                  ::PostMessageW(g_dialog, WM_COMMAND, IDOK, 0);  // as Enter would
+                  ::PostMessageW(g_dialog, WM_COMMAND, IDCANCEL, 0);
+              }}),
+              IDCANCEL);
+    EXPECT_TRUE(locked);
+    EXPECT_NE(state.find("読めない"), std::string::npos) << state;
+    EXPECT_EQ(ReadSignInSetting().state, SignInSetting::State::Unreadable) << "left as it was";
 }
 
 }  // namespace
