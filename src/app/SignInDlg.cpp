@@ -26,7 +26,10 @@ const Kind& KindOf(const SignInSetting& setting) {
     return kKinds[0];
 }
 
+// Whether the file is there; a file on a share or a drive that is not local is taken to be
+// there, unasked: the answer could wait on a network that is gone.
 bool FileExists(const std::wstring& path) {
+    if (!OnLocalDisk(path)) return true;
     const std::wstring full = LongPathForm(path);
     return !full.empty() && ::GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -20,8 +20,9 @@ const wchar_t* KindOption(bool bCache, bool bCookie) {
     return nullptr;
 }
 
-// The long form of a path, or the path itself when the file is not there.
+// The long form of a path, or the path itself when the file is not there (or is not looked at).
 std::wstring LongName(const std::wstring& path) {
+    if (!OnLocalDisk(path)) return path;
     const DWORD needed = ::GetLongPathNameW(path.c_str(), nullptr, 0);
     if (needed == 0 || needed > kMaxValueChars) return path;
     std::wstring longName(needed, L'\0');
@@ -145,6 +146,13 @@ LONG WriteSignInSetting(const std::wstring& program, bool bCache, bool bCookie) 
     error = WriteSignInSetting(key, program, bCache, bCookie);
     ::RegCloseKey(key);
     return error;
+}
+
+bool OnLocalDisk(const std::wstring& path) {
+    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return false;
+    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+    const UINT type = ::GetDriveTypeW(root);
+    return type == DRIVE_FIXED || type == DRIVE_REMOVABLE || type == DRIVE_RAMDISK;
 }
 
 bool SameProgram(const std::wstring& a, const std::wstring& b) {

@@ -52,5 +52,8 @@ LONG WriteSignInSetting(HKEY runKey, const std::wstring& program, bool bCache, b
 SignInSetting ReadSignInSetting();
 LONG WriteSignInSetting(const std::wstring& program, bool bCache, bool bCookie);
 
-// Whether two paths name the same executable (case and short names aside).
+// Whether two paths name the same executable (case aside, and short names on a local disk).
 bool SameProgram(const std::wstring& a, const std::wstring& b);
+// Whether path lies on a local disk, where looking at it cannot hang on a network that is gone
+// (the window asks this on its own thread).
+bool OnLocalDisk(const std::wstring& path);

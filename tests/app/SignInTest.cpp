@@ -196,6 +196,11 @@ TEST(SignInProgram, SamePathInAnyCaseIsTheSameProgram) {
     ::CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
     EXPECT_TRUE(SameProgram(self, upper));
     EXPECT_FALSE(SameProgram(self, self + L".old"));
+    // Only a local disk is looked at: a share may hang on a network that is gone.
+    EXPECT_TRUE(OnLocalDisk(L"C:\\Tools\\Dustwhirl.exe"));
+    for (const wchar_t* remote : {L"\\\\server\\share\\Dustwhirl.exe", L"\\\\?\\C:\\x.exe", L"C:Dustwhirl.exe", L""}) {
+        EXPECT_FALSE(OnLocalDisk(remote)) << ToUtf8(remote);
+    }
 }
 
 // The note as the run leaves it and the window takes it: said once, then gone.
