@@ -274,15 +274,15 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
     ::SetEnvironmentVariableA("DW_STUB_MODE", "own");
     ::SetEnvironmentVariableA("DW_STUB_HOST", "c.test");
     std::string stub = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
-    stub = stub.substr(0, stub.find_last_of("\\/") + 1) + "dw_lowpass_stub.exe";
+    stub = stub.substr(0, stub.find_last_of("\\/") + 1) + "dw_secondpass_stub.exe";
     RunMainDialog([&](CMainDlg& dlg) {
         dlg.SetKeepList({path, false});
-        dlg.SetSecondPass([&](bool bCache, bool bCookie) {
-            SecondPassRequest request;
-            request.bCache = bCache;
-            request.bCookie = bCookie;
-            request.exe.assign(stub.begin(), stub.end());
-            return std::optional<SecondPassRequest>(request);
+        dlg.SetProtectedCacheReach([&] {
+            ProtectedCacheReach reach;
+            reach.copy.emplace();
+            reach.copy->exe.assign(stub.begin(), stub.end());
+            reach.copy->ownCacheAlways = true;
+            return reach;
         });
         g_inEditor = [&](HWND editor) {
             HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
