@@ -14,6 +14,7 @@
 #include "clean/Cleaning.h"
 #include "clean/CleaningLog.h"
 #include "clean/CookieHostWalk.h"
+#include "clean/PlanningDlg.h"
 #include "clean/ProgressDlg.h"
 #include "framework/AppMessages.h"
 #include "framework/WorkerThread.h"
@@ -991,6 +992,83 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
     CPassReportReader cut;
     cut.Feed(whole.data(), whole.size() - 1);
     EXPECT_FALSE(cut.Ended() || cut.Broken()) << "a report cut short is waited for, not taken";
+}
+
+// A dialog whose worker thread cannot be made says so, shows its close button at once and
+// runs nothing; a cleaning under it tells its copy to stop.
+class NoThreadProgressDlg : public CProgressDlg {
+public:
+    using CProgressDlg::CProgressDlg;
+
+protected:
+    bool StartWork() override { return false; }
+};
+
+TEST(ProgressWithoutWorker, ShowsItsCloseButtonAtOnceAndRunsNothing) {
+    bool ran = false;
+    NoThreadProgressDlg dlg([&](CProgressSink&) {
+        ran = true;
+        return std::wstring(L"never");
+    }, nullptr);
+    std::string status;
+    bool closable = false;
+    std::thread driver([&] {
+        HWND hwnd = nullptr;
+        if (!WaitUntil([&] { return (hwnd = dlg.GetSafeHwnd()) != nullptr && ::IsWindowVisible(hwnd); }, 10000)) return;
+        HWND button = ::GetDlgItem(hwnd, IDC_END_BUTTON);
+        closable = WaitUntil([&] { return Visible(button); }, 10000);
+        status = WindowText(::GetDlgItem(hwnd, IDC_STATUS));
+        ::PostMessageA(button, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    driver.join();
+    EXPECT_TRUE(closable);
+    EXPECT_EQ(status, ToUtf8(CProgressDlg::kNotStarted));
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(dlg.WorkStarted());
+}
+
+// The wait before the question: hidden for its moment, ended by its work; a work that throws
+// or a worker that cannot be made ends it as failed, never as a plan.
+class NoThreadPlanningDlg : public CPlanningDlg {
+public:
+    using CPlanningDlg::CPlanningDlg;
+
+protected:
+    bool StartWork() override { return false; }
+};
+
+TEST(PlanningWait, EndsWithItsWorkAndTellsAFailureFromAPlan) {
+    const struct Case {
+        const char* name;
+        bool throws;
+        DWORD workMs;
+        INT_PTR expected;
+        bool shown;
+    } cases[] = {
+        {"quick", false, 0, IDOK, false},
+        {"slow", false, 600, IDOK, true},
+        {"throws", true, 0, IDABORT, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<bool> shown{false};
+        CPlanningDlg* watched = nullptr;
+        CPlanningDlg wait([&](const std::atomic<bool>&) {
+            const DWORD start = ::GetTickCount();
+            while (::GetTickCount() - start < c.workMs) {
+                HWND hwnd = watched != nullptr ? watched->GetSafeHwnd() : nullptr;
+                if (hwnd != nullptr && ::IsWindowVisible(hwnd)) shown = true;
+                ::Sleep(10);
+            }
+            if (c.throws) throw std::bad_alloc();
+        }, nullptr, 200);
+        watched = &wait;
+        EXPECT_EQ(wait.DoModal(), c.expected);
+        EXPECT_EQ(shown.load(), c.shown) << "shown only once its moment has passed";
+    }
+    NoThreadPlanningDlg never([](const std::atomic<bool>&) { ADD_FAILURE() << "no worker, no work"; }, nullptr);
+    EXPECT_EQ(never.DoModal(), IDABORT);
 }
 
 TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
