@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Benchmark of a cleaning: bench/clean_bench.sh [ENTRIES...]  (default 3000 10000 50000)
+# Benchmark of a cleaning: bench/clean_bench.sh [ENTRIES...]  (default 3000 10000 24000)
 # Builds the helper in its own tree and runs it under Wine in a private Xvfb; prints figures.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bench-build.sh"
