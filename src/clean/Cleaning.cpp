@@ -53,8 +53,11 @@ CCleaning::Planned CCleaning::PlanUnder(CWnd* parent) { return PlanUnder(parent,
 
 CCleaning::Planned CCleaning::PlanUnder(CWnd* parent, DWORD showAfterMs) {
     Planned planned = Planned::Failed;
-    CPlanningDlg wait([&](const std::atomic<bool>& cancel) { planned = Plan(&cancel); }, parent, showAfterMs);
-    const INT_PTR answer = wait.DoModal();
+    INT_PTR answer = -1;
+    {
+        CPlanningDlg wait([&](const std::atomic<bool>& cancel) { planned = Plan(&cancel); }, parent, showAfterMs);
+        answer = wait.DoModal();
+    }  // A wait that ended early (the application quitting) has stopped its worker here.
     if (answer == IDOK) return planned;
     // 中止 may come after the plan was made: whatever was planned, nothing goes.
     Cancel();
