@@ -96,12 +96,12 @@ int RunAtSignIn(const CommandLine& line, const std::wstring& folder) {
     clean.bSilent = true;
     if (folder.empty()) {
         // Nowhere to log: the cleaning still runs, and its end says that the log is missing.
-        RunUnattendedClean(clean, PlanSecondPass(clean.bCache, clean.bCookie));
+        RunUnattendedClean(clean, ProtectedCacheReach::OfThisProcess());
         return kExitLogFailed;
     }
     NoteSignInStarted(folder);
     clean.logPath = SignInLogPath(folder);
-    const int code = RunUnattendedClean(clean, PlanSecondPass(clean.bCache, clean.bCookie));
+    const int code = RunUnattendedClean(clean, ProtectedCacheReach::OfThisProcess());
     NoteSignInEnded(folder, code);
     return code;
 }

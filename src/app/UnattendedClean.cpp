@@ -11,13 +11,12 @@ bool WriteLog(const std::wstring& path, const std::string& text) { return path.e
 
 }  // namespace
 
-int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest> second) {
-    CCleaning cleaning(line.bCache, line.bCookie, std::move(second));
-    CString error;
-    if (!cleaning.Plan(KeepSourceOf(line), error)) {
+int RunUnattendedClean(const CommandLine& line, ProtectedCacheReach reach) {
+    CCleaning cleaning({line.bCache, line.bCookie, KeepSourceOf(line), std::move(reach)});
+    if (cleaning.Plan() != CCleaning::Planned::Yes) {
         // Fail closed: a list that cannot be read must not turn into "keep nothing".
-        if (!line.bSilent) AfxMessageBox(error.c_str(), MB_OK | MB_ICONSTOP);
-        WriteLog(line.logPath, LogLines(error));
+        if (!line.bSilent) AfxMessageBox(cleaning.Error().c_str(), MB_OK | MB_ICONSTOP);
+        WriteLog(line.logPath, LogLines(cleaning.Error()));
         return kExitUsage;
     }
     if (line.bPreview) {
@@ -26,7 +25,12 @@ int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest>
         if (!WriteLog(line.logPath, cleaning.PreviewLog())) return kExitLogFailed;
         return cleaning.PreviewComplete() ? kExitAllDeleted : kExitSomeNotDeleted;
     }
-    cleaning.Run(!line.bSilent);
+    if (line.bSilent) {
+        CNoProgress unwatched;
+        cleaning.Run(unwatched);
+    } else {
+        cleaning.RunUnderDialog(nullptr);
+    }
     if (!WriteLog(line.logPath, cleaning.Log())) return kExitLogFailed;
     return cleaning.Complete() ? kExitAllDeleted : kExitSomeNotDeleted;
 }

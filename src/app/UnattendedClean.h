@@ -3,10 +3,10 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "clean/LowIntegrityPass.h"
+#include "clean/SecondPass.h"
 
 #include <optional>
 
-// Runs line's cleaning (line.mode is Clean) of the usual cache and, when second is given, of
-// the Protected Mode cache too, and returns the program's exit code.
-int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest> second = std::nullopt);
+// Runs line's cleaning (line.mode is Clean) of the usual cache and of the Protected Mode
+// cache as reach says, and returns the program's exit code.
+int RunUnattendedClean(const CommandLine& line, ProtectedCacheReach reach = ProtectedCacheReach());

@@ -1,6 +1,6 @@
 // The command line of unattended cleaning, as the program splits and reads it.
 #include "app/CommandLine.h"
-#include "clean/LowIntegrityPass.h"
+#include "clean/SecondPass.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +86,7 @@ TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
 // usage follows, silent when /silent is among the words.
 TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
     const wchar_t* const options[] = {L"/cache", L"-cookie", L"/ALL", L"/silent", L"-Preview", L"/log", L"/keep",
-                                      L"/nokeep", L"/?", L"-h", L"/lowpass", L"/previw", L"-x.log", L"/"};
+                                      L"/nokeep", L"/?", L"-h", L"/secondpass", L"/previw", L"-x.log", L"/"};
     for (const wchar_t* valueOption : {L"/log", L"-KEEP"}) {
         for (const wchar_t* next : options) {
             for (bool last : {false, true}) {
@@ -98,7 +98,7 @@ TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
                 EXPECT_NE(line.error.find(L"ファイル名がありません"), std::wstring::npos) << ToUtf8(line.error);
                 EXPECT_TRUE(line.logPath.empty() && line.keepPath.empty()) << "nothing taken for a file";
                 // The word is read as its own option (the copy's is silent too).
-                const bool silent = !last && (std::wstring(next) == L"/silent" || std::wstring(next) == L"/lowpass");
+                const bool silent = !last && (std::wstring(next) == L"/silent" || std::wstring(next) == L"/secondpass");
                 EXPECT_EQ(line.bSilent, silent);
             }
         }
@@ -110,7 +110,7 @@ TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
     EXPECT_EQ(named.keepPath, L".\\/silent");
     // Alone, /keep with a forgotten FILE is no window with some list either.
     EXPECT_EQ(Parse({L"/keep", L"/nokeep"}).mode, CommandLine::Mode::Usage);
-    EXPECT_EQ(Parse({L"/cookie", L"/lowpass", L"/silent", L"12"}).mode, CommandLine::Mode::Usage);
+    EXPECT_EQ(Parse({L"/cookie", L"/secondpass", L"/silent", L"12"}).mode, CommandLine::Mode::Usage);
 }
 
 // The copy's hidden option takes the kinds a user has and nothing else, is never shown, and
@@ -133,11 +133,8 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
         for (bool bCookie : {false, true}) {
             for (bool withRules : {false, true}) {
                 if (!bCache && !bCookie) continue;
-                SecondPassRequest request;
-                request.bCache = bCache;
-                request.bCookie = bCookie;
-                if (withRules) request.keep = rules;
-                const std::wstring args = SecondPassArguments(request, reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)),
+                const std::wstring args = SecondPassArguments(bCache, bCookie, withRules ? rules : CKeepList(),
+                                                              reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)),
                                                              reinterpret_cast<HANDLE>(ULONG_PTR(0x7FF8)));
                 int argc = 0;
                 LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
@@ -159,15 +156,15 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
     // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history, a
     // cookie copy not told its list, one told a file, rules that are not hosts.
     const std::vector<std::vector<const wchar_t*>> mistakes = {
-        {L"/lowpass", L"12"},          {L"/cookie", L"/nokeep", L"/lowpass"},  {L"/cookie", L"/nokeep", L"/lowpass", L"0"},
-        {L"/cookie", L"/nokeep", L"/lowpass", L"0x1c"}, {L"/cookie", L"/nokeep", L"/lowpass", L"99999999999999999999999"},
-        {L"/all", L"/nokeep", L"/lowpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/lowpass", L"12"},
-        {L"/visited", L"/lowpass", L"12"}, {L"/lowpass", L"12", L"/history"},
-        {L"/cookie", L"/lowpass", L"12"}, {L"/all", L"/keep", L"keep.txt", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test,,b.test", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test,http://b.test/", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test", L"/nokeep", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"/lowpass", L"12"},
+        {L"/secondpass", L"12"},          {L"/cookie", L"/nokeep", L"/secondpass"},  {L"/cookie", L"/nokeep", L"/secondpass", L"0"},
+        {L"/cookie", L"/nokeep", L"/secondpass", L"0x1c"}, {L"/cookie", L"/nokeep", L"/secondpass", L"99999999999999999999999"},
+        {L"/all", L"/nokeep", L"/secondpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/secondpass", L"12"},
+        {L"/visited", L"/secondpass", L"12"}, {L"/secondpass", L"12", L"/history"},
+        {L"/cookie", L"/secondpass", L"12"}, {L"/all", L"/keep", L"keep.txt", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test,,b.test", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test,http://b.test/", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test", L"/nokeep", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"/secondpass", L"12"},
     };
     EXPECT_EQ(Parse({L"/cookie", L"/keeprules", L"keep.test"}).mode, CommandLine::Mode::Usage) << "the copy's alone";
     for (const auto& args : mistakes) {
@@ -179,13 +176,13 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
     // a copy could never be told to go.
     for (const auto& args : mistakes) {
         std::vector<const wchar_t*> withWord = args;
-        withWord.insert(withWord.end(), {L"/lowpassgo", L"13"});
+        withWord.insert(withWord.end(), {L"/secondpassgo", L"13"});
         EXPECT_EQ(Parse(withWord).mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));
     }
-    EXPECT_EQ(Parse({L"/cache", L"/lowpass", L"12", L"/lowpassgo", L"13"}).mode, CommandLine::Mode::SecondPassCopy);
+    EXPECT_EQ(Parse({L"/cache", L"/secondpass", L"12", L"/secondpassgo", L"13"}).mode, CommandLine::Mode::SecondPassCopy);
     for (const std::vector<const wchar_t*>& half :
-         {std::vector<const wchar_t*>{L"/cache", L"/lowpass", L"12"}, {L"/cache", L"/lowpassgo", L"13"},
-          {L"/cache", L"/lowpass", L"12", L"/lowpassgo"}, {L"/cache", L"/lowpass", L"12", L"/lowpassgo", L"0"}}) {
+         {std::vector<const wchar_t*>{L"/cache", L"/secondpass", L"12"}, {L"/cache", L"/secondpassgo", L"13"},
+          {L"/cache", L"/secondpass", L"12", L"/secondpassgo"}, {L"/cache", L"/secondpass", L"12", L"/secondpassgo", L"0"}}) {
         const CommandLine line = Parse(half);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(half.back()));
         EXPECT_TRUE(line.bSilent);
