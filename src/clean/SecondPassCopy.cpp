@@ -29,10 +29,13 @@ SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepLi
     CPassReportWriter writer(report);
     CleaningPlan plan;
     bool readerGone = false;
-    // The walk may take seconds: heartbeats tell the parent it is under way, not hung.
-    PlanCleaningWith(bCache, bCookie, keep, plan, [&] {
-        if (!readerGone && !writer.HeartbeatIfDue()) readerGone = true;
-    });
+    // The walk may take seconds: heartbeats tell the parent it is under way, not hung. The
+    // Protected Mode cache of a user who never browsed at low integrity was never made.
+    PlanCleaningWith(
+        bCache, bCookie, keep, plan, [&] {
+            if (!readerGone && !writer.HeartbeatIfDue()) readerGone = true;
+        },
+        MissingCache::Empty);
     if (readerGone || !writer.Plan(plan) || !ToldToGo(control)) return SecondPassCopyOutcome::NotRun;
 
     DeletionResult result;

@@ -143,6 +143,13 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
                 LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
                 ASSERT_NE(argv, nullptr);
                 const CommandLine line = ParseCommandLine(argc - 1, argv + 1);
+                // No value the parent writes can be taken for an option, whatever the hosts.
+                for (int i = 2; i < argc; ++i) {
+                    const std::wstring option = argv[i - 1];
+                    if (option == L"/keeprules" || option == L"/lowpass" || option == L"/lowpassgo") {
+                        EXPECT_EQ(std::wstring(L"/-").find(argv[i][0]), std::wstring::npos) << args;
+                    }
+                }
                 ::LocalFree(argv);
                 EXPECT_EQ(line.mode, CommandLine::Mode::SecondPassCopy) << args;
                 EXPECT_EQ(line.bCache, bCache) << args;
@@ -156,6 +163,23 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
             }
         }
     }
+    // A host that would read as an option, in a list made before the parser refused it, is
+    // carried as a value all the same, and the copy refuses the whole list: never an option.
+    CKeepList dashed = rules;
+    dashed.Add(KeepRule{"-dash.test", false, 4});
+    SecondPassRequest dashRequest;
+    dashRequest.bCookie = true;
+    dashRequest.keep = dashed;
+    const std::wstring dashArgs = SecondPassArguments(dashRequest, reinterpret_cast<HANDLE>(ULONG_PTR(12)),
+                                                      reinterpret_cast<HANDLE>(ULONG_PTR(16)));
+    EXPECT_NE(dashArgs.find(L"/keeprules hosts="), std::wstring::npos);
+    int dashArgc = 0;
+    LPWSTR* dashArgv = ::CommandLineToArgvW((L"Dustwhirl.exe " + dashArgs).c_str(), &dashArgc);
+    ASSERT_NE(dashArgv, nullptr);
+    const CommandLine dashLine = ParseCommandLine(dashArgc - 1, dashArgv + 1);
+    ::LocalFree(dashArgv);
+    EXPECT_EQ(dashLine.mode, CommandLine::Mode::Usage);
+    EXPECT_EQ(ToUtf8(dashLine.error), "/keeprules") << "the list is refused, not cut short at the host";
     // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history, a
     // cookie copy not told its list, one told a file, rules that are not hosts.
     const std::vector<std::vector<const wchar_t*>> mistakes = {
@@ -164,12 +188,15 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
         {L"/all", L"/nokeep", L"/lowpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/lowpass", L"12"},
         {L"/visited", L"/lowpass", L"12"}, {L"/lowpass", L"12", L"/history"},
         {L"/cookie", L"/lowpass", L"12"}, {L"/all", L"/keep", L"keep.txt", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test,,b.test", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test,http://b.test/", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test", L"/nokeep", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test,,b.test", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test,http://b.test/", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test", L"/nokeep", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=-dash.test", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test", L"/lowpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=", L"/lowpass", L"12"},
         {L"/cookie", L"/keeprules", L"/lowpass", L"12"},
     };
-    EXPECT_EQ(Parse({L"/cookie", L"/keeprules", L"keep.test"}).mode, CommandLine::Mode::Usage) << "the copy's alone";
+    EXPECT_EQ(Parse({L"/cookie", L"/keeprules", L"hosts=keep.test"}).mode, CommandLine::Mode::Usage) << "the copy's alone";
     for (const auto& args : mistakes) {
         const CommandLine line = Parse(args);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));

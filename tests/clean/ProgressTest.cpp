@@ -682,6 +682,15 @@ TEST(CleaningLog, WritesEveryControlCharacterOfANameAsAnEscape) {
         {std::string("\x01\x1f\x7f", 3), "\\x01\\x1F\\x7F"},
         {"Cookie:u@例え.jp/ü", "Cookie:u@例え.jp/ü"},
         {"", ""},
+        // C1 (NEL among them), the line and paragraph separators, every bidirectional control.
+        {"a\xC2\x85" "b\xC2\x80\xC2\x9F", "a\\x85b\\x80\\x9F"},
+        {"x\xE2\x80\xA8y\xE2\x80\xA9z", "x\\x{2028}y\\x{2029}z"},
+        {"\xE2\x80\xAA\xE2\x80\xAB\xE2\x80\xAC\xE2\x80\xAD\xE2\x80\xAE",
+         "\\x{202A}\\x{202B}\\x{202C}\\x{202D}\\x{202E}"},
+        {"\xE2\x81\xA6\xE2\x81\xA7\xE2\x81\xA8\xE2\x81\xA9", "\\x{2066}\\x{2067}\\x{2068}\\x{2069}"},
+        {"\xE2\x80\x8E\xE2\x80\x8F\xD8\x9C", "\\x{200E}\\x{200F}\\x{061C}"},
+        // Their neighbours are text: a dash, an ellipsis, a no-break space, a word joiner.
+        {"\xE2\x80\x94\xE2\x80\xA6\xC2\xA0\xE2\x81\xA0", "\xE2\x80\x94\xE2\x80\xA6\xC2\xA0\xE2\x81\xA0"},
     };
     for (const auto& c : cases) EXPECT_EQ(LogEntryName(c.name), c.logged) << c.name;
 }
