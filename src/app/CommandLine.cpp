@@ -43,12 +43,12 @@ const wchar_t* ValueOf(int argc, const wchar_t* const* argv, int& i) {
 }
 
 CString MissingFileName(const wchar_t* option) {
-    return CString(option) + L" の後にファイル名がありません。/ や - で始まる語はオプションとして読みます（そういう名前は .\\-x.txt のようにフォルダーを付けて書いてください）。";
+    return CString(option) + L" の後にファイル名がありません。/ や - で始まる語はオプションとして読みます（そういう名前は .\\-x.txt のようにフォルダーを付けて、ネットワークの共有フォルダーは //server/share ではなく \\\\server\\share\\x.txt のように書いてください）。";
 }
 
 CString NotAFile(const std::wstring& path) {
     return L"ファイルとして使えない名前です: " + path +
-           L"\nドライブかネットワークの共有フォルダーにあるファイルを指定してください（NUL などのデバイスや \\\\.\\ で始まる名前は使えません）。";
+           L"\nドライブかネットワークの共有フォルダーにあるファイルを指定してください（NUL や C:\\dir\\con.txt などのデバイス、\\\\.\\ で始まる名前、x.log:s のような「:」の後のストリーム名は使えません）。";
 }
 
 // A handle value in decimal, as the parent writes it; 0 for anything else.

@@ -108,6 +108,19 @@ TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
     EXPECT_EQ(named.mode, CommandLine::Mode::Clean);
     EXPECT_EQ(named.logPath, L".\\-x.log");
     EXPECT_EQ(named.keepPath, L".\\/silent");
+    // A share written with forward slashes reads as an option; the message says how to write it.
+    const CommandLine slashes = Parse({L"/cookie", L"/log", L"//server/share/x.log"});
+    EXPECT_EQ(slashes.mode, CommandLine::Mode::Usage);
+    EXPECT_NE(slashes.error.find(L"\\\\server\\share"), std::wstring::npos) << ToUtf8(slashes.error);
+    // A stream or a device in any form is refused before anything, with the name it was given.
+    for (const wchar_t* path : {L"x.log:x", L"\\\\?\\C:\\dir\\CON", L"C:\\dir\\nul.txt", L"\\\\server\\share\\x:y"}) {
+        for (const wchar_t* option : {L"/log", L"/keep"}) {
+            const CommandLine line = Parse({L"/all", option, path});
+            EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ToUtf8(path);
+            EXPECT_NE(line.error.find(std::wstring(L"ファイルとして使えない名前です: ") + path), std::wstring::npos)
+                << ToUtf8(line.error);
+        }
+    }
     // Alone, /keep with a forgotten FILE is no window with some list either.
     EXPECT_EQ(Parse({L"/keep", L"/nokeep"}).mode, CommandLine::Mode::Usage);
     EXPECT_EQ(Parse({L"/cookie", L"/lowpass", L"/silent", L"12"}).mode, CommandLine::Mode::Usage);

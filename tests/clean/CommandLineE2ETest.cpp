@@ -117,6 +117,9 @@ TEST_F(CommandLineRun, AMistakeDeletesNothingAndEndsWithTwo) {
         {"/cookie /silent /log NUL", false},
         {"/all /log \\\\.\\NUL", true},
         {"/cookie /silent /keep \\\\.\\C:\\keep.txt", false},
+        // Nor is a stream of a file, nor a device behind the long prefix.
+        {"/all /silent /log x.log:x", false},
+        {"/cache /silent /log \\\\?\\C:\\dir\\CON", false},
     };
     // Where a word taken for a file would have gone: the root of the current drive.
     std::vector<std::string> strays;

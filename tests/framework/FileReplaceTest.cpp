@@ -93,12 +93,25 @@ TEST_F(FileReplace, AHolderThatStaysFailsTheMoveWithinTheBoundAndLeavesTheOldFil
     EXPECT_FALSE(SideFileThere());
 }
 
-TEST(LongPathForm, OnlyFilesOnADriveOrAShareAreFiles) {
+TEST(LongPathForm, OnlyFilesOnADriveAShareOrAVolumeAreFiles) {
+    // Devices in every form, streams, namespaces, and roots that name no file.
     for (const wchar_t* device : {L"NUL", L"con", L"\\\\.\\NUL", L"\\\\.\\C:\\x.log", L"\\\\?\\GLOBALROOT\\Device\\Null",
-                                  L"\\\\?\\Volume{00000000-0000-0000-0000-000000000000}\\x", L"\\\\?\\NUL", L"\\\\?\\UNC\\.\\x\\y",
-                                  L"\\\\server", L"\\\\server\\\\x"}) {
+                                  L"\\\\?\\Volume{0000000-0000-0000-0000-0000000000000}\\x", L"\\\\?\\Volume{00000000-0000-0000-0000-000000000000}",
+                                  L"\\\\?\\NUL", L"\\\\?\\UNC\\.\\x\\y", L"\\\\server", L"\\\\server\\\\x", L"\\\\server\\share",
+                                  L"\\\\?\\C:\\dir\\CON", L"\\\\?\\C:\\dir\\con.txt", L"C:\\dir\\nul.log", L"C:\\dir\\LPT1\\x.log",
+                                  L"\\\\?\\UNC\\server\\share\\aux", L"C:\\dir\\COM\u00b9", L"C:\\dir\\conout$", L"C:\\dir\\PRN .txt",
+                                  L"x.log:x", L"C:\\dir\\x.log:s:$DATA", L"\\\\server\\share\\x.log:s", L"\\\\?\\C:\\x.log:s",
+                                  L"C:\\dir:s\\x.log", L"\\\\?\\Volume{01234567-89ab-cdef-0123-456789abcdef}\\x:s", L"C:\\"}) {
         EXPECT_EQ(LongPathForm(device), L"") << ToUtf8(device);
     }
+    // Names that only look like them are files.
+    for (const wchar_t* file : {L"C:\\dir\\console.log", L"C:\\dir\\COM10", L"C:\\dir\\nul-x.log", L"C:\\auxiliary\\x"}) {
+        EXPECT_EQ(LongPathForm(file), std::wstring(L"\\\\?\\") + file) << ToUtf8(file);
+    }
+    EXPECT_EQ(LongPathForm(L"\\\\?\\unc\\server\\share\\x.log"), L"\\\\?\\UNC\\server\\share\\x.log");
+    EXPECT_EQ(LongPathForm(L"\\\\?\\Unc\\server\\share\\x.log"), L"\\\\?\\UNC\\server\\share\\x.log");
+    EXPECT_EQ(LongPathForm(L"\\\\?\\Volume{01234567-89ab-CDEF-0123-456789abcdef}\\dir\\x.log"),
+              L"\\\\?\\Volume{01234567-89ab-CDEF-0123-456789abcdef}\\dir\\x.log");
     EXPECT_EQ(LongPathForm(L"C:\\dir\\x.log"), L"\\\\?\\C:\\dir\\x.log");
     EXPECT_EQ(LongPathForm(L"\\\\server\\share\\x.log"), L"\\\\?\\UNC\\server\\share\\x.log");
     EXPECT_EQ(LongPathForm(L"//server/share/x.log"), L"\\\\?\\UNC\\server\\share\\x.log");
