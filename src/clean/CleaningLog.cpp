@@ -13,6 +13,7 @@ const wchar_t* OutcomeLabel(DeleteOutcome outcome) {
     case DeleteOutcome::InUse: return L"使用中です（ほかのプログラムが閉じると削除されます）";
     case DeleteOutcome::NotDeleted: return L"削除できませんでした";
     case DeleteOutcome::FileLeft: return L"キャッシュから削除しましたが、ファイルは開かれていたため残りました";
+    case DeleteOutcome::Denied: return L"削除を拒否されました（アクセスが拒否されました）";
     }
     return L"";
 }
@@ -95,7 +96,7 @@ std::string CleaningLogText(const CleaningPlan& first, const DeletionResult& fir
     CString summary = L"合計: 削除 " + FormatCount(result.deleted) + L"件、ファイルが残った " +
                       FormatCount(result.fileLeft) + L"件、使用中（閉じると削除） " + FormatCount(result.inUse) +
                       L"件、見つからず " + FormatCount(result.notFound) + L"件、削除できず " +
-                      FormatCount(result.notDeleted) + L"件、残した " + FormatCount(result.kept) + L"件、" +
+                      FormatCount(result.notDeleted) + L"件、拒否 " + FormatCount(result.denied) + L"件、残した " + FormatCount(result.kept) + L"件、" +
                       FormatBytes(result.bytesFreed) + L" を解放";
     if (firstResult.Handled() < first.entries.size()) {
         summary += L"（" + FormatCount(first.entries.size() - firstResult.Handled()) + L"件は途中で止まったため未処理）";

@@ -10,7 +10,7 @@
 //   'G' to go:  u64 bytes, the entry's name as the cache's own bytes (no NUL)  (as many as announced)
 //   'K' kept:   u64 bytes, the cookie's name                                  (then as many as announced)
 //   'E' entry:  u8 outcome of the next planned entry; only after the whole plan, at most one per entry
-//   'R' result: u64 deleted, not found, in use, not deleted, file left, bytes freed; u8 walk failed
+//   'R' result: u64 deleted, not found, in use, not deleted, file left, denied, bytes freed; u8 walk failed
 //               (once, last, after every planned entry; must agree with the entries)
 // The names are opaque bytes: their length comes from the record, never from their content.
 #pragma once

@@ -1,5 +1,6 @@
 // The command line of unattended cleaning, as the program splits and reads it.
 #include "app/CommandLine.h"
+#include "app/KeepListDlg.h"
 #include "clean/LowIntegrityPass.h"
 #include "framework/WinUtil.h"
 
@@ -260,6 +261,39 @@ TEST(CommandLine, TheKeepListIsTheStoredOneUnlessNamedOrRefused) {
     for (const auto& args : mistakes) {
         SCOPED_TRACE(testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end())));
         EXPECT_EQ(Parse(args).mode, CommandLine::Mode::Usage);
+    }
+}
+
+// The editor says why it cannot open a list, as what it is: /nokeep in force is no unknown place.
+TEST(CommandLine, TheEditorSaysWhyItCannotOpenTheListOfEachChoice) {
+    KeepListLoad broken;
+    broken.status = KeepListLoad::Status::Broken;
+    broken.line = 3;
+    broken.reason = L"ホスト名として読めません: -dash.test";
+    KeepListLoad loaded;
+    loaded.status = KeepListLoad::Status::Loaded;
+    struct Case {
+        KeepListSource source;
+        const KeepListLoad* load;
+        const wchar_t* says;  // null: the editor opens
+        const wchar_t* never;
+    };
+    const Case cases[] = {
+        {*NamedKeepList(Parse({L"/nokeep"})), &loaded, L"/nokeep", L"置き場所"},
+        {StoredKeepListIn(L""), &loaded, L"置き場所がわかりません", L"/nokeep"},
+        {StoredKeepListIn(L"C:\\AppData"), &broken, L"3 行目: ホスト名として読めません: -dash.test", L"/nokeep"},
+        {StoredKeepListIn(L"C:\\AppData"), &loaded, nullptr, nullptr},
+        {*NamedKeepList(Parse({L"/keep", L"k.txt"})), &loaded, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        const CString text = KeepListUnopenableText(c.source, *c.load);
+        SCOPED_TRACE(ToUtf8(text));
+        if (c.says == nullptr) {
+            EXPECT_TRUE(text.empty());
+            continue;
+        }
+        EXPECT_NE(text.find(c.says), std::wstring::npos);
+        EXPECT_EQ(text.find(c.never), std::wstring::npos);
     }
 }
 

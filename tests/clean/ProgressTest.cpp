@@ -722,7 +722,7 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
                     {"", 5}};
     plan.kept = {{"Cookie:u@keep.test/", 3}};
     const DeleteOutcome outcomes[] = {DeleteOutcome::Deleted, DeleteOutcome::InUse, DeleteOutcome::FileLeft,
-                                      DeleteOutcome::Deleted};
+                                      DeleteOutcome::Denied};
     DeletionResult sent;
     for (size_t i = 0; i < plan.entries.size(); ++i) sent.Add(plan.entries[i], outcomes[i]);
     auto report = [&](const CleaningPlan& p, size_t reported, const DeletionResult& result) {
@@ -741,7 +741,8 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         EXPECT_EQ(NamesIn(reader.Kept()), NamesIn(plan.kept));
         EXPECT_EQ(NamesIn(reader.Entries()), NamesIn(plan.entries)) << "each outcome belongs to the planned entry in turn";
         EXPECT_EQ(reader.Result().outcomes, sent.outcomes);
-        EXPECT_EQ(reader.Result().bytesFreed, 12u);
+        EXPECT_EQ(reader.Result().bytesFreed, 7u);
+        EXPECT_EQ(reader.Result().denied, 1u) << "a refusal is carried as what it is";
         EXPECT_EQ(reader.Result().inUse, 1u);
         EXPECT_EQ(reader.Result().fileLeft, 1u) << "a file left behind is carried apart, its bytes not freed";
     }
@@ -789,6 +790,29 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         reader.Feed(b.bytes.data(), b.bytes.size());
         EXPECT_TRUE(reader.Broken()) << b.name;
         EXPECT_FALSE(reader.Ended()) << b.name;
+    }
+    // The bound of entries is the plan's count of both kinds together: at it a plan is taken,
+    // one entry or one kept cookie past it breaks the report.
+    {
+        auto planOf = [](ULONGLONG toGo, ULONGLONG kept) {
+            std::string record("P\x11\0\0\0", 5);
+            for (ULONGLONG n : {toGo, kept}) {
+                for (int i = 0; i < 8; ++i) record += static_cast<char>((n >> (8 * i)) & 0xFF);
+            }
+            return record + std::string(1, '\0');
+        };
+        const ULONGLONG bound = CPassReportReader::kMaxEntries;
+        const struct {
+            ULONGLONG toGo, kept;
+            bool taken;
+        } plans[] = {{bound, 0, true}, {0, bound, true}, {bound - 1, 1, true},
+                     {bound + 1, 0, false}, {0, bound + 1, false}, {bound, 1, false}, {1, bound, false}};
+        for (const auto& p : plans) {
+            CPassReportReader reader;
+            const std::string record = planOf(p.toGo, p.kept);
+            EXPECT_EQ(reader.Feed(record.data(), record.size()), p.taken) << p.toGo << " + " << p.kept;
+            EXPECT_EQ(reader.Broken(), !p.taken);
+        }
     }
     // Names past the bound of their total size break the report too, however few they are.
     {
