@@ -1,6 +1,8 @@
 // The command line of unattended cleaning, as the program splits and reads it.
 #include "app/CommandLine.h"
 #include "app/KeepListDlg.h"
+#include "app/UnattendedClean.h"
+#include "framework/KernelHandle.h"
 #include "clean/LowIntegrityPass.h"
 #include "framework/WinUtil.h"
 
@@ -295,6 +297,48 @@ TEST(CommandLine, TheEditorSaysWhyItCannotOpenTheListOfEachChoice) {
         EXPECT_NE(text.find(c.says), std::wstring::npos);
         EXPECT_EQ(text.find(c.never), std::wstring::npos);
     }
+}
+
+// The log's last step: a log whose name another program holds to the end is kept under its
+// side name, and the exit code says so; one that cannot be written at all is exit 3.
+TEST(UnattendedClean, ALogThatCannotTakeItsNameIsKeptAsideAndTheExitCodeSaysSo) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"dw-logmove-" + DecimalText(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::wstring log = folder + L"\\clean.log";
+    {
+        CFileHandle make(::CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(make);
+    }
+    const ReplaceRetry quick{50, 5, 20};
+    {
+        // A scanner that holds the file for longer than the move waits.
+        CFileHandle scanner(::CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(scanner);
+        const CommandLine line = Parse({L"/cache", L"/silent", L"/preview", L"/log", log.c_str()});
+        EXPECT_EQ(RunUnattendedClean(line, std::nullopt, quick), kExitLogKeptAside);
+    }
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileW((folder + L"\\~dustwhirl-*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "the finished log is kept";
+    ::FindClose(find);
+    const std::wstring kept = folder + L"\\" + found.cFileName;
+    CFileHandle read(::CreateFileW(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[4096] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(::ReadFile(read.get(), buffer, sizeof(buffer), &got, nullptr));
+    read.Close();
+    EXPECT_NE(std::string(buffer, got).find("合計"), std::string::npos) << "the whole log, summary and all";
+    const std::string text = ToUtf8(LogNotWrittenText(log, kept));
+    EXPECT_NE(text.find(ToUtf8(kept)), std::string::npos) << text;
+    EXPECT_TRUE(::DeleteFileW(kept.c_str()));
+    // A folder that is not there: nothing written, nothing kept.
+    const CommandLine nowhere = Parse({L"/cache", L"/silent", L"/preview", L"/log", (folder + L"\\no\\x.log").c_str()});
+    EXPECT_EQ(RunUnattendedClean(nowhere, std::nullopt, quick), kExitLogFailed);
+    ::DeleteFileW(log.c_str());
+    EXPECT_TRUE(::RemoveDirectoryW(folder.c_str())) << "nothing else was left in the folder";
 }
 
 }  // namespace

@@ -69,13 +69,35 @@ TEST_F(FileReplace, AHolderThatLetsGoInTimeDoesNotFailTheMove) {
         sawWait = !done;
         holder.Close();
     });
-    const bool replaced = ReplaceFileWith(path, "new", ReplaceRetry{30000, 10});
+    std::wstring keptAs = L"stale";
+    // Pauses that grow from 10 ms to 40 ms: the holder refuses a few tries before it lets go.
+    const bool replaced = ReplaceFileOrKeep(path, "new", keptAs, ReplaceRetry{30000, 10, 40});
     done = true;
     release.join();
     EXPECT_TRUE(sawWait) << "the move did not wait for the holder";
     EXPECT_TRUE(replaced);
+    EXPECT_EQ(keptAs, L"") << "nothing is kept aside when the move was made";
     EXPECT_EQ(Read(path), "new");
     EXPECT_FALSE(SideFileThere());
+}
+
+// A log must not be lost: when the move never succeeds, the finished bytes stay under the side
+// file's name, which is handed back as a person writes a path; the old file is untouched.
+TEST_F(FileReplace, AMoveThatNeverSucceedsKeepsTheFinishedFileUnderItsSideName) {
+    CFileHandle holder = Hold();
+    ASSERT_TRUE(holder);
+    std::wstring keptAs;
+    EXPECT_FALSE(ReplaceFileOrKeep(path, "finished log", keptAs, ReplaceRetry{60, 5, 20}));
+    holder.Close();
+    EXPECT_EQ(Read(path), "old");
+    ASSERT_FALSE(keptAs.empty());
+    EXPECT_EQ(keptAs.rfind(L"\\\\?\\", 0), std::wstring::npos) << "no long-form prefix: " << ToUtf8(keptAs);
+    EXPECT_EQ(keptAs.rfind(folder + L"\\~dustwhirl-", 0), 0u) << ToUtf8(keptAs);
+    EXPECT_EQ(Read(keptAs), "finished log");
+    EXPECT_TRUE(::DeleteFileW(keptAs.c_str()));
+    // Nothing written, nothing kept: a folder that is not there.
+    EXPECT_FALSE(ReplaceFileOrKeep(folder + L"\\missing\\x.log", "x", keptAs));
+    EXPECT_EQ(keptAs, L"");
 }
 
 TEST_F(FileReplace, AHolderThatStaysFailsTheMoveWithinTheBoundAndLeavesTheOldFile) {
