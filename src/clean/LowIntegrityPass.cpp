@@ -1,5 +1,6 @@
 #include "clean/LowIntegrityPass.h"
 
+#include "clean/CopyToken.h"
 #include "clean/SecondPassCopy.h"
 #include "framework/KernelHandle.h"
 #include "framework/WinUtil.h"
@@ -84,22 +85,6 @@ void LeaveOutFirstPass(SecondPassResult& out, const SelectedEntries& firstPass) 
     }
     out.entries = std::move(kept);
     out.result = std::move(result);
-}
-
-// A primary token like this process's own, at low integrity.
-CKernelHandle LowIntegrityToken() {
-    CKernelHandle own, low;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, own.Receive())) return CKernelHandle();
-    const DWORD access = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT;
-    if (!::DuplicateTokenEx(own.get(), access, nullptr, SecurityImpersonation, TokenPrimary, low.Receive())) return CKernelHandle();
-    SID lowLabel{SID_REVISION, 1, SECURITY_MANDATORY_LABEL_AUTHORITY, {SECURITY_MANDATORY_LOW_RID}};
-    TOKEN_MANDATORY_LABEL label{};
-    label.Label.Sid = &lowLabel;
-    label.Label.Attributes = SE_GROUP_INTEGRITY;
-    if (!::SetTokenInformation(low.get(), TokenIntegrityLevel, &label, sizeof(label) + ::GetLengthSid(&lowLabel))) {
-        return CKernelHandle();
-    }
-    return low;
 }
 
 // The attribute list that lets exactly these handles be inherited by the copy, whatever else
@@ -198,7 +183,7 @@ bool CSecondPass::Fail(SecondPassStatus status, DWORD error) {
 }
 
 bool CSecondPass::Start() {
-    CKernelHandle token = LowIntegrityToken();
+    CKernelHandle token = CopyToken();
     if (!token) return Fail(SecondPassStatus::NoToken, ::GetLastError());
     CKernelHandle reportWrite, controlRead;
     if (!CopyPipe(m_report, reportWrite, true) || !CopyPipe(controlRead, m_control, false)) {

@@ -65,7 +65,7 @@ bool CPassReportWriter::Plan(const CleaningPlan& plan) {
 bool CPassReportWriter::Entry(DeleteOutcome outcome) { return Write('E', std::string(1, static_cast<char>(outcome))); }
 
 bool CPassReportWriter::HeartbeatIfDue() {
-    return ::GetTickCount() - m_lastWrite < kHeartbeatMs || Write('H', std::string());
+    return ::GetTickCount() - m_lastWrite < m_heartbeatMs || Write('H', std::string());
 }
 
 bool CPassReportWriter::Result(const DeletionResult& result) {

@@ -24,11 +24,11 @@
 // reader has gone: the writer then stops, since nothing it does after can be reported.
 class CPassReportWriter {
 public:
-    explicit CPassReportWriter(HANDLE pipe) : m_pipe(pipe) {}
+    explicit CPassReportWriter(HANDLE pipe, DWORD heartbeatMs = kHeartbeatMs) : m_pipe(pipe), m_heartbeatMs(heartbeatMs) {}
     bool Plan(const CleaningPlan& plan);
     bool Entry(DeleteOutcome outcome);
     bool Result(const DeletionResult& result);
-    // A heartbeat, when nothing was written for kHeartbeatMs.
+    // A heartbeat, when nothing was written for the writer's heartbeat interval.
     bool HeartbeatIfDue();
 
     // Well inside the reader's bound of silence, and rare enough to cost nothing.
@@ -38,6 +38,7 @@ private:
     bool Write(char type, const std::string& payload);
     bool Named(char type, const SelectedEntry& entry);
     HANDLE m_pipe;
+    DWORD m_heartbeatMs;
     DWORD m_lastWrite = ::GetTickCount();
 };
 

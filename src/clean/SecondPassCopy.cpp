@@ -21,12 +21,12 @@ bool ToldToGo(HANDLE control) {
 }  // namespace
 
 SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR reportValue,
-                                        ULONG_PTR controlValue) {
+                                        ULONG_PTR controlValue, DWORD heartbeatMs) {
     const HANDLE report = reinterpret_cast<HANDLE>(reportValue);
     const HANDLE control = reinterpret_cast<HANDLE>(controlValue);
     // A cleaning whose outcome nobody hears of, or that nobody confirmed, is no cleaning.
     if (!IsPipe(report) || !IsPipe(control)) return SecondPassCopyOutcome::NotRun;
-    CPassReportWriter writer(report);
+    CPassReportWriter writer(report, heartbeatMs);
     CleaningPlan plan;
     bool readerGone = false;
     // The walk may take seconds: heartbeats tell the parent it is under way, not hung. The

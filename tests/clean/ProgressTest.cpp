@@ -15,6 +15,7 @@
 #include "clean/CleaningLog.h"
 #include "clean/CookieHostWalk.h"
 #include "clean/ProgressDlg.h"
+#include "clean/SecondPassCopy.h"
 #include "clean/SecondPassText.h"
 #include "framework/WinUtil.h"
 
@@ -605,6 +606,119 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(secondPass.status, SecondPassStatus::NoAnswer);
     EXPECT_TRUE(stub.Gone());
+}
+
+// A plan the parent could not read is never followed by "go", whoever drives the copy: the
+// command line's cleaning, or a caller that asks the pass to go all the same.
+TEST_F(ProgressRun, ACopyWhosePlanCannotBeReadIsNeverToldToGo) {
+    {
+        Seeded(2);
+        StubCopy stub("broken");
+        const CommandLine line = SilentCacheCleaning(L"dw-copy-broken.log");
+        EXPECT_EQ(RunUnattendedClean(line, SecondPassBy("dw_lowpass_stub.exe")), kExitSomeNotDeleted);
+        EXPECT_TRUE(WaitUntil([&] { return stub.Gone(); }, 5000));
+        EXPECT_NE(stub.Word(), "G");
+        EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the first pass ran";
+        const std::vector<std::string> lines = ReadLog(line.logPath);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_NE(lines[lines.size() - 2].find("エラー 13"), std::string::npos) << lines[lines.size() - 2];
+    }
+    StubCopy stub("broken");
+    CSecondPass copy(SecondPassBy("dw_lowpass_stub.exe"));
+    ASSERT_TRUE(copy.Start());
+    EXPECT_FALSE(copy.ReadPlan(CleaningPlan()));
+    EXPECT_EQ(copy.Outcome().status, SecondPassStatus::Broken);
+    EXPECT_EQ(copy.Go(SelectedEntries()).status, SecondPassStatus::Broken);
+    EXPECT_TRUE(WaitUntil([&] { return stub.Gone(); }, 5000));
+    EXPECT_NE(stub.Word(), "G");
+}
+
+// The copy runs without administrator rights whatever its parent has: no privilege but
+// change-notify, Administrators (when the parent holds it) for deny only. Read back by the copy
+// itself from its own token.
+TEST_F(ProgressRun, TheCopyRunsWithoutAdministratorRights) {
+    bool parentIsAdmin = false;
+    {
+        CKernelHandle own;
+        ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, own.Receive()));
+        BYTE adminSid[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof(adminSid);
+        ASSERT_TRUE(::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, adminSid, &size));
+        DWORD needed = 0;
+        ::GetTokenInformation(own.get(), TokenGroups, nullptr, 0, &needed);
+        std::vector<BYTE> groups(needed);
+        ASSERT_TRUE(::GetTokenInformation(own.get(), TokenGroups, groups.data(), needed, &needed));
+        const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
+        for (DWORD i = 0; i < list->GroupCount; ++i) {
+            parentIsAdmin = parentIsAdmin || (::EqualSid(list->Groups[i].Sid, adminSid) &&
+                                              (list->Groups[i].Attributes & SE_GROUP_ENABLED) != 0);
+        }
+    }
+    StubCopy stub("token");
+    CSecondPass copy(SecondPassBy("dw_lowpass_stub.exe"));
+    ASSERT_TRUE(copy.Start());
+    ASSERT_TRUE(copy.ReadPlan(CleaningPlan()));
+    copy.Stop();
+    const std::string token = stub.Word();
+    SCOPED_TRACE(token);
+    // Wine applies no integrity level and sets no owner: both are Windows' to show
+    // (docs/windows-checklist.md).
+    EXPECT_EQ(token.substr(0, token.find(";owner=")),
+              std::string("privileges=SeChangeNotifyPrivilege;admins=") + (parentIsAdmin ? "deny" : "absent"));
+}
+
+// The copy's own walk beats its heart: the real copy's code, on a walk that takes several
+// times the interval, is never silent for much longer than one interval and one read.
+TEST_F(ProgressRun, TheCopysOwnWalkBeatsItsHeartWithinThePromise) {
+    Seeded(30);
+    constexpr DWORD kBeatMs = 100, kReadMs = 30;
+    RecordingUrlCache cache;
+    cache.beforeRead = [](int, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) {
+        ::Sleep(kReadMs);
+        return true;
+    };
+    CKernelHandle reportRead, reportWrite, controlRead, controlWrite;
+    ASSERT_TRUE(::CreatePipe(reportRead.Receive(), reportWrite.Receive(), nullptr, 64 * 1024));
+    ASSERT_TRUE(::CreatePipe(controlRead.Receive(), controlWrite.Receive(), nullptr, 16));
+    const DWORD start = ::GetTickCount();
+    SecondPassCopyOutcome outcome = SecondPassCopyOutcome::AllDeleted;
+    std::thread copy([&] {
+        outcome = RunSecondPassCopy(true, false, CKeepList(), reinterpret_cast<ULONG_PTR>(reportWrite.get()),
+                                    reinterpret_cast<ULONG_PTR>(controlRead.get()), kBeatMs);
+    });
+    // Each record's arrival, read as the parent reads them, until the plan has come whole.
+    std::vector<DWORD> arrivals;
+    size_t beats = 0;
+    CPassReportReader reader;
+    std::string pending;
+    while (!reader.Planned() && !reader.Broken()) {
+        char header[5];
+        DWORD got = 0;
+        if (!::ReadFile(reportRead.get(), header, 5, &got, nullptr) || got != 5) break;
+        arrivals.push_back(::GetTickCount() - start);
+        const DWORD length = static_cast<unsigned char>(header[1]) | static_cast<unsigned char>(header[2]) << 8 |
+                             static_cast<unsigned char>(header[3]) << 16 | static_cast<DWORD>(header[4]) << 24;
+        std::string record(header, 5);
+        record.resize(5 + length);
+        for (DWORD done = 0; done < length; done += got) {
+            if (!::ReadFile(reportRead.get(), &record[5 + done], length - done, &got, nullptr) || got == 0) break;
+        }
+        if (header[0] == 'H') ++beats;
+        reader.Feed(record.data(), record.size());
+    }
+    DWORD written = 0;
+    ::WriteFile(controlWrite.get(), &kSecondPassStop, 1, &written, nullptr);
+    copy.join();
+    EXPECT_EQ(outcome, SecondPassCopyOutcome::NotRun) << "told to stop, it deleted nothing";
+    ASSERT_TRUE(reader.Planned());
+    ASSERT_FALSE(arrivals.empty());
+    EXPECT_GE(arrivals.back(), 4 * kBeatMs) << "the walk took several intervals";
+    EXPECT_GE(beats, 2u);
+    // A generous allowance for a loaded host; a walk without beats is silent for all of it.
+    DWORD longest = arrivals.front();
+    for (size_t i = 1; i < arrivals.size(); ++i) longest = std::max(longest, arrivals[i] - arrivals[i - 1]);
+    EXPECT_LE(longest, kBeatMs + kReadMs + 250) << "beats at " << ::testing::PrintToString(arrivals);
+    EXPECT_EQ(UrlCacheSourceNames().size(), 30u);
 }
 
 // The editor's sites: a copy that sees this very cache (Wine) adds nothing twice; a walk whose
