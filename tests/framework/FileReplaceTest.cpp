@@ -115,6 +115,42 @@ TEST_F(FileReplace, AHolderThatStaysFailsTheMoveWithinTheBoundAndLeavesTheOldFil
     EXPECT_FALSE(SideFileThere());
 }
 
+// The check list's holder (checklist/dw_holder.exe) holds a file as a scanner does, until Enter:
+// meanwhile the move fails, and once it lets go the move is made.
+TEST_F(FileReplace, TheCheckListsHolderHoldsTheFileUntilEnter) {
+    const std::wstring self = GetModuleFilePath();
+    std::wstring build = self.substr(0, self.rfind(L"\\tests\\"));
+    const std::wstring holder = build + L"\\checklist\\dw_holder.exe";
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    CKernelHandle inRead, inWrite, outRead, outWrite;
+    ASSERT_TRUE(::CreatePipe(inRead.Receive(), inWrite.Receive(), &inherit, 0));
+    ASSERT_TRUE(::CreatePipe(outRead.Receive(), outWrite.Receive(), &inherit, 0));
+    ::SetHandleInformation(inWrite.get(), HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{sizeof(si)};
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = inRead.get();
+    si.hStdOutput = si.hStdError = outWrite.get();
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + holder + L"\" file \"" + path + L"\"";
+    ASSERT_TRUE(::CreateProcessW(holder.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                 nullptr, &si, &pi))
+        << ToUtf8(holder);
+    CKernelHandle process(pi.hProcess), thread(pi.hThread);
+    inRead.Reset();
+    outWrite.Reset();
+    char said[256] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(::ReadFile(outRead.get(), said, sizeof(said) - 1, &got, nullptr)) << "it says what it holds";
+    EXPECT_NE(std::string(said, got).find("holding the file"), std::string::npos) << said;
+    EXPECT_FALSE(ReplaceFileWith(path, "new", ReplaceRetry{50, 5, 20}));
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(inWrite.get(), "\r\n", 2, &written, nullptr));
+    ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(ReplaceFileWith(path, "new"));
+    EXPECT_EQ(Read(path), "new");
+}
+
 TEST(LongPathForm, OnlyFilesOnADriveAShareOrAVolumeAreFiles) {
     // Devices in every form, streams, namespaces, and roots that name no file.
     for (const wchar_t* device : {L"NUL", L"con", L"\\\\.\\NUL", L"\\\\.\\C:\\x.log", L"\\\\?\\GLOBALROOT\\Device\\Null",
