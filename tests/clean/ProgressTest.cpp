@@ -341,25 +341,38 @@ TEST_F(ProgressRun, AWalkTheCacheBrokeOffIsReportedInEveryPath) {
     }
     EXPECT_EQ(UrlCacheSourceNames().size(), 4u) << "what the walk never reached stays";
 
-    RecordingUrlCache cache;
-    cache.beforeRead = breakOffAfterTwo;
-    CommandLine line;
-    line.mode = CommandLine::Mode::Clean;
-    line.bCache = line.bSilent = true;
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    line.logPath = std::wstring(temp) + L"dw-walk-failed.log";
-    EXPECT_EQ(RunUnattendedClean(line), kExitSomeNotDeleted);
-    std::string log;
-    if (FILE* f = ::_wfopen(line.logPath.c_str(), L"rb")) {
-        char buf[4096];
-        log.assign(buf, std::fread(buf, 1, sizeof(buf), f));
-        std::fclose(f);
+    // The command line: a walk broken off, and a usual cache that cannot be opened at all (its
+    // first read "not found"), which is no empty cache.
+    const struct {
+        const char* what;
+        int readsBeforeFailure;
+        DWORD error;
+        size_t left;
+    } cases[] = {{"broken off", 2, ERROR_INVALID_DATA, 2}, {"never opened", 0, ERROR_FILE_NOT_FOUND, 2},
+                 {"never opened, no path", 0, ERROR_PATH_NOT_FOUND, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingUrlCache cache;
+        cache.readError = c.error;
+        cache.beforeRead = [&](int read, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) { return read < c.readsBeforeFailure; };
+        CommandLine line;
+        line.mode = CommandLine::Mode::Clean;
+        line.bCache = line.bSilent = true;
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        line.logPath = std::wstring(temp) + L"dw-walk-failed.log";
+        EXPECT_EQ(RunUnattendedClean(line), kExitSomeNotDeleted);
+        std::string log;
+        if (FILE* f = ::_wfopen(line.logPath.c_str(), L"rb")) {
+            char buf[4096];
+            log.assign(buf, std::fread(buf, 1, sizeof(buf), f));
+            std::fclose(f);
+        }
+        ::DeleteFileW(line.logPath.c_str());
+        EXPECT_NE(log.find(u8"合計: 削除 " + std::to_string(c.readsBeforeFailure) + "件"), std::string::npos) << log;
+        EXPECT_NE(log.find(u8"キャッシュの一覧を最後まで読めなかった"), std::string::npos) << log;
+        EXPECT_EQ(UrlCacheSourceNames().size(), c.left);
     }
-    ::DeleteFileW(line.logPath.c_str());
-    EXPECT_NE(log.find(u8"合計: 削除 2件"), std::string::npos) << log;
-    EXPECT_NE(log.find(u8"キャッシュの一覧を最後まで読めなかった"), std::string::npos) << log;
-    EXPECT_EQ(UrlCacheSourceNames().size(), 2u);
 }
 
 // The program itself as the second pass's copy, or another program of the build beside it. The
