@@ -22,7 +22,7 @@ int WriteLog(const CommandLine& line, const std::string& text, const ReplaceRetr
 
 CString LogNotWrittenText(const std::wstring& path, const std::wstring& keptAs) {
     if (keptAs.empty()) return L"ログを書けませんでした（フォルダーへの書き込みが許されていないか、場所がありません）。\n\nファイル: " + path;
-    return L"ログのファイルをほかのプログラムが開いたままのため、ログは次の名前で残しました。\n\n" + keptAs +
+    return L"ログを指定の名前に置けなかったため（ほかのプログラムが開いたままか、その名前のフォルダーや読み取り専用のファイルがあります）、ログは次の名前で残しました。\n\n" + keptAs +
            L"\n\n（指定した名前: " + path + L"）";
 }
 
