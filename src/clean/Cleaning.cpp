@@ -26,7 +26,10 @@ bool CCleaning::Plan(const KeepListSource& source, CString& error) {
         m_second = std::make_unique<CSecondPass>(std::move(request));
         started = m_second->Start();
     }
-    PlanCleaningWith(m_bCache, m_bCookie, keep, m_first);
+    // Run at low integrity, this process's own cache is the Protected Mode one, which a user who
+    // never browsed at low integrity never made.
+    PlanCleaningWith(m_bCache, m_bCookie, keep, m_first, {},
+                     RunsAtLowIntegrity() ? MissingCache::Empty : MissingCache::Failed);
     m_secondPlanned = started && m_second->ReadPlan(m_first);
     return true;
 }

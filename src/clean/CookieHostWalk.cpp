@@ -29,7 +29,8 @@ bool CollectCookieHosts(std::map<std::string, size_t>& hosts, const std::atomic<
         copy->Start();
     }
     CleaningPlan own;
-    bool complete = CollectEntries(false, true, own.entries, stop);
+    bool complete = CollectEntries(false, true, own.entries, stop, {},
+                                   RunsAtLowIntegrity() ? MissingCache::Empty : MissingCache::Failed);
     CountHosts(own.entries, hosts);
     if (copy) {
         const bool planned = copy->ReadPlan(own);

@@ -143,14 +143,15 @@ bool CopyPipe(CKernelHandle& read, CKernelHandle& write, bool copyWrites) {
 
 }  // namespace
 
-std::optional<SecondPassRequest> PlanSecondPass(bool bCache, bool bCookie) {
-    if (!::IsWindowsVistaOrGreater()) return std::nullopt;
+bool RunsAtLowIntegrity() {
     CKernelHandle own;
     DWORD rid = 0;
-    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, own.Receive()) && IntegrityRid(own.get(), &rid) &&
-        rid <= SECURITY_MANDATORY_LOW_RID) {
-        return std::nullopt;
-    }
+    return ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, own.Receive()) && IntegrityRid(own.get(), &rid) &&
+           rid <= SECURITY_MANDATORY_LOW_RID;
+}
+
+std::optional<SecondPassRequest> PlanSecondPass(bool bCache, bool bCookie) {
+    if (!::IsWindowsVistaOrGreater() || RunsAtLowIntegrity()) return std::nullopt;
     SecondPassRequest request;
     request.bCache = bCache;
     request.bCookie = bCookie;

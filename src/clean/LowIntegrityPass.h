@@ -113,6 +113,9 @@ private:
 // never runs).
 std::optional<SecondPassRequest> PlanSecondPass(bool bCache, bool bCookie);
 
+// Whether this process runs at low integrity: its own cache is then the Protected Mode one.
+bool RunsAtLowIntegrity();
+
 // The arguments that make the program the copy: the kind, as the user's own options name it,
 // the keep list's rules (/keeprules HOSTS, or /nokeep for none) and the pipes' handles.
 std::wstring SecondPassArguments(const SecondPassRequest& request, HANDLE report, HANDLE control);
