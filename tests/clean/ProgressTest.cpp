@@ -683,7 +683,7 @@ TEST_F(ProgressRun, TheCopyRunsWithoutAdministratorRights) {
 // The copy's own walk beats its heart: the real copy's code, on a walk that takes several
 // times the interval, is never silent for much longer than one interval and one read.
 TEST_F(ProgressRun, TheCopysOwnWalkBeatsItsHeartWithinThePromise) {
-    Seeded(30);
+    Seeded(40);
     constexpr DWORD kBeatMs = 100, kReadMs = 30;
     RecordingUrlCache cache;
     cache.beforeRead = [](int, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) {
@@ -725,13 +725,14 @@ TEST_F(ProgressRun, TheCopysOwnWalkBeatsItsHeartWithinThePromise) {
     EXPECT_EQ(outcome, SecondPassCopyOutcome::NotRun) << "told to stop, it deleted nothing";
     ASSERT_TRUE(reader.Planned());
     ASSERT_FALSE(arrivals.empty());
-    EXPECT_GE(arrivals.back(), 4 * kBeatMs) << "the walk took several intervals";
+    EXPECT_GE(arrivals.back(), 10 * kBeatMs) << "the walk took many intervals";
     EXPECT_GE(beats, 2u);
-    // A generous allowance for a loaded host; a walk without beats is silent for all of it.
+    // A generous allowance for a loaded host, a third of the walk; a walk without beats is
+    // silent for all of it.
     DWORD longest = arrivals.front();
     for (size_t i = 1; i < arrivals.size(); ++i) longest = std::max(longest, arrivals[i] - arrivals[i - 1]);
-    EXPECT_LE(longest, kBeatMs + kReadMs + 250) << "beats at " << ::testing::PrintToString(arrivals);
-    EXPECT_EQ(UrlCacheSourceNames().size(), 30u);
+    EXPECT_LE(longest, kBeatMs + kReadMs + 270) << "beats at " << ::testing::PrintToString(arrivals);
+    EXPECT_EQ(UrlCacheSourceNames().size(), 40u);
 }
 
 // The editor's sites: a copy that sees this very cache (Wine) adds nothing twice; a walk whose
