@@ -44,6 +44,27 @@ void SetOwnerToUser(HANDLE token) {
     ::SetTokenInformation(token, TokenOwner, &newOwner, sizeof(newOwner));
 }
 
+// An elevated token's default DACL grants Administrators and the system alone; with the group
+// kept for deny only, the copy could not open what it creates itself. It grants the user too.
+void GrantUserByDefault(HANDLE token) {
+    std::vector<BYTE> user = TokenInformation(token, TokenUser);
+    if (user.empty()) return;
+    const PSID userSid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    BYTE systemSid[SECURITY_MAX_SID_SIZE];
+    DWORD systemSize = sizeof(systemSid);
+    if (!::CreateWellKnownSid(WinLocalSystemSid, nullptr, systemSid, &systemSize)) return;
+    const DWORD size = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD)) + ::GetLengthSid(userSid) +
+                       ::GetLengthSid(systemSid);
+    std::vector<BYTE> buffer(size);
+    auto* acl = reinterpret_cast<ACL*>(buffer.data());
+    if (!::InitializeAcl(acl, size, ACL_REVISION) || !::AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, userSid) ||
+        !::AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, systemSid)) {
+        return;
+    }
+    TOKEN_DEFAULT_DACL dacl{acl};
+    ::SetTokenInformation(token, TokenDefaultDacl, &dacl, sizeof(dacl));
+}
+
 }  // namespace
 
 CKernelHandle RestrictedLowIntegrityToken(HANDLE token) {
@@ -83,6 +104,7 @@ CKernelHandle RestrictedLowIntegrityToken(HANDLE token) {
         return CKernelHandle();
     }
     SetOwnerToUser(restricted.get());
+    GrantUserByDefault(restricted.get());
     if (!SetLowIntegrity(restricted.get())) return CKernelHandle();
     return restricted;
 }

@@ -9,7 +9,8 @@
 // A primary token made from token (opened with TOKEN_DUPLICATE, TOKEN_QUERY,
 // TOKEN_ASSIGN_PRIMARY and TOKEN_ADJUST_DEFAULT, which the new token inherits): the
 // administrator groups kept for deny only, every privilege removed but change-notify, the
-// default owner the user where the system lets it be set, and the integrity level low. None when any step fails: the copy is
+// default owner the user and a default DACL that grants the user (where the system lets them
+// be set), and the integrity level low. None when any step fails: the copy is
 // then not started, rather than started with more rights than it was meant to have.
 CKernelHandle RestrictedLowIntegrityToken(HANDLE token);
 

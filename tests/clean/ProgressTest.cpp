@@ -677,7 +677,7 @@ TEST_F(ProgressRun, TheCopyRunsWithoutAdministratorRights) {
     // Wine applies no integrity level and sets no owner: both are Windows' to show
     // (docs/windows-checklist.md).
     EXPECT_EQ(token.substr(0, token.find(";owner=")),
-              std::string("privileges=SeChangeNotifyPrivilege;admins=") + (parentIsAdmin ? "deny" : "absent"));
+              std::string("privileges=SeChangeNotifyPrivilege;admins=") + (parentIsAdmin ? "deny" : "absent") + ";dacl=user");
 }
 
 // The copy's own walk beats its heart: the real copy's code, on a walk that takes several

@@ -11,7 +11,8 @@
 //   broken   sends a plan no reader may take (a NUL in a name) and writes whatever word it
 //            then gets into DW_STUB_WORD_FILE
 //   token    writes what its own token holds into DW_STUB_WORD_FILE
-//            ("privileges=A,B;admins=deny|enabled|absent;owner=user|other;low=1|0"), plans
+//            ("privileges=A,B;admins=deny|enabled|absent;dacl=user|other;owner=user|other;
+//            low=1|0"), plans
 //            nothing and waits for its word
 // While it runs it holds the event named by DW_STUB_EVENT, so a test can see it gone.
 // With DW_STUB_PARENT=1 it is a parent instead: it starts DW_STUB_COPY_EXE as the copy (and, with
@@ -73,6 +74,20 @@ std::string TokenDescription() {
     const bool ownerIsUser = !user.empty() && !owner.empty() &&
                              ::EqualSid(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid,
                                         reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner);
+    // Whether the default DACL grants the user anything: what the copy creates, it can open.
+    bool daclGrantsUser = false;
+    const std::vector<BYTE> dacl = read(TokenDefaultDacl);
+    if (!dacl.empty() && !user.empty()) {
+        const ACL* acl = reinterpret_cast<const TOKEN_DEFAULT_DACL*>(dacl.data())->DefaultDacl;
+        for (DWORD i = 0; acl != nullptr && i < acl->AceCount; ++i) {
+            void* ace = nullptr;
+            if (!::GetAce(const_cast<ACL*>(acl), i, &ace)) break;
+            const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+            daclGrantsUser = daclGrantsUser || (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+                                                ::EqualSid(const_cast<DWORD*>(&allowed->SidStart),
+                                                           reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid));
+        }
+    }
     const std::vector<BYTE> level = read(TokenIntegrityLevel);
     bool low = false;
     if (!level.empty()) {
@@ -80,7 +95,8 @@ std::string TokenDescription() {
         low = *::GetSidSubAuthority(sid, *::GetSidSubAuthorityCount(sid) - 1) == SECURITY_MANDATORY_LOW_RID;
     }
     ::CloseHandle(token);
-    return text + ";admins=" + adminState + ";owner=" + (ownerIsUser ? "user" : "other") + ";low=" + (low ? "1" : "0");
+    return text + ";admins=" + adminState + ";dacl=" + (daclGrantsUser ? "user" : "other") + ";owner=" +
+           (ownerIsUser ? "user" : "other") + ";low=" + (low ? "1" : "0");
 }
 
 char WordOf(HANDLE control) {
