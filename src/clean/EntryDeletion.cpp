@@ -23,10 +23,10 @@ const std::vector<std::wstring>& CacheFolders() {
 // profile folder of any name, and a path of any length (the narrow call fails for both, and a
 // file that stayed would count as freed).
 bool FileStillThere(const std::string& localFile) {
+    // Only "not there" means gone; a file that cannot be named or looked at may well be there.
     const std::wstring full = LongPathForm(WideLocalFile(localFile, CacheFolders()));
-    if (full.empty()) return false;
+    if (full.empty()) return true;
     if (::GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    // Only "not there" means gone; a file that cannot be looked at may well be there.
     const DWORD error = ::GetLastError();
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
