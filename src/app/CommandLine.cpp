@@ -161,17 +161,17 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
             } else if (error.empty()) {
                 error = L"/keeprules";
             }
-        } else if (Is(name, L"lowpass")) {
+        } else if (Is(name, L"secondpass")) {
             // Never shown: the copy of the second pass. A mistake in it stays silent too.
             copy = line.bSilent = true;
             const wchar_t* value = ValueOf(argc, argv, i);
             line.reportPipe = value != nullptr ? HandleValue(value) : 0;
-            if (line.reportPipe == 0 && error.empty()) error = L"/lowpass";
-        } else if (Is(name, L"lowpassgo")) {
+            if (line.reportPipe == 0 && error.empty()) error = L"/secondpass";
+        } else if (Is(name, L"secondpassgo")) {
             copy = line.bSilent = true;
             const wchar_t* value = ValueOf(argc, argv, i);
             line.controlPipe = value != nullptr ? HandleValue(value) : 0;
-            if (line.controlPipe == 0 && error.empty()) error = L"/lowpassgo";
+            if (line.controlPipe == 0 && error.empty()) error = L"/secondpassgo";
         } else if (Is(name, L"?") || Is(name, L"h") || Is(name, L"help")) {
             wantsUsage = true;
         } else if (error.empty()) {
@@ -188,13 +188,13 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     if (error.empty() && kinds > 1) error = L"/cache、/cookie、/all はどれか一つだけを指定してください。";
     if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
     // The copy writes no file: its report goes to the parent, whose log holds both passes.
-    if (error.empty() && copy && (!line.logPath.empty() || line.bPreview)) error = L"/lowpass";
+    if (error.empty() && copy && (!line.logPath.empty() || line.bPreview)) error = L"/secondpass";
     // Both pipes or none: a copy that cannot be told to go would never delete anything.
-    if (error.empty() && copy && (line.reportPipe == 0 || line.controlPipe == 0)) error = L"/lowpass";
+    if (error.empty() && copy && (line.reportPipe == 0 || line.controlPipe == 0)) error = L"/secondpass";
     // Nor reads one: a copy that cleans cookies is told its list, or told to keep none.
     if (error.empty() && copy && (!line.keepPath.empty() || (line.bCookie && !line.keepRules && !line.bNoKeep) ||
                                   (line.keepRules && line.bNoKeep))) {
-        error = L"/lowpass";
+        error = L"/secondpass";
     }
     if (error.empty() && !copy && line.keepRules) error = L"不明なオプションです: /keeprules";
     if (!error.empty() || wantsUsage) {

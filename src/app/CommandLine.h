@@ -17,7 +17,7 @@ struct CommandLine {
         Window,    // no option: the main window, as always
         Clean,     // one of /cache, /cookie, /all
         Usage,     // /? or an error: show the usage, delete nothing
-        // The hidden /lowpass PIPE /lowpassgo PIPE beside a kind: the low-integrity copy's pass,
+        // The hidden /secondpass PIPE /secondpassgo PIPE beside a kind: the low-integrity copy's pass,
         // which reports to the parent through the one inherited pipe and waits for its word on
         // the other. Silent; no log of its own.
         SecondPassCopy,

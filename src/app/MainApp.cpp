@@ -38,7 +38,7 @@ BOOL CMainApp::InitInstance() {
         break;
     }
     case CommandLine::Mode::Clean: {
-        m_nExitCode = RunUnattendedClean(line, PlanSecondPass(line.bCache, line.bCookie));
+        m_nExitCode = RunUnattendedClean(line, ProtectedCacheReach::OfThisProcess());
         break;
     }
     case CommandLine::Mode::SecondPassCopy:

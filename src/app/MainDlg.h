@@ -3,7 +3,8 @@
 
 #include "ads/AdBannerWnd.h"
 #include "clean/KeepList.h"
-#include "clean/LowIntegrityPass.h"
+#include "clean/PlanningDlg.h"
+#include "clean/SecondPass.h"
 #include "framework/Dialog.h"
 #include "skin/DpiScale.h"
 #include "skin/SkinImage.h"
@@ -29,10 +30,11 @@ public:
     // unless the command line named another).
     void SetKeepList(KeepListSource source) { m_keepList = std::move(source); }
     const KeepListSource& KeepList();
-    // Where the Protected Mode cache's copy comes from, for the cleanings and the editor (the
+    // How the cleanings and the editor reach the Protected Mode cache (through a copy of the
     // program itself, where the system has that cache). A test gives a copy of its own.
-    using SecondPassPlanner = std::function<std::optional<SecondPassRequest>(bool bCache, bool bCookie)>;
-    void SetSecondPass(SecondPassPlanner planner) { m_planSecondPass = std::move(planner); }
+    void SetProtectedCacheReach(std::function<ProtectedCacheReach()> reach) { m_protectedCache = std::move(reach); }
+    // How long a cleaning's look at the caches goes on before its wait window shows.
+    void SetPlanningShowAfter(DWORD ms) { m_planningShowAfterMs = ms; }
 
     // The first maker name (0) and the second (1) in client coordinates, as drawn.
     const RECT& LinkRect(int index) const { return m_rcLink[index]; }
@@ -101,5 +103,6 @@ private:
     HICON m_hIcon;
     // The stored list's place is looked up when it is first needed, not at start-up.
     std::optional<KeepListSource> m_keepList;
-    SecondPassPlanner m_planSecondPass = PlanSecondPass;
+    std::function<ProtectedCacheReach()> m_protectedCache = ProtectedCacheReach::OfThisProcess;
+    DWORD m_planningShowAfterMs = CPlanningDlg::kShowAfterMs;
 };

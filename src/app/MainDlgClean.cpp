@@ -8,19 +8,20 @@ const KeepListSource& CMainDlg::KeepList() {
 }
 
 void CMainDlg::DeleteEntries(bool bCache, bool bCookie) {
-    // Both caches are walked first, so that the question can say how much will go; the
-    // entries it counts are the ones deleted, and a copy that is not told to go deletes none.
-    CCleaning cleaning(bCache, bCookie, m_planSecondPass(bCache, bCookie));
-    CString error;
-    if (!cleaning.Plan(KeepList(), error)) {
-        AfxMessageBox(error.c_str(), MB_OK | MB_ICONSTOP);
-        return;
+    // Both caches are looked at first, on a worker, so that the question can say how much will
+    // go; the entries it counts are the ones deleted, and a copy that is not told to go
+    // deletes none. 中止 during the look, like No, leaves everything as it was.
+    CCleaning cleaning({bCache, bCookie, KeepList(), m_protectedCache()});
+    switch (cleaning.PlanUnder(this, m_planningShowAfterMs)) {
+    case CCleaning::Planned::Yes: break;
+    case CCleaning::Planned::Cancelled: return;
+    case CCleaning::Planned::KeepListBroken:
+    case CCleaning::Planned::Failed: AfxMessageBox(cleaning.Error().c_str(), MB_OK | MB_ICONSTOP); return;
     }
     if (AfxMessageBox(cleaning.Question().c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
         cleaning.Cancel();
         return;
     }
-    CWaitCursor wait;
-    cleaning.Run(true);
+    cleaning.RunUnderDialog(nullptr);
     EndDialog(IDOK);
 }

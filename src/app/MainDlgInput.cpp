@@ -107,7 +107,7 @@ void CMainDlg::OnSysCommand(UINT id) {
         ShellOpen(GetSpecialFolderPath(CSIDL_COOKIES).c_str());
         return;
     case IDM_KEEP_LIST:
-        EditKeepList(KeepList(), m_planSecondPass(false, true), this);
+        EditKeepList(KeepList(), m_protectedCache().copy, this);
         return;
     default:
         Default();

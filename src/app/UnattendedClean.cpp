@@ -26,13 +26,12 @@ CString LogNotWrittenText(const std::wstring& path, const std::wstring& keptAs) 
            L"\n\n（指定した名前: " + path + L"）";
 }
 
-int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest> second, const ReplaceRetry& logRetry) {
-    CCleaning cleaning(line.bCache, line.bCookie, std::move(second));
-    CString error;
-    if (!cleaning.Plan(KeepSourceOf(line), error)) {
+int RunUnattendedClean(const CommandLine& line, ProtectedCacheReach reach, const ReplaceRetry& logRetry) {
+    CCleaning cleaning({line.bCache, line.bCookie, KeepSourceOf(line), std::move(reach)});
+    if (cleaning.Plan() != CCleaning::Planned::Yes) {
         // Fail closed: a list that cannot be read must not turn into "keep nothing".
-        if (!line.bSilent) AfxMessageBox(error.c_str(), MB_OK | MB_ICONSTOP);
-        WriteLog(line, LogLines(error), logRetry);
+        if (!line.bSilent) AfxMessageBox(cleaning.Error().c_str(), MB_OK | MB_ICONSTOP);
+        WriteLog(line, LogLines(cleaning.Error()), logRetry);
         return kExitUsage;
     }
     if (line.bPreview) {
@@ -41,7 +40,12 @@ int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest>
         if (const int failed = WriteLog(line, cleaning.PreviewLog(), logRetry)) return failed;
         return cleaning.PreviewComplete() ? kExitAllDeleted : kExitSomeNotDeleted;
     }
-    cleaning.Run(!line.bSilent);
+    if (line.bSilent) {
+        CNoProgress unwatched;
+        cleaning.Run(unwatched);
+    } else {
+        cleaning.RunUnderDialog(nullptr);
+    }
     if (const int failed = WriteLog(line, cleaning.Log(), logRetry)) return failed;
     return cleaning.Complete() ? kExitAllDeleted : kExitSomeNotDeleted;
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "clean/LowIntegrityPass.h"
+#include "clean/SecondPass.h"
 #include "framework/FileReplace.h"
 
 #include <optional>
@@ -12,10 +12,10 @@
 // new file for many seconds): about half a minute, the pauses growing to a few seconds.
 constexpr ReplaceRetry kLogRetry{30000, 100, 4000};
 
-// Runs line's cleaning (line.mode is Clean) of the usual cache and, when second is given, of
-// the Protected Mode cache too, and returns the program's exit code. logRetry: how long the
-// log's final move is tried.
-int RunUnattendedClean(const CommandLine& line, std::optional<SecondPassRequest> second = std::nullopt,
+// Runs line's cleaning (line.mode is Clean) of the usual cache and of the Protected Mode
+// cache as reach says, and returns the program's exit code. logRetry: how long the log's
+// final move is tried.
+int RunUnattendedClean(const CommandLine& line, ProtectedCacheReach reach = ProtectedCacheReach(),
                        const ReplaceRetry& logRetry = kLogRetry);
 
 // What the user is told when the log could not take its name: where its text is, or that

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "clean/CleaningPlan.h"
-#include "clean/LowIntegrityPass.h"
+#include "clean/SecondPass.h"
 
 #include <string>
 

@@ -7,6 +7,7 @@
 #include "clean/EntrySelection.h"
 #include "clean/KeepList.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -32,9 +33,11 @@ bool ReadKeepListFor(bool bCookie, const KeepListSource& source, CKeepList& list
 bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, CleaningPlan& plan, CString& error);
 
 // Walks the cache and sets aside the cookies that keep keeps: a plan with a list already read.
-// tick is called for every entry the walk meets; missing as CollectEntries takes it.
+// tick is called for every entry the walk meets; a set stop ends the walk after the entry at
+// hand (the plan then says the walk failed); missing as CollectEntries takes it.
 void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan,
-                      const std::function<void()>& tick = {}, MissingCache missing = MissingCache::Failed);
+                      const std::function<void()>& tick = {}, const std::atomic<bool>* stop = nullptr,
+                      MissingCache missing = MissingCache::Failed);
 
 // The bytes of the entries, as the walk found them.
 ULONGLONG TotalBytes(const SelectedEntries& entries);

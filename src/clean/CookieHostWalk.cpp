@@ -2,6 +2,7 @@
 
 #include "clean/EntrySelection.h"
 #include "clean/KeepList.h"
+#include "clean/LowIntegrityProcess.h"
 #include "framework/AppMessages.h"
 
 namespace {
@@ -20,20 +21,17 @@ bool CollectCookieHosts(std::map<std::string, size_t>& hosts, const std::atomic<
     std::optional<CSecondPass> copy;
     if (second != nullptr) {
         // Only cookies, none kept: the copy lists them all, and deletes nothing unless told to go.
-        SecondPassRequest request = *second;
-        request.bCache = false;
-        request.bCookie = true;
-        request.keep = CKeepList();
-        copy.emplace(std::move(request));
+        copy.emplace(*second, false, true, CKeepList());
         copy->SetStop(stop);
-        copy->Start();
+        // A copy that would see this very cache has nothing to add: it is not started.
+        if (!copy->Start() && copy->Outcome().status == SecondPassStatus::SameCache) copy.reset();
     }
     CleaningPlan own;
     bool complete = CollectEntries(false, true, own.entries, stop, {},
                                    RunsAtLowIntegrity() ? MissingCache::Empty : MissingCache::Failed);
     CountHosts(own.entries, hosts);
     if (copy) {
-        const bool planned = copy->ReadPlan(own);
+        const bool planned = copy->ReadPlan();
         copy->Stop();
         if (planned) {
             CountHosts(copy->Plan().entries, hosts);

@@ -6,7 +6,7 @@
 // stop request ends the walk after the entry at hand.
 #pragma once
 
-#include "clean/LowIntegrityPass.h"
+#include "clean/SecondPass.h"
 #include "framework/WorkerThread.h"
 
 #include <map>

@@ -1,16 +1,36 @@
 #include "clean/ProgressDlg.h"
-#include "clean/ProgressIds.h"
-#include "clean/CompletionText.h"
-#include "clean/SecondPassText.h"
 
-CProgressDlg::CProgressDlg(const CleaningPlan* pPlan, CWnd* parent, CSecondPass* pSecond)
-    : CDialog(IDD_PROGRESS, parent), m_pWorker(new CDeleteThread(this, pPlan, pSecond)) {}
+#include "clean/ProgressIds.h"
+#include "clean/SecondPassText.h"
+#include "framework/AppMessages.h"
+
+const wchar_t CProgressDlg::kNotStarted[] = L"削除を始められませんでした（何も削除していません）";
+
+// The worker's side of the dialog: each report becomes a message to the dialog's window.
+class CProgressDlg::CPoster : public CProgressSink {
+public:
+    explicit CPoster(HWND dialog) : m_dialog(dialog) {}
+    void Stage(WPARAM stage) override { ::PostMessageW(m_dialog, WM_DELETE_STAGE, stage, 0); }
+    void Percent(int percent) override {
+        ::PostMessageW(m_dialog, WM_DELETE_PROGRESS, static_cast<WPARAM>(percent), 0);
+    }
+
+private:
+    HWND m_dialog;
+};
+
+CProgressDlg::CProgressDlg(Work work, CWnd* parent)
+    : CDialog(IDD_PROGRESS, parent), m_work(std::move(work)), m_worker([this] {
+          CPoster poster(m_hWnd);
+          m_completion = m_work(poster);
+      }) {}
 
 CProgressDlg::~CProgressDlg() {
     // The worker posts to this window: it is stopped before the window can go.
-    delete m_pWorker;
-    m_pWorker = nullptr;
+    m_worker.Stop();
 }
+
+bool CProgressDlg::StartWork() { return m_worker.Start(m_hWnd, WM_DELETE_DONE); }
 
 void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -24,7 +44,9 @@ BOOL CProgressDlg::OnInitDialog() {
     // Fully painted before the worker can keep the system busy.
     ShowWindow(SW_SHOW);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    m_pWorker->Start();
+    m_started = StartWork();
+    // No worker, no word from it: the dialog says so and can be closed at once.
+    if (!m_started) Finish(kNotStarted, false);
     return TRUE;
 }
 
@@ -32,40 +54,32 @@ LRESULT CProgressDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_END_BUTTON) {
-            OnEndButton();
+            EndDialog(IDOK);
             return 0;
         }
         break;
-    case WM_DELETE_PROGRESS: return OnProgress(wp, lp);
-    case WM_DELETE_DONE: return OnDeleteDone(wp, lp);
-    case WM_DELETE_STAGE: return OnStage(wp, lp);
+    case WM_DELETE_PROGRESS:
+        m_progress.SetPos(static_cast<int>(wp));
+        return 1;
+    case WM_DELETE_STAGE:
+        ::SetDlgItemTextW(m_hWnd, IDC_STATUS, StageStatusText(wp).c_str());
+        return 1;
+    case WM_DELETE_DONE:
+        // An interrupted run leaves the bar where the work stopped: 100 would report it as done.
+        // The worker has posted its last message: the completion is written and stays so.
+        if (wp == kDeleteInterrupted) {
+            Finish(L"削除を中断しました", false);
+        } else {
+            Finish(m_completion, true);
+        }
+        return 1;
     default: break;
     }
     return CDialog::WindowProc(msg, wp, lp);
 }
 
-void CProgressDlg::OnEndButton() { EndDialog(IDOK); }
-
-LRESULT CProgressDlg::OnProgress(WPARAM wp, LPARAM) {
-    m_progress.SetPos(static_cast<int>(wp));
-    return 1;
-}
-
-LRESULT CProgressDlg::OnDeleteDone(WPARAM wp, LPARAM) {
-    // An interrupted run leaves the bar where the work stopped: 100 would report it as done.
-    const bool finished = wp != kDeleteInterrupted;
-    if (finished) m_progress.SetPos(100);
+void CProgressDlg::Finish(const std::wstring& status, bool barFull) {
+    if (barFull) m_progress.SetPos(100);
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_END_BUTTON), SW_SHOW);
-    // The worker has posted its last message: its result is complete and no longer written.
-    if (finished && m_pWorker->m_pSecond != nullptr) {
-        ::SetDlgItemTextW(m_hWnd, IDC_STATUS, CompletionTextOfBoth(m_pWorker->m_result, m_pWorker->m_second).c_str());
-        return 1;
-    }
-        SetDlgItemText(IDC_STATUS, finished ? CompletionText(m_pWorker->m_result).c_str() : L"削除を中断しました");
-    return 1;
-}
-
-LRESULT CProgressDlg::OnStage(WPARAM wp, LPARAM) {
-    ::SetDlgItemTextW(m_hWnd, IDC_STATUS, StageStatusText(wp).c_str());
-    return 1;
+    ::SetDlgItemTextW(m_hWnd, IDC_STATUS, status.c_str());
 }

@@ -1,39 +1,56 @@
-// CProgressDlg: the modal dialog that runs the deletion worker and shows how far it has
-// come. It cannot be cancelled; its one button appears when the worker has finished.
+// CProgressDlg: the modal dialog that runs a piece of work on a worker thread and shows how
+// far it has come. It cannot be cancelled; its one button appears when the work has ended,
+// under the text the work ended with. It knows progress only: what the work is, and what it
+// did, stay with whoever gave it.
 #pragma once
 
-#include "clean/DeleteThread.h"
+#include "clean/ProgressSink.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "framework/TaskThread.h"
+
+#include <functional>
+#include <string>
+
+// wParam of WM_DELETE_DONE: the work returned, or it failed part-way.
+constexpr WPARAM kDeleteFinished = CTaskThread::kTaskFinished;
+constexpr WPARAM kDeleteInterrupted = CTaskThread::kTaskFailed;
 
 class CProgressDlg : public CDialog {
 public:
-    // The plan is lent for the dialog's lifetime: its entries are deleted, and the completion
-    // counts the cookies it kept and says whether its walk ended early. parent null makes the
-    // main window the owner. pSecond (lent too): the Protected Mode cache's copy, planned and
-    // told to go after the plan's entries, or null.
-    CProgressDlg(const CleaningPlan* pPlan, CWnd* parent, CSecondPass* pSecond = nullptr);
+    // Runs on the worker and reports through the sink it is given; returns the completion.
+    using Work = std::function<std::wstring(CProgressSink& progress)>;
+    // parent null makes the main window the owner.
+    CProgressDlg(Work work, CWnd* parent);
     ~CProgressDlg() override;
 
-    // What the worker did; complete once the dialog has ended.
-    const DeletionResult& Result() const { return m_pWorker->m_result; }
-    // The second pass's outcome, once the dialog has ended; null when none was asked for.
-    const SecondPassResult* SecondPass() const { return m_pWorker->m_pSecond != nullptr ? &m_pWorker->m_second : nullptr; }
+    // The work was started (once the dialog has ended: it also ran to its end or failed).
+    bool WorkStarted() const { return m_started; }
 
-    CDeleteThread* m_pWorker;
-    CProgressCtrl m_progress;
+    // The status while no work has yet been started, and when it never was.
+    static const wchar_t kNotStarted[];
 
 protected:
+    // Starts the work on its worker; false when no thread could be made.
+    virtual bool StartWork();
+
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
-    // Enter, Esc and a close request must not end a deletion, nor hide its result.
+    // Enter, Esc and a close request must not end the work, nor hide its result.
     void OnOK() override {}
     void OnCancel() override {}
 
-    void OnEndButton();
-    LRESULT OnProgress(WPARAM wp, LPARAM lp);
-    LRESULT OnDeleteDone(WPARAM wp, LPARAM lp);
-    LRESULT OnStage(WPARAM wp, LPARAM lp);
+private:
+    class CPoster;
+
+    void Finish(const std::wstring& status, bool barFull);
+
+    Work m_work;
+    CTaskThread m_worker;
+    CProgressCtrl m_progress;
+    // Written by the worker before it posts WM_DELETE_DONE, read by the dialog after.
+    std::wstring m_completion;
+    bool m_started = false;
 };

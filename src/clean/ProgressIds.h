@@ -5,3 +5,7 @@
 #define IDC_END_BUTTON 1004
 #define IDC_PROGRESS 1005
 #define IDC_STATUS 1008
+
+// The wait while a cleaning is planned: its status line; IDCANCEL is its 中止.
+#define IDD_PLANNING 151
+#define IDC_PLANNING_STATUS 1020

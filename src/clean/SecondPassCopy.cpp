@@ -35,7 +35,7 @@ SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepLi
         bCache, bCookie, keep, plan, [&] {
             if (!readerGone && !writer.HeartbeatIfDue()) readerGone = true;
         },
-        MissingCache::Empty);
+        nullptr, MissingCache::Empty);
     if (readerGone || !writer.Plan(plan) || !ToldToGo(control)) return SecondPassCopyOutcome::NotRun;
 
     DeletionResult result;

@@ -39,7 +39,8 @@ std::wstring FailureReason(const SecondPassResult& second) {
     const wchar_t* why = L"";
     switch (second.status) {
     case SecondPassStatus::Done:
-    case SecondPassStatus::Stopped: return std::wstring();
+    case SecondPassStatus::Stopped:
+    case SecondPassStatus::SameCache: return std::wstring();
     case SecondPassStatus::NoToken: why = L"低い整合性レベルで動くための権限を得られませんでした"; break;
     case SecondPassStatus::NotStarted: why = L"低い整合性レベルのコピーを起動できませんでした"; break;
     case SecondPassStatus::NoAnswer: why = L"低い整合性レベルのコピーが応答しなくなったため終了させました"; break;
@@ -59,6 +60,10 @@ std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassR
         both.Refused() != 0 ? L"、" + (FormatCount(both.Refused())) + L"件は削除しきれず" : std::wstring();
     return std::wstring(kNotCleaned) + L"（" + (FormatCount(both.deleted)) + L"件、" +
            (FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"。エラー " + DecimalText(second.error) + L"）";
+}
+
+std::wstring CompletionTextOfRun(const DeletionResult& first, const SecondPassResult* second) {
+    return second != nullptr ? CompletionTextOfBoth(first, *second) : std::wstring(CompletionText(first));
 }
 
 std::wstring SecondPassFailureText(const SecondPassResult& second) {

@@ -2,13 +2,10 @@
 // by the low-integrity copy.
 #pragma once
 
-#include "clean/LowIntegrityPass.h"
+#include "clean/ProgressSink.h"
+#include "clean/SecondPass.h"
 
 #include <string>
-
-// Which cache a cleaning is working on (wParam of WM_DELETE_STAGE).
-constexpr WPARAM kUsualCacheStage = 0;
-constexpr WPARAM kProtectedCacheStage = 1;
 
 // The status line while the cache of that stage is being cleaned.
 std::wstring StageStatusText(WPARAM stage);
@@ -22,6 +19,9 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
 // reached their ends and nothing was refused; a second pass that did not run or failed is
 // said first, with what was deleted and how many entries were refused.
 std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second);
+
+// The completion of a run: of both passes where second is given, else of the first alone.
+std::wstring CompletionTextOfRun(const DeletionResult& first, const SecondPassResult* second);
 
 // Why the Protected Mode cache was not cleaned, as a log line, with the system's error code;
 // empty when it was (or the copy was only told to stop).

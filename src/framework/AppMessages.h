@@ -20,3 +20,7 @@ constexpr UINT WM_KEEP_SHOW_CHECKS = WM_APP + 1;
 // To the keep list's editor, from the walk over the cache: the cookie hosts are known
 // (wParam 0, lParam 0).
 constexpr UINT WM_KEEP_HOSTS_READY = WM_APP + 2;
+
+// To the wait while a cleaning is planned, from its worker: the planning has ended (wParam
+// CTaskThread::kTaskFinished or kTaskFailed).
+constexpr UINT WM_PLANNING_DONE = WM_APP + 1;

@@ -48,7 +48,7 @@ INT_PTR CDialog::DoModal() {
     m_nModalResult = -1;
     HWND hwnd = ::CreateDialogIndirectParamW(inst, tmpl, owner, StaticDlgProc, reinterpret_cast<LPARAM>(this));
     if (hwnd != nullptr && !m_bEndModal) {
-        if (!::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
+        if (!::IsWindowVisible(hwnd) && ShowsAtOnce()) ::ShowWindow(hwnd, SW_SHOWNORMAL);
         MSG msg;
         bool kickIdle = true;
         LPARAM idleCount = 0;

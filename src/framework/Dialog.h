@@ -33,6 +33,9 @@ protected:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     virtual void DoDataExchange(CDataExchange*) {}
+    // False for a dialog that shows itself when it has something to show: DoModal then runs
+    // its loop with the dialog hidden (its owner is disabled all the same).
+    virtual bool ShowsAtOnce() const { return true; }
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 

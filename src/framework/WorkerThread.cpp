@@ -5,12 +5,13 @@ CWorkerThread::~CWorkerThread() {
     StopThread();
 }
 
-void CWorkerThread::Start() {
+bool CWorkerThread::Start() {
     Stop();
     CWinThread* thread = AfxBeginThread(ThreadProc, this, GetPriority(), 0, CREATE_SUSPENDED, nullptr);
-    if (thread == nullptr) return;  // no thread: the object stays safe to stop and delete
+    if (thread == nullptr) return false;  // no thread: the object stays safe to stop and delete
     m_pThread = thread;
     m_pThread->ResumeThread();
+    return true;
 }
 
 void CWorkerThread::Stop() { StopThread(); }

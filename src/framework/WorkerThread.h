@@ -13,7 +13,8 @@ public:
     CWorkerThread(const CWorkerThread&) = delete;
     CWorkerThread& operator=(const CWorkerThread&) = delete;
 
-    virtual void Start();
+    // False when the system would not create the thread: then nothing runs.
+    virtual bool Start();
     virtual void Run() {}
     virtual void Stop();
     virtual int GetPriority() { return THREAD_PRIORITY_NORMAL; }

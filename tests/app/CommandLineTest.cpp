@@ -2,8 +2,8 @@
 #include "app/CommandLine.h"
 #include "app/KeepListDlg.h"
 #include "app/UnattendedClean.h"
+#include "clean/SecondPass.h"
 #include "framework/KernelHandle.h"
-#include "clean/LowIntegrityPass.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +89,7 @@ TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
 // usage follows, silent when /silent is among the words.
 TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
     const wchar_t* const options[] = {L"/cache", L"-cookie", L"/ALL", L"/silent", L"-Preview", L"/log", L"/keep",
-                                      L"/nokeep", L"/?", L"-h", L"/lowpass", L"/previw", L"-x.log", L"/"};
+                                      L"/nokeep", L"/?", L"-h", L"/secondpass", L"/previw", L"-x.log", L"/"};
     for (const wchar_t* valueOption : {L"/log", L"-KEEP"}) {
         for (const wchar_t* next : options) {
             for (bool last : {false, true}) {
@@ -101,7 +101,7 @@ TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
                 EXPECT_NE(line.error.find(L"ファイル名がありません"), std::wstring::npos) << ToUtf8(line.error);
                 EXPECT_TRUE(line.logPath.empty() && line.keepPath.empty()) << "nothing taken for a file";
                 // The word is read as its own option (the copy's is silent too).
-                const bool silent = !last && (std::wstring(next) == L"/silent" || std::wstring(next) == L"/lowpass");
+                const bool silent = !last && (std::wstring(next) == L"/silent" || std::wstring(next) == L"/secondpass");
                 EXPECT_EQ(line.bSilent, silent);
             }
         }
@@ -126,7 +126,7 @@ TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
     }
     // Alone, /keep with a forgotten FILE is no window with some list either.
     EXPECT_EQ(Parse({L"/keep", L"/nokeep"}).mode, CommandLine::Mode::Usage);
-    EXPECT_EQ(Parse({L"/cookie", L"/lowpass", L"/silent", L"12"}).mode, CommandLine::Mode::Usage);
+    EXPECT_EQ(Parse({L"/cookie", L"/secondpass", L"/silent", L"12"}).mode, CommandLine::Mode::Usage);
 }
 
 // The copy's hidden option takes the kinds a user has and nothing else, is never shown, and
@@ -149,11 +149,8 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
         for (bool bCookie : {false, true}) {
             for (bool withRules : {false, true}) {
                 if (!bCache && !bCookie) continue;
-                SecondPassRequest request;
-                request.bCache = bCache;
-                request.bCookie = bCookie;
-                if (withRules) request.keep = rules;
-                const std::wstring args = SecondPassArguments(request, reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)),
+                const std::wstring args = SecondPassArguments(bCache, bCookie, withRules ? rules : CKeepList(),
+                                                              reinterpret_cast<HANDLE>(ULONG_PTR(0x7FFC)),
                                                              reinterpret_cast<HANDLE>(ULONG_PTR(0x7FF8)));
                 int argc = 0;
                 LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
@@ -162,7 +159,7 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
                 // No value the parent writes can be taken for an option, whatever the hosts.
                 for (int i = 2; i < argc; ++i) {
                     const std::wstring option = argv[i - 1];
-                    if (option == L"/keeprules" || option == L"/lowpass" || option == L"/lowpassgo") {
+                    if (option == L"/keeprules" || option == L"/secondpass" || option == L"/secondpassgo") {
                         EXPECT_EQ(std::wstring(L"/-").find(argv[i][0]), std::wstring::npos) << args;
                     }
                 }
@@ -183,10 +180,7 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
     // carried as a value all the same, and the copy refuses the whole list: never an option.
     CKeepList dashed = rules;
     dashed.Add(KeepRule{"-dash.test", false, 4});
-    SecondPassRequest dashRequest;
-    dashRequest.bCookie = true;
-    dashRequest.keep = dashed;
-    const std::wstring dashArgs = SecondPassArguments(dashRequest, reinterpret_cast<HANDLE>(ULONG_PTR(12)),
+    const std::wstring dashArgs = SecondPassArguments(false, true, dashed, reinterpret_cast<HANDLE>(ULONG_PTR(12)),
                                                       reinterpret_cast<HANDLE>(ULONG_PTR(16)));
     EXPECT_NE(dashArgs.find(L"/keeprules hosts="), std::wstring::npos);
     int dashArgc = 0;
@@ -199,18 +193,18 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
     // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history, a
     // cookie copy not told its list, one told a file, rules that are not hosts.
     const std::vector<std::vector<const wchar_t*>> mistakes = {
-        {L"/lowpass", L"12"},          {L"/cookie", L"/nokeep", L"/lowpass"},  {L"/cookie", L"/nokeep", L"/lowpass", L"0"},
-        {L"/cookie", L"/nokeep", L"/lowpass", L"0x1c"}, {L"/cookie", L"/nokeep", L"/lowpass", L"99999999999999999999999"},
-        {L"/all", L"/nokeep", L"/lowpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/lowpass", L"12"},
-        {L"/visited", L"/lowpass", L"12"}, {L"/lowpass", L"12", L"/history"},
-        {L"/cookie", L"/lowpass", L"12"}, {L"/all", L"/keep", L"keep.txt", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"hosts=a.test,,b.test", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"hosts=a.test,http://b.test/", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"hosts=a.test", L"/nokeep", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"hosts=-dash.test", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"hosts=", L"/lowpass", L"12"},
-        {L"/cookie", L"/keeprules", L"/lowpass", L"12"},
+        {L"/secondpass", L"12"},          {L"/cookie", L"/nokeep", L"/secondpass"},  {L"/cookie", L"/nokeep", L"/secondpass", L"0"},
+        {L"/cookie", L"/nokeep", L"/secondpass", L"0x1c"}, {L"/cookie", L"/nokeep", L"/secondpass", L"99999999999999999999999"},
+        {L"/all", L"/nokeep", L"/secondpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/secondpass", L"12"},
+        {L"/visited", L"/secondpass", L"12"}, {L"/secondpass", L"12", L"/history"},
+        {L"/cookie", L"/secondpass", L"12"}, {L"/all", L"/keep", L"keep.txt", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test,,b.test", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test,http://b.test/", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test", L"/nokeep", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=-dash.test", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"/secondpass", L"12"},
     };
     EXPECT_EQ(Parse({L"/cookie", L"/keeprules", L"hosts=keep.test"}).mode, CommandLine::Mode::Usage) << "the copy's alone";
     for (const auto& args : mistakes) {
@@ -222,13 +216,13 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
     // a copy could never be told to go.
     for (const auto& args : mistakes) {
         std::vector<const wchar_t*> withWord = args;
-        withWord.insert(withWord.end(), {L"/lowpassgo", L"13"});
+        withWord.insert(withWord.end(), {L"/secondpassgo", L"13"});
         EXPECT_EQ(Parse(withWord).mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));
     }
-    EXPECT_EQ(Parse({L"/cache", L"/lowpass", L"12", L"/lowpassgo", L"13"}).mode, CommandLine::Mode::SecondPassCopy);
+    EXPECT_EQ(Parse({L"/cache", L"/secondpass", L"12", L"/secondpassgo", L"13"}).mode, CommandLine::Mode::SecondPassCopy);
     for (const std::vector<const wchar_t*>& half :
-         {std::vector<const wchar_t*>{L"/cache", L"/lowpass", L"12"}, {L"/cache", L"/lowpassgo", L"13"},
-          {L"/cache", L"/lowpass", L"12", L"/lowpassgo"}, {L"/cache", L"/lowpass", L"12", L"/lowpassgo", L"0"}}) {
+         {std::vector<const wchar_t*>{L"/cache", L"/secondpass", L"12"}, {L"/cache", L"/secondpassgo", L"13"},
+          {L"/cache", L"/secondpass", L"12", L"/secondpassgo"}, {L"/cache", L"/secondpass", L"12", L"/secondpassgo", L"0"}}) {
         const CommandLine line = Parse(half);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(half.back()));
         EXPECT_TRUE(line.bSilent);
@@ -318,7 +312,7 @@ TEST(UnattendedClean, ALogThatCannotTakeItsNameIsKeptAsideAndTheExitCodeSaysSo) 
                                           OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(scanner);
         const CommandLine line = Parse({L"/cache", L"/silent", L"/preview", L"/log", log.c_str()});
-        EXPECT_EQ(RunUnattendedClean(line, std::nullopt, quick), kExitLogKeptAside);
+        EXPECT_EQ(RunUnattendedClean(line, ProtectedCacheReach(), quick), kExitLogKeptAside);
     }
     WIN32_FIND_DATAW found{};
     HANDLE find = ::FindFirstFileW((folder + L"\\~dustwhirl-*").c_str(), &found);
@@ -336,7 +330,7 @@ TEST(UnattendedClean, ALogThatCannotTakeItsNameIsKeptAsideAndTheExitCodeSaysSo) 
     EXPECT_TRUE(::DeleteFileW(kept.c_str()));
     // A folder that is not there: nothing written, nothing kept.
     const CommandLine nowhere = Parse({L"/cache", L"/silent", L"/preview", L"/log", (folder + L"\\no\\x.log").c_str()});
-    EXPECT_EQ(RunUnattendedClean(nowhere, std::nullopt, quick), kExitLogFailed);
+    EXPECT_EQ(RunUnattendedClean(nowhere, ProtectedCacheReach(), quick), kExitLogFailed);
     ::DeleteFileW(log.c_str());
     EXPECT_TRUE(::RemoveDirectoryW(folder.c_str())) << "nothing else was left in the folder";
 }

@@ -9,6 +9,7 @@
 #include "framework/WinUtil.h"
 #include "app/MainDlg.h"
 #include "app/resource.h"
+#include "framework/KernelHandle.h"
 #include "framework/WinApp.h"
 #include "CleanUrlCache.h"
 #include "clean/KeepList.h"
@@ -274,15 +275,15 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
     ::SetEnvironmentVariableA("DW_STUB_MODE", "own");
     ::SetEnvironmentVariableA("DW_STUB_HOST", "c.test");
     std::string stub = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
-    stub = stub.substr(0, stub.find_last_of("\\/") + 1) + "dw_lowpass_stub.exe";
+    stub = stub.substr(0, stub.find_last_of("\\/") + 1) + "dw_secondpass_stub.exe";
     RunMainDialog([&](CMainDlg& dlg) {
         dlg.SetKeepList({path, false});
-        dlg.SetSecondPass([&](bool bCache, bool bCookie) {
-            SecondPassRequest request;
-            request.bCache = bCache;
-            request.bCookie = bCookie;
-            request.exe.assign(stub.begin(), stub.end());
-            return std::optional<SecondPassRequest>(request);
+        dlg.SetProtectedCacheReach([&] {
+            ProtectedCacheReach reach;
+            reach.copy.emplace();
+            reach.copy->exe.assign(stub.begin(), stub.end());
+            reach.copy->ownCacheAlways = true;
+            return reach;
         });
         g_inEditor = [&](HWND editor) {
             HWND list = ::GetDlgItem(editor, IDC_KEEP_HOSTS);
@@ -325,7 +326,8 @@ TEST(MainDialog, TheSystemMenuOpensTheKeepListEditorOverTheCookieHosts) {
 std::function<void(HWND)> g_inBox;
 
 BOOL CALLBACK FindMessageBox(HWND w, LPARAM found) {
-    if (::IsWindowVisible(w) && ::GetDlgItem(w, 0xFFFF) != nullptr && ::GetDlgItem(w, IDC_KEEP_HOSTS) == nullptr) {
+    if (::IsWindowVisible(w) && ::GetDlgItem(w, 0xFFFF) != nullptr && ::GetDlgItem(w, IDC_KEEP_HOSTS) == nullptr &&
+        ::GetDlgItem(w, IDC_PLANNING_STATUS) == nullptr) {
         *reinterpret_cast<HWND*>(found) = w;
     }
     return TRUE;
@@ -403,6 +405,99 @@ TEST(MainDialog, AKeepListOfUnknownPlaceStopsTheCookieButton) {
     EXPECT_NE(said.find("何も削除しませんでした"), std::string::npos) << said;
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(UrlCacheSourceNames().size(), 2u) << "nothing deleted";
+    ClearUrlCache();
+}
+
+std::function<void(HWND)> g_inWait;
+
+BOOL CALLBACK FindPlanningWait(HWND w, LPARAM found) {
+    if (::IsWindowVisible(w) && ::GetDlgItem(w, IDC_PLANNING_STATUS) != nullptr) *reinterpret_cast<HWND*>(found) = w;
+    return TRUE;
+}
+
+void CALLBACK PlayInWait(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND wait = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindPlanningWait, reinterpret_cast<LPARAM>(&wait));
+    if (wait == nullptr) return;  // not shown yet: the timer fires again
+    ::KillTimer(nullptr, id);
+    g_inWait(wait);
+}
+
+// A look at the caches that lasts (a copy that says nothing, or one that beats on) shows the
+// wait after a moment, with 中止; 中止 or Esc stops the look and ends the copy, nothing is
+// deleted, no question comes, and the main window stays as it was. The window's thread pumps
+// throughout: the timers that play this test run on it.
+TEST(MainDialog, ALongLookAtTheCachesShowsAWaitThatStopsIt) {
+    const struct Case {
+        const char* mode;
+        bool byEsc;
+    } cases[] = {{"silent", false}, {"flood", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ClearUrlCache();
+        ASSERT_TRUE(SeedUrlCache({"Cookie:u@b.test/", "http://b.test/"}));
+        const std::string alive = "DwWaitStub-" + std::to_string(::GetCurrentProcessId());
+        ::SetEnvironmentVariableA("DW_STUB_MODE", c.mode);
+        ::SetEnvironmentVariableA("DW_STUB_EVENT", alive.c_str());
+        std::string stub = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
+        stub = stub.substr(0, stub.find_last_of("\\/") + 1) + "dw_secondpass_stub.exe";
+        auto running = [&] {
+            CKernelHandle event(::OpenEventA(SYNCHRONIZE, FALSE, alive.c_str()));
+            return static_cast<bool>(event);
+        };
+        std::string status, button, stopping;
+        bool asked = false, ownerDisabled = false, stillOpen = false, copyRan = false;
+        DWORD pressedAt = 0, endedAt = 0;
+        RunMainDialog([&](CMainDlg& dlg) {
+            dlg.SetPlanningShowAfter(50);
+            dlg.SetProtectedCacheReach([&] {
+                ProtectedCacheReach reach;
+                reach.copy.emplace();
+                reach.copy->exe.assign(stub.begin(), stub.end());
+                reach.copy->ownCacheAlways = true;
+                return reach;
+            });
+            g_inWait = [&](HWND wait) {
+                status = WindowText(::GetDlgItem(wait, IDC_PLANNING_STATUS));
+                HWND cancel = ::GetDlgItem(wait, IDCANCEL);
+                button = WindowText(cancel);
+                ownerDisabled = !::IsWindowEnabled(dlg.m_hWnd);
+                copyRan = WaitUntil(running, 20000);
+                pressedAt = ::GetTickCount();
+                // Handled at once, as the dialog's loop would handle it; then the wait says it is
+                // stopping until the copy is gone.
+                if (c.byEsc) {
+                    MSG esc{cancel, WM_KEYDOWN, VK_ESCAPE, 0};
+                    ::IsDialogMessageW(wait, &esc);
+                } else {
+                    ::SendMessageW(cancel, BM_CLICK, 0, 0);
+                }
+                stopping = WindowText(::GetDlgItem(wait, IDC_PLANNING_STATUS));
+            };
+            g_inBox = [&](HWND box) {
+                asked = true;
+                PostClick(::GetDlgItem(box, ::GetDlgItem(box, IDNO) != nullptr ? IDNO : IDOK));
+            };
+            ::SetTimer(nullptr, 0, 20, PlayInWait);
+            ::SetTimer(nullptr, 0, 50, PlayInBox);
+            ::SendMessageW(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_COOKIE, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(dlg.m_hWnd, IDC_COOKIE)));
+            endedAt = ::GetTickCount();
+            stillOpen = ::IsWindow(dlg.m_hWnd) && ::IsWindowVisible(dlg.m_hWnd) && ::IsWindowEnabled(dlg.m_hWnd);
+        });
+        ::SetEnvironmentVariableA("DW_STUB_MODE", nullptr);
+        ::SetEnvironmentVariableA("DW_STUB_EVENT", nullptr);
+        EXPECT_EQ(status, "キャッシュを調べています…");
+        EXPECT_EQ(button, "中止");
+        EXPECT_TRUE(ownerDisabled) << "the main window waits under it";
+        EXPECT_TRUE(copyRan);
+        EXPECT_EQ(stopping, "中止しています…");
+        EXPECT_LT(endedAt - pressedAt, 5000u) << "stopped at once, not at a bound";
+        EXPECT_FALSE(asked) << "no question after 中止";
+        EXPECT_TRUE(stillOpen);
+        EXPECT_FALSE(running()) << "the copy is gone";
+        EXPECT_EQ(UrlCacheSourceNames().size(), 2u) << "nothing deleted";
+    }
     ClearUrlCache();
 }
 

@@ -59,7 +59,7 @@ void RunMainDialog(const std::function<void(CMainDlg&)>& scenario) {
 
 void RunMainDialog(CMainDlg& dlg, const std::function<void(CMainDlg&)>& scenario) {
     // This test program is no copy of Dustwhirl: a scenario that wants one names its own.
-    dlg.SetSecondPass([](bool, bool) { return std::optional<SecondPassRequest>(); });
+    dlg.SetProtectedCacheReach([] { return ProtectedCacheReach(); });
     g_dialog = &dlg;
     g_scenario = scenario;
     AfxGetApp()->m_pMainWnd = &dlg;

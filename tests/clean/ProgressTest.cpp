@@ -1,6 +1,6 @@
-// The progress dialog and its deletion worker, in this process: the dialog template, what
-// the worker posts and when, how often it pauses, what the completion says, and the dialog's
-// refusal to close before "終了".
+// The progress dialog and the run body under it, in this process: the dialog template, what
+// the run tells it and when, what the completion says, and the dialog's refusal to close
+// before "終了"; the cleaning from its request to its log, through a sink of the test's own.
 #include "AppProcess.h"
 #include "CleanFixtures.h"
 #include "CleanUrlCache.h"
@@ -14,8 +14,11 @@
 #include "clean/Cleaning.h"
 #include "clean/CleaningLog.h"
 #include "clean/CookieHostWalk.h"
+#include "clean/PlanningDlg.h"
 #include "clean/ProgressDlg.h"
 #include "clean/SecondPassCopy.h"
+#include "framework/AppMessages.h"
+#include "framework/WorkerThread.h"
 #include "clean/SecondPassText.h"
 #include "framework/WinUtil.h"
 
@@ -120,7 +123,13 @@ protected:
         CleaningPlan plan;
         plan.entries = list;
         plan.walkFailed = walkFailed;
-        CProgressDlg dlg(&plan, nullptr, second);
+        CleaningOutcome outcome;
+        CProgressDlg dlg(
+            [&](CProgressSink& progress) {
+                outcome = RunPlans(plan, second, progress);
+                return CompletionTextOfRun(outcome.first, second != nullptr ? &outcome.second : nullptr);
+            },
+            nullptr);
         int index = 0;
         auto next = cache.beforeDelete;
         cache.beforeDelete = [&dlg, &index, next](const char* url) {
@@ -132,8 +141,7 @@ protected:
         HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, WatchQueue, nullptr, ::GetCurrentThreadId());
         std::thread driver([&] { Drive(dlg); });
         INT_PTR result = dlg.DoModal();
-        pauses = dlg.m_pWorker->m_pauses;
-        if (dlg.SecondPass() != nullptr) secondPass = *dlg.SecondPass();
+        secondPass = outcome.second;
         driver.join();
         ::UnhookWindowsHookEx(hook);
         g_watched = nullptr;
@@ -200,7 +208,6 @@ protected:
     }
 
     Observed seen;
-    int pauses = -1;
     SecondPassResult secondPass;
 };
 
@@ -213,7 +220,6 @@ TEST_F(ProgressRun, NoEntriesCompletesAtOnceWithoutProgress) {
     EXPECT_EQ(seen.pos, 100);
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(seen.status, Finished(0));
-    EXPECT_EQ(pauses, 0);
 }
 
 TEST_F(ProgressRun, OneOrThreeEntriesPostOnlyTheChangedPercentages) {
@@ -222,8 +228,7 @@ TEST_F(ProgressRun, OneOrThreeEntriesPostOnlyTheChangedPercentages) {
         SelectedEntries list = Seeded(1);
         EXPECT_EQ(Run(list, cache), IDOK);
         EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), Done()}));
-        EXPECT_EQ(pauses, 0);
-    }
+        }
     {
         RecordingUrlCache cache;
         SelectedEntries list = Seeded(3);
@@ -232,7 +237,6 @@ TEST_F(ProgressRun, OneOrThreeEntriesPostOnlyTheChangedPercentages) {
         EXPECT_EQ(cache.Deleted(), Names(list)) << "in list order";
         EXPECT_EQ(seen.pos, 100);
         EXPECT_EQ(seen.status, Finished(3));
-        EXPECT_EQ(pauses, 2);
     }
     EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the real entries are gone";
 }
@@ -262,7 +266,7 @@ TEST_F(ProgressRun, TwoHundredEntriesPostEachPercentOnceFromTheThirdEntryOn) {
     EXPECT_EQ(cache.Deleted(), Names(list));
     EXPECT_EQ(UrlCacheSourceNames(), std::vector<std::string>{"http://progress.example.test/199"});
     EXPECT_EQ(seen.status, "1件は見つかりませんでした（199件、0 B を削除）") << "never called finished, nor freed";
-    EXPECT_EQ(pauses, 99) << "one pause per percent, not per entry";
+    EXPECT_EQ(ProgressMessages(), 99) << "one message (and one pause) per percent, not per entry";
 }
 
 TEST_F(ProgressRun, OnlyTheCloseButtonEndsTheDialogAndItAppearsOnCompletion) {
@@ -382,10 +386,18 @@ SecondPassRequest SecondPassBy(const std::string& program = std::string(), DWORD
     std::string exe = EnvOr("DUSTWHIRL_EXE", "Dustwhirl.exe");
     if (!program.empty()) exe = exe.substr(0, exe.find_last_of("\\/") + 1) + program;
     SecondPassRequest request;
-    request.bCache = true;
     request.exe.assign(exe.begin(), exe.end());  // a path of the build tree, ASCII
     request.idleTimeoutMs = idleTimeoutMs;
+    // Any other program stands in for a copy with a cache of its own; the program itself,
+    // under Wine, shares this process's cache and level.
+    request.ownCacheAlways = !program.empty();
     return request;
+}
+
+ProtectedCacheReach Through(const SecondPassRequest& copy) {
+    ProtectedCacheReach reach;
+    reach.copy = copy;
+    return reach;
 }
 
 std::vector<std::string> ReadLog(const std::wstring& path) {
@@ -434,27 +446,23 @@ struct StubCopy {
         std::ifstream(wordFile, std::ios::binary) >> word;
         return word;
     }
-    const std::string event = "DwLowPassStub-" + std::to_string(::GetCurrentProcessId());
+    const std::string event = "DwSecondPassStub-" + std::to_string(::GetCurrentProcessId());
     const std::string wordFile = TempPath("dw-stub-word.txt");
 };
 
-// Under Wine the copy sees the very cache the first pass walked, so entries that appear only
-// once the first pass has made its plan stand in for the Protected Mode cache's own: the copy
-// alone can find them, and each entry must be counted by one pass only.
-TEST_F(ProgressRun, TheLowIntegrityCopyCleansWhatTheFirstPassCouldNotSeeAndBothAreCounted) {
-    const std::vector<std::string> low = {"http://low.example.test/a", "http://low.example.test/b"};
+// A copy with a cache of its own: the bar goes through the first pass's half, then the
+// second's, each cache's stage told; the completion counts both passes.
+TEST_F(ProgressRun, TheCopysPassFollowsTheFirstOnTheSecondHalfOfTheBar) {
     RecordingUrlCache cache;
     CleaningPlan first;
     first.entries = Seeded(3);
-    ASSERT_TRUE(SeedUrlCache(low));
-    CSecondPass second(SecondPassBy(std::string(), SecondPassRequest::kIdleTimeoutMs));
+    StubCopy stub("own", "low.example.test");
+    CSecondPass second(SecondPassBy("dw_secondpass_stub.exe"), true, false, CKeepList());
     ASSERT_TRUE(second.Start());
-    ASSERT_TRUE(second.ReadPlan(first));
-    EXPECT_EQ(cleanfix::Sorted(Names(second.Plan().entries)), low) << "the first pass's entries are not planned twice";
+    ASSERT_TRUE(second.ReadPlan());
     EXPECT_EQ(Run(first.entries, cache, false, &second), IDOK);
-    EXPECT_EQ(seen.status, Finished(5));
+    EXPECT_EQ(seen.status, "削除が終わりました（5件、200 B）");
     EXPECT_EQ(seen.pos, 100);
-    // The bar goes through the first pass's half, then the second's; each cache's stage is told.
     const Seen stage0{WM_DELETE_STAGE, kUsualCacheStage}, stage1{WM_DELETE_STAGE, kProtectedCacheStage};
     ASSERT_GE(g_seen.size(), 3u);
     EXPECT_EQ(g_seen.front(), stage0);
@@ -467,10 +475,186 @@ TEST_F(ProgressRun, TheLowIntegrityCopyCleansWhatTheFirstPassCouldNotSeeAndBothA
         EXPECT_TRUE(it->msg == WM_DELETE_PROGRESS && it->wp > 50 && it->wp < 100) << *it;
     }
     EXPECT_EQ(secondPass.status, SecondPassStatus::Done);
-    EXPECT_EQ(cleanfix::Sorted(Names(secondPass.entries)), low);
-    EXPECT_TRUE(secondPass.sharedCache) << "Wine applies no integrity level";
     EXPECT_EQ(secondPass.result.deleted, 2u);
     EXPECT_TRUE(UrlCacheSourceNames().empty());
+}
+
+// What a run tells its sink, in order: "stage N" and "P" for each percent.
+class RecordingSink : public CProgressSink {
+public:
+    void Stage(WPARAM stage) override { events.push_back("stage " + std::to_string(stage)); }
+    void Percent(int percent) override {
+        EXPECT_GT(percent, last) << "rising";
+        EXPECT_LT(percent, 100);
+        last = percent;
+        if (events.empty() || events.back() != "P") events.push_back("P");
+    }
+    std::vector<std::string> events;
+    int last = 0;
+};
+
+// The one run body, for every kind of request, with and without a copy of its own cache, and
+// as a preview: the events the sink hears, the result, the log, and what is left.
+TEST_F(ProgressRun, OneRunBodyServesEveryKindOfRequest) {
+    using cleanfix::AllNames;
+    const struct Case {
+        bool bCache, bCookie, withCopy, preview;
+    } cases[] = {
+        {true, false, false, false}, {false, true, false, false}, {true, true, false, false},
+        {true, false, true, false},  {false, true, true, false},  {true, true, true, false},
+        {true, true, true, true},    {false, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.bCache ? "cache" : "") + (c.bCookie ? "+cookie" : "") +
+                     (c.withCopy ? " with copy" : "") + (c.preview ? " preview" : ""));
+        ClearUrlCache();
+        ASSERT_TRUE(SeedUrlCache(AllNames()));
+        StubCopy stub("own", "low.example.test");
+        CleaningRequest request{c.bCache, c.bCookie, KeepListSource()};
+        if (c.withCopy) request.protectedCache = Through(SecondPassBy("dw_secondpass_stub.exe"));
+        CCleaning cleaning(std::move(request));
+        ASSERT_EQ(cleaning.Plan(), CCleaning::Planned::Yes);
+        const size_t own = (c.bCache ? cleanfix::ContentNames().size() : 0) + (c.bCookie ? cleanfix::CookieNames().size() : 0);
+        EXPECT_EQ(cleaning.First().entries.size(), own);
+        ASSERT_EQ(cleaning.SecondPlan() != nullptr, c.withCopy);
+        if (c.preview) {
+            cleaning.Cancel();
+            EXPECT_EQ(cleanfix::Sorted(UrlCacheSourceNames()), cleanfix::Sorted(AllNames())) << "a preview deletes nothing";
+            if (c.withCopy) EXPECT_EQ(stub.Word(), "S");
+            EXPECT_TRUE(stub.Gone());
+            continue;
+        }
+        RecordingSink sink;
+        cleaning.Run(sink);
+        // The copy's few entries may all come in one read: its half of the bar may pass in one step.
+        const std::vector<std::string> expected =
+            c.withCopy ? std::vector<std::string>{"stage 0", "P", "stage 1"} : std::vector<std::string>{"P"};
+        EXPECT_EQ(std::vector<std::string>(sink.events.begin(), sink.events.begin() + std::min(sink.events.size(), expected.size())),
+                  expected);
+        EXPECT_LE(sink.events.size(), expected.size() + (c.withCopy ? 1 : 0));
+        EXPECT_EQ(cleaning.Result().deleted, own);
+        EXPECT_EQ(cleaning.SecondResult() != nullptr, c.withCopy);
+        if (c.withCopy) EXPECT_EQ(cleaning.SecondResult()->result.deleted, 2u);
+        EXPECT_TRUE(cleaning.Complete());
+        EXPECT_EQ(cleanfix::Sorted(UrlCacheSourceNames()), cleanfix::LeftAfter(c.bCache, c.bCookie));
+        const std::string log = cleaning.Log();
+        EXPECT_NE(log.find("合計: 削除 " + std::to_string(own + (c.withCopy ? 2 : 0)) + "件"), std::string::npos) << log;
+        EXPECT_EQ(log.find("［保護モードのキャッシュ］") != std::string::npos, c.withCopy) << log;
+        EXPECT_TRUE(stub.Gone());
+    }
+}
+
+// Where the copy would share this process's integrity level (Wine applies none), it would see
+// this very cache: it is never started, nothing is walked or deleted twice, and no text
+// speaks of a second cache.
+TEST_F(ProgressRun, ACopyOfTheSameLevelIsNeverStartedAndNothingIsDoneTwice) {
+    ASSERT_TRUE(SeedUrlCache(cleanfix::AllNames()));
+    StubCopy stub("own", "low.example.test");
+    for (const char* program : {"", "dw_secondpass_stub.exe"}) {
+        SCOPED_TRACE(program);
+        SecondPassRequest copy = SecondPassBy(program);
+        copy.ownCacheAlways = false;
+        CSecondPass alone(copy, true, true, CKeepList());
+        EXPECT_FALSE(alone.Start());
+        EXPECT_EQ(alone.Outcome().status, SecondPassStatus::SameCache);
+        EXPECT_TRUE(SecondPassPlanFailureText(alone.Outcome()).empty()) << "no failure to speak of";
+    }
+    SecondPassRequest copy = SecondPassBy("dw_secondpass_stub.exe");
+    copy.ownCacheAlways = false;
+    CCleaning cleaning({true, true, KeepListSource(), Through(copy)});
+    ASSERT_EQ(cleaning.Plan(), CCleaning::Planned::Yes);
+    EXPECT_EQ(cleaning.SecondPlan(), nullptr);
+    EXPECT_EQ(cleaning.SecondPlanFailure(), L"");
+    RecordingSink sink;
+    cleaning.Run(sink);
+    EXPECT_EQ(cleaning.SecondResult(), nullptr);
+    EXPECT_EQ(sink.events, std::vector<std::string>{"P"}) << "one cache, one stage";
+    EXPECT_TRUE(cleaning.Complete());
+    EXPECT_EQ(cleaning.Log().find("［"), std::string::npos) << "no heading per cache";
+    EXPECT_TRUE(stub.Word().empty()) << "the stand-in never ran: it would have been told to stop";
+    EXPECT_TRUE(stub.Gone());
+    EXPECT_EQ(cleanfix::Sorted(UrlCacheSourceNames()), cleanfix::LeftAfter(true, true));
+
+    // At low integrity the program's own cache is the Protected Mode one: the question says
+    // that the usual one is out of its reach.
+    ProtectedCacheReach low;
+    low.usualCacheOutOfReach = true;
+    CCleaning fromLow({true, false, KeepListSource(), low});
+    ASSERT_EQ(fromLow.Plan(), CCleaning::Planned::Yes);
+    EXPECT_NE(fromLow.Question().find(L"通常のキャッシュには届きません"), std::wstring::npos);
+    EXPECT_NE(fromLow.PreviewLog().find("通常のキャッシュには届きません"), std::string::npos);
+}
+
+// Cancelling the planning at each stage of the copy: before it plans, while it beats, and
+// after its plan has come. Nothing is deleted, no copy is left, and the wait ends within a
+// bound far below the copy's own.
+TEST_F(ProgressRun, CancellingThePlanningAtEachStageDeletesNothingAndLeavesNoCopy) {
+    const struct Case {
+        const char* mode;
+        bool afterPlan;  // 中止 comes once the copy has planned, while this cache is walked
+    } cases[] = {{"silent", false}, {"flood", false}, {"own", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ClearUrlCache();
+        Seeded(3);
+        RecordingUrlCache cache;
+        StubCopy stub(c.mode);
+        const std::string plannedName = "DwStubPlanned-" + std::to_string(::GetCurrentProcessId());
+        CKernelHandle planned(::CreateEventA(nullptr, TRUE, FALSE, plannedName.c_str()));
+        ::SetEnvironmentVariableA("DW_STUB_PLANNED", plannedName.c_str());
+        std::atomic<bool> cancel{false};
+        bool sawPlan = false;
+        cache.beforeRead = [&](int read, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) {
+            if (read == 1 && c.afterPlan) {
+                sawPlan = ::WaitForSingleObject(planned.get(), 20000) == WAIT_OBJECT_0;
+                cancel = true;
+            }
+            return true;
+        };
+        SecondPassRequest copy = SecondPassBy("dw_secondpass_stub.exe");
+        copy.overallTimeoutMs = 8000;
+        CCleaning cleaning({true, false, KeepListSource(), Through(copy)});
+        std::thread presser;
+        if (!c.afterPlan) presser = std::thread([&] {
+            ::Sleep(1500);
+            cancel = true;
+        });
+        const DWORD start = ::GetTickCount();
+        EXPECT_EQ(cleaning.Plan(&cancel), CCleaning::Planned::Cancelled);
+        const DWORD took = ::GetTickCount() - start;
+        if (presser.joinable()) presser.join();
+        ::SetEnvironmentVariableA("DW_STUB_PLANNED", nullptr);
+        EXPECT_EQ(sawPlan, c.afterPlan);
+        EXPECT_LT(took, copy.overallTimeoutMs) << "ended at 中止, not at a bound";
+        EXPECT_TRUE(stub.Gone()) << "the copy was ended";
+        EXPECT_TRUE(cleaning.First().entries.empty());
+        EXPECT_EQ(cleaning.SecondPlan(), nullptr);
+        EXPECT_EQ(UrlCacheSourceNames().size(), 3u) << "nothing deleted";
+    }
+}
+
+// The copy planned, kept a cookie and was gone before "go": the log lists the cookie it kept
+// and its summary counts it.
+TEST_F(ProgressRun, ACopyGoneBeforeGoStillCountsTheCookiesItKept) {
+    const std::wstring keepPath = TempPathW(L"dw-gone-keep.txt");
+    std::ofstream(std::string(keepPath.begin(), keepPath.end()), std::ios::binary) << "low.example.test\n";
+    StubCopy stub("leaves", "low.example.test");
+    ::SetEnvironmentVariableA("DW_STUB_COUNT", "3");
+    CCleaning cleaning({false, true, KeepListSource{keepPath, true}, Through(SecondPassBy("dw_secondpass_stub.exe"))});
+    ASSERT_EQ(cleaning.Plan(), CCleaning::Planned::Yes);
+    ASSERT_NE(cleaning.SecondPlan(), nullptr);
+    EXPECT_EQ(cleaning.SecondPlan()->kept.size(), 1u);
+    EXPECT_TRUE(WaitUntil([&] { return stub.Gone(); }, 10000)) << "gone before the word";
+    CNoProgress unwatched;
+    cleaning.Run(unwatched);
+    ::SetEnvironmentVariableA("DW_STUB_COUNT", nullptr);
+    ::DeleteFileW(keepPath.c_str());
+    ASSERT_NE(cleaning.SecondResult(), nullptr);
+    EXPECT_TRUE(cleaning.SecondResult()->Failed());
+    EXPECT_FALSE(cleaning.Complete());
+    const std::string log = cleaning.Log();
+    EXPECT_NE(log.find("残しました\tCookie:u0@low.example.test/"), std::string::npos) << log;
+    EXPECT_NE(log.find("残した 1件"), std::string::npos) << log;
 }
 
 // With a copy that sees a cache of its own, every text counts both plans and both passes: the
@@ -487,18 +671,17 @@ TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
     line.bCookie = line.bSilent = line.bPreview = true;
     line.keepPath = keepPath;
     line.logPath = TempPathW(L"dw-both-preview.log");
-    SecondPassRequest request = SecondPassBy("dw_lowpass_stub.exe");
+    SecondPassRequest request = SecondPassBy("dw_secondpass_stub.exe");
     {
-        CCleaning cleaning(false, true, request);
-        CString error;
-        ASSERT_TRUE(cleaning.Plan(KeepSourceOf(line), error));
+        CCleaning cleaning({false, true, KeepSourceOf(line), Through(request)});
+        ASSERT_EQ(cleaning.Plan(), CCleaning::Planned::Yes);
         EXPECT_EQ(cleaning.Question(), L"クッキー 3件（200 B）を削除します。残すサイトのクッキー 2件は削除しません。\n" +
                                            std::wstring(kDeletionWarning));
         cleaning.Cancel();
         EXPECT_TRUE(stub.Gone());
         EXPECT_EQ(stub.Word(), "S") << "told to stop";
     }
-    EXPECT_EQ(RunUnattendedClean(line, request), kExitAllDeleted);
+    EXPECT_EQ(RunUnattendedClean(line, Through(request)), kExitAllDeleted);
     EXPECT_EQ(ReadLog(line.logPath),
               (std::vector<std::string>{"［通常のキャッシュ］", "削除します\tCookie:u@gone.test/", "残します\tCookie:u@keep.test/",
                                         "［保護モードのキャッシュ］", "削除します\tCookie:u1@low.example.test/",
@@ -509,7 +692,7 @@ TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
 
     line.bPreview = false;
     line.logPath = TempPathW(L"dw-both-run.log");
-    EXPECT_EQ(RunUnattendedClean(line, request), kExitAllDeleted);
+    EXPECT_EQ(RunUnattendedClean(line, Through(request)), kExitAllDeleted);
     const std::vector<std::string> lines = ReadLog(line.logPath);
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[0], "［通常のキャッシュ］");
@@ -523,9 +706,8 @@ TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
 
     // A copy that cannot plan is said before anything is deleted, in the question and the preview.
     {
-        CCleaning cleaning(false, true, SecondPassBy("no-such-copy.exe"));
-        CString error;
-        ASSERT_TRUE(cleaning.Plan(KeepSourceOf(line), error));
+        CCleaning cleaning({false, true, KeepSourceOf(line), Through(SecondPassBy("no-such-copy.exe"))});
+        ASSERT_EQ(cleaning.Plan(), CCleaning::Planned::Yes);
         const std::wstring question = cleaning.Question();
         EXPECT_NE(question.find(L"保護モードのキャッシュは削除されません（低い整合性レベルのコピーを起動できませんでした。エラー 2）。"),
                   std::wstring::npos);
@@ -537,12 +719,9 @@ TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
     // The dialog's completion counts the copy's deletions and the cookies it kept.
     CleaningPlan first;
     first.entries = Seeded(1);
-    SecondPassRequest withList = request;
-    withList.bCookie = true;
-    withList.keep = LoadKeepList({keepPath, true}).list;
-    CSecondPass second(withList);
+    CSecondPass second(request, false, true, LoadKeepList({keepPath, true}).list);
     ASSERT_TRUE(second.Start());
-    ASSERT_TRUE(second.ReadPlan(first));
+    ASSERT_TRUE(second.ReadPlan());
     RecordingUrlCache cache;
     EXPECT_EQ(Run(first.entries, cache, false, &second), IDOK);
     EXPECT_EQ(seen.status, "削除が終わりました（3件、200 B、残したクッキー 1件）");
@@ -564,12 +743,12 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     };
     const DWORD kEndsByItself = SecondPassBy().idleTimeoutMs;
     const Case cases[] = {
-        {"die", "dw_lowpass_stub.exe", "報告を終えずに終了しました。エラー 109", 0, kEndsByItself},
-        {"silent", "dw_lowpass_stub.exe", "応答しなくなったため終了させました。エラー 1460", 0, 1500},
-        {"stall", "dw_lowpass_stub.exe", "応答しなくなったため終了させました。エラー 1460", 0, 1500},
-        {"flood", "dw_lowpass_stub.exe", "時間内に終わらなかったため終了させました。エラー 1460", 0, kEndsByItself},
-        {"garbage", "dw_lowpass_stub.exe", "報告を終えずに終了しました。エラー 13", 0, kEndsByItself},
-        {"partial", "dw_lowpass_stub.exe", "報告を終えずに終了しました。エラー 109", 1, kEndsByItself},
+        {"die", "dw_secondpass_stub.exe", "報告を終えずに終了しました。エラー 109", 0, kEndsByItself},
+        {"silent", "dw_secondpass_stub.exe", "応答しなくなったため終了させました。エラー 1460", 0, 1500},
+        {"stall", "dw_secondpass_stub.exe", "応答しなくなったため終了させました。エラー 1460", 0, 1500},
+        {"flood", "dw_secondpass_stub.exe", "時間内に終わらなかったため終了させました。エラー 1460", 0, kEndsByItself},
+        {"garbage", "dw_secondpass_stub.exe", "報告を終えずに終了しました。エラー 13", 0, kEndsByItself},
+        {"partial", "dw_secondpass_stub.exe", "報告を終えずに終了しました。エラー 109", 1, kEndsByItself},
         {"", "no-such-copy.exe", "起動できませんでした。エラー 2", 0, kEndsByItself},
     };
     for (const Case& c : cases) {
@@ -581,7 +760,7 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
         SecondPassRequest request = SecondPassBy(c.program, c.silenceMs);
         request.overallTimeoutMs = 4000;
         const DWORD start = ::GetTickCount();
-        EXPECT_EQ(RunUnattendedClean(line, request), kExitSomeNotDeleted);
+        EXPECT_EQ(RunUnattendedClean(line, Through(request)), kExitSomeNotDeleted);
         EXPECT_LT(::GetTickCount() - start, SecondPassRequest::kIdleTimeoutMs) << "the bounds given, not the defaults";
         EXPECT_TRUE(stub.Gone()) << "the copy is gone";
         EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the first pass ran";
@@ -601,7 +780,7 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
         StubCopy stub("beats");
         ::SetEnvironmentVariableA("DW_STUB_BEAT_MS", "800");
         const CommandLine line = SilentCacheCleaning(L"dw-copy-beats.log");
-        EXPECT_EQ(RunUnattendedClean(line, SecondPassBy("dw_lowpass_stub.exe", 3000)), kExitAllDeleted);
+        EXPECT_EQ(RunUnattendedClean(line, Through(SecondPassBy("dw_secondpass_stub.exe", 3000))), kExitAllDeleted);
         const std::vector<std::string> lines = ReadLog(line.logPath);
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back().rfind("合計: 削除 2件", 0), 0u) << lines.back();
@@ -611,9 +790,10 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     CleaningPlan first;
     first.entries = Seeded(2);
     StubCopy stub("stall");
-    CSecondPass stalled(SecondPassBy("dw_lowpass_stub.exe", 4000));  // its plan must come in time, on a loaded host too
+    // Its plan must come in time, on a loaded host too.
+    CSecondPass stalled(SecondPassBy("dw_secondpass_stub.exe", 4000), true, false, CKeepList());
     ASSERT_TRUE(stalled.Start());
-    ASSERT_TRUE(stalled.ReadPlan(first));
+    ASSERT_TRUE(stalled.ReadPlan());
     EXPECT_EQ(Run(first.entries, cache, false, &stalled), IDOK);
     EXPECT_EQ(seen.status, "保護モードのキャッシュは削除できませんでした（2件、0 B を削除。エラー 1460）");
     EXPECT_TRUE(seen.buttonVisible);
@@ -628,7 +808,7 @@ TEST_F(ProgressRun, ACopyWhosePlanCannotBeReadIsNeverToldToGo) {
         Seeded(2);
         StubCopy stub("broken");
         const CommandLine line = SilentCacheCleaning(L"dw-copy-broken.log");
-        EXPECT_EQ(RunUnattendedClean(line, SecondPassBy("dw_lowpass_stub.exe")), kExitSomeNotDeleted);
+        EXPECT_EQ(RunUnattendedClean(line, Through(SecondPassBy("dw_secondpass_stub.exe"))), kExitSomeNotDeleted);
         EXPECT_TRUE(WaitUntil([&] { return stub.Gone(); }, 5000));
         EXPECT_NE(stub.Word(), "G");
         EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the first pass ran";
@@ -637,11 +817,11 @@ TEST_F(ProgressRun, ACopyWhosePlanCannotBeReadIsNeverToldToGo) {
         EXPECT_NE(lines[lines.size() - 2].find("エラー 13"), std::string::npos) << lines[lines.size() - 2];
     }
     StubCopy stub("broken");
-    CSecondPass copy(SecondPassBy("dw_lowpass_stub.exe"));
+    CSecondPass copy(SecondPassBy("dw_secondpass_stub.exe"), true, false, CKeepList());
     ASSERT_TRUE(copy.Start());
-    EXPECT_FALSE(copy.ReadPlan(CleaningPlan()));
+    EXPECT_FALSE(copy.ReadPlan());
     EXPECT_EQ(copy.Outcome().status, SecondPassStatus::Broken);
-    EXPECT_EQ(copy.Go(SelectedEntries()).status, SecondPassStatus::Broken);
+    EXPECT_EQ(copy.Go().status, SecondPassStatus::Broken);
     EXPECT_TRUE(WaitUntil([&] { return stub.Gone(); }, 5000));
     EXPECT_NE(stub.Word(), "G");
 }
@@ -668,9 +848,9 @@ TEST_F(ProgressRun, TheCopyRunsWithoutAdministratorRights) {
         }
     }
     StubCopy stub("token");
-    CSecondPass copy(SecondPassBy("dw_lowpass_stub.exe"));
+    CSecondPass copy(SecondPassBy("dw_secondpass_stub.exe"), true, false, CKeepList());
     ASSERT_TRUE(copy.Start());
-    ASSERT_TRUE(copy.ReadPlan(CleaningPlan()));
+    ASSERT_TRUE(copy.ReadPlan());
     copy.Stop();
     const std::string token = stub.Word();
     SCOPED_TRACE(token);
@@ -742,19 +922,33 @@ TEST_F(ProgressRun, TheEditorsSitesCountACookieOnceAndAClosedEditorEndsTheCopy) 
     std::map<std::string, size_t> own, both;
     ASSERT_TRUE(CollectCookieHosts(own));
     EXPECT_EQ(own, (std::map<std::string, size_t>{{"a.test", 2}, {"b.test", 1}}));
+    // The program itself, under Wine, shares this cache: it is not started, and adds nothing.
     const SecondPassRequest itself = SecondPassBy();
     ASSERT_TRUE(CollectCookieHosts(both, nullptr, &itself));
     EXPECT_EQ(both, own);
 
-    StubCopy stub("silent");
-    const SecondPassRequest silent = SecondPassBy("dw_lowpass_stub.exe");
-    std::atomic<bool> closed{true};
-    std::map<std::string, size_t> some;
-    const DWORD start = ::GetTickCount();
-    EXPECT_FALSE(CollectCookieHosts(some, &closed, &silent));
-    EXPECT_LT(::GetTickCount() - start, silent.idleTimeoutMs) << "no wait for the bound of silence";
-    EXPECT_TRUE(stub.Gone());
-    EXPECT_EQ(UrlCacheSourceNames().size(), 4u);
+    // The editor closes while the copy says nothing, or while its heartbeats keep flowing: the
+    // walk ends within its thread's stop bound, and the copy goes.
+    for (const char* mode : {"silent", "flood"}) {
+        SCOPED_TRACE(mode);
+        StubCopy stub(mode);
+        SecondPassRequest copy = SecondPassBy("dw_secondpass_stub.exe");
+        copy.overallTimeoutMs = CWorkerThread::kStopTimeoutMs;
+        std::atomic<bool> closed{false};
+        std::atomic<DWORD> closedAt{0};
+        std::thread closer([&] {
+            ::Sleep(1000);
+            closedAt = ::GetTickCount();
+            closed = true;
+        });
+        std::map<std::string, size_t> some;
+        EXPECT_FALSE(CollectCookieHosts(some, &closed, &copy));
+        const DWORD ended = ::GetTickCount();
+        closer.join();
+        EXPECT_LT(ended - closedAt, CWorkerThread::kStopTimeoutMs / 2) << "well inside the stop bound";
+        EXPECT_TRUE(stub.Gone());
+        EXPECT_EQ(UrlCacheSourceNames().size(), 4u);
+    }
 }
 
 // A parent that is ended by force takes its copy with it, before the copy has deleted anything:
@@ -772,9 +966,9 @@ TEST_F(ProgressRun, ACopyEndsWithItsParentAndDeletesNothing) {
         CKernelHandle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
         ::SetEnvironmentVariableA("DW_STUB_PARENT", "1");
         ::SetEnvironmentVariableA("DW_STUB_READY", readyName.c_str());
-        ::SetEnvironmentVariableA("DW_STUB_COPY_EXE", itself ? exe.c_str() : (folder + "dw_lowpass_stub.exe").c_str());
+        ::SetEnvironmentVariableA("DW_STUB_COPY_EXE", itself ? exe.c_str() : (folder + "dw_secondpass_stub.exe").c_str());
         ::SetEnvironmentVariableA("DW_STUB_COPY_PLANS", itself ? "1" : "0");
-        std::string command = "\"" + folder + "dw_lowpass_stub.exe\"";
+        std::string command = "\"" + folder + "dw_secondpass_stub.exe\"";
         STARTUPINFOA si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
@@ -961,9 +1155,85 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
     EXPECT_FALSE(cut.Ended() || cut.Broken()) << "a report cut short is waited for, not taken";
 }
 
+// A dialog whose worker thread cannot be made says so, shows its close button at once and
+// runs nothing; a cleaning under it tells its copy to stop.
+class NoThreadProgressDlg : public CProgressDlg {
+public:
+    using CProgressDlg::CProgressDlg;
+
+protected:
+    bool StartWork() override { return false; }
+};
+
+TEST(ProgressWithoutWorker, ShowsItsCloseButtonAtOnceAndRunsNothing) {
+    bool ran = false;
+    NoThreadProgressDlg dlg([&](CProgressSink&) {
+        ran = true;
+        return std::wstring(L"never");
+    }, nullptr);
+    std::string status;
+    bool closable = false;
+    std::thread driver([&] {
+        HWND hwnd = nullptr;
+        if (!WaitUntil([&] { return (hwnd = dlg.GetSafeHwnd()) != nullptr && ::IsWindowVisible(hwnd); }, 10000)) return;
+        HWND button = ::GetDlgItem(hwnd, IDC_END_BUTTON);
+        closable = WaitUntil([&] { return Visible(button); }, 10000);
+        status = WindowText(::GetDlgItem(hwnd, IDC_STATUS));
+        ::PostMessageA(button, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    driver.join();
+    EXPECT_TRUE(closable);
+    EXPECT_EQ(status, ToUtf8(CProgressDlg::kNotStarted));
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(dlg.WorkStarted());
+}
+
+// The wait before the question: hidden for its moment, ended by its work; a work that throws
+// or a worker that cannot be made ends it as failed, never as a plan.
+class NoThreadPlanningDlg : public CPlanningDlg {
+public:
+    using CPlanningDlg::CPlanningDlg;
+
+protected:
+    bool StartWork() override { return false; }
+};
+
+TEST(PlanningWait, EndsWithItsWorkAndTellsAFailureFromAPlan) {
+    const struct Case {
+        const char* name;
+        bool throws;
+        DWORD workMs;
+        INT_PTR expected;
+        bool shown;
+    } cases[] = {
+        {"quick", false, 0, IDOK, false},
+        {"slow", false, 600, IDOK, true},
+        {"throws", true, 0, IDABORT, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<bool> shown{false};
+        CPlanningDlg* watched = nullptr;
+        CPlanningDlg wait([&](const std::atomic<bool>&) {
+            const DWORD start = ::GetTickCount();
+            while (::GetTickCount() - start < c.workMs) {
+                HWND hwnd = watched != nullptr ? watched->GetSafeHwnd() : nullptr;
+                if (hwnd != nullptr && ::IsWindowVisible(hwnd)) shown = true;
+                ::Sleep(10);
+            }
+            if (c.throws) throw std::bad_alloc();
+        }, nullptr, 200);
+        watched = &wait;
+        EXPECT_EQ(wait.DoModal(), c.expected);
+        EXPECT_EQ(shown.load(), c.shown) << "shown only once its moment has passed";
+    }
+    NoThreadPlanningDlg never([](const std::atomic<bool>&) { ADD_FAILURE() << "no worker, no work"; }, nullptr);
+    EXPECT_EQ(never.DoModal(), IDABORT);
+}
+
 TEST(ProgressTemplate, IsACentredCaptionedDialogWithoutSystemMenu) {
-    CleaningPlan nothing;
-    CProgressDlg dlg(&nothing, nullptr);
+    CProgressDlg dlg([](CProgressSink&) { return std::wstring(CompletionText(DeletionResult())); }, nullptr);
     struct Report {
         DWORD style = 0;
         std::string title = "?";

@@ -5,6 +5,7 @@
 //   stall    plans, then says nothing after "go"    garbage  writes what is no report, ends
 //   partial  plans two entries, reports one, ends   flood    beats its heart forever
 //   beats    beats six times, DW_STUB_BEAT_MS apart, then plans and works as "own" does
+//   leaves   plans as "own" does, then ends at once, before any word
 //   own      plans the cookies of DW_STUB_HOST (one kept when the parent's list keeps that
 //            host, the rest to go, DW_STUB_COUNT in all) and, told to go, reports each
 //            deleted; told to stop, it writes its word into DW_STUB_WORD_FILE and ends
@@ -15,10 +16,12 @@
 //            low=1|0"), plans
 //            nothing and waits for its word
 // While it runs it holds the event named by DW_STUB_EVENT, so a test can see it gone.
+// While it runs it holds the event named by DW_STUB_EVENT, so a test can see it gone; once it
+// has planned it sets the event named by DW_STUB_PLANNED, where there is one.
 // With DW_STUB_PARENT=1 it is a parent instead: it starts DW_STUB_COPY_EXE as the copy (and, with
 // DW_STUB_COPY_PLANS=1, reads its plan), sets the event DW_STUB_READY and waits to be ended.
 #include "app/CommandLine.h"
-#include "clean/LowIntegrityPass.h"
+#include "clean/SecondPass.h"
 #include "clean/PassReport.h"
 #include "clean/SecondPassCopy.h"
 
@@ -123,12 +126,12 @@ CleaningPlan OwnPlan(const CommandLine& line) {
 int RunAsParent() {
     ::SetEnvironmentVariableA("DW_STUB_PARENT", nullptr);  // the copy is no parent
     SecondPassRequest request;
-    request.bCache = true;
     const std::string exe = Env("DW_STUB_COPY_EXE");
     request.exe.assign(exe.begin(), exe.end());
-    CSecondPass copy(request);
+    request.ownCacheAlways = true;  // the program too: under Wine it would share this cache
+    CSecondPass copy(request, true, false, CKeepList());
     if (!copy.Start()) return 1;
-    if (Env("DW_STUB_COPY_PLANS") == "1" && !copy.ReadPlan(CleaningPlan())) return 1;
+    if (Env("DW_STUB_COPY_PLANS") == "1" && !copy.ReadPlan()) return 1;
     const HANDLE ready = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, Env("DW_STUB_READY").c_str());
     if (ready == nullptr || !::SetEvent(ready)) return 1;
     ::Sleep(INFINITE);
@@ -178,7 +181,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         writer.Plan(two);
         if (WordOf(control) == kSecondPassGo) writer.Entry(DeleteOutcome::Deleted);
     }
-    if (mode == "beats" || mode == "own") {
+    if (mode == "beats" || mode == "own" || mode == "leaves") {
         if (mode == "beats") {
             const DWORD apart = std::atoi(Env("DW_STUB_BEAT_MS", "400").c_str());
             for (int i = 0; i < 6; ++i) {
@@ -188,6 +191,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
         const CleaningPlan plan = OwnPlan(line);
         writer.Plan(plan);
+        if (const HANDLE planned = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, Env("DW_STUB_PLANNED").c_str())) {
+            ::SetEvent(planned);
+            ::CloseHandle(planned);
+        }
+        if (mode == "leaves") {
+            if (alive != nullptr) ::CloseHandle(alive);
+            return 3;
+        }
         const char word = WordOf(control);
         if (word == kSecondPassGo) {
             DeletionResult result;
