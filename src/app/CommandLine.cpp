@@ -21,12 +21,13 @@ const wchar_t kCommandLineUsage[] =
     L"/keep ファイル ― この一覧のサイトのクッキーを残します（いつもは %APPDATA%\\Dustwhirl\\keep.txt）\n"
     L"/nokeep ― クッキーを一つも残しません\n"
     L"/signin cache|cookie|all|off ― サインインのたびに削除する設定にします（off でやめます）\n"
-    L"ファイル名は / や - で始められません（.\\-x.log のようにフォルダーを付けて書きます）。NUL などのデバイスは使えません。\n"
+    L"ファイル名は / や - で始められません（.\\-x.log のようにフォルダーを付けて書きます）。NUL などのデバイスや「:」の後のストリーム名は使えません。\n"
     L"\n"
     L"確認なしで削除し、終わるとプログラムも終了します。履歴は削除しません。\n"
     L"終了コード: 0 すべてファイルごと削除 / 1 まだ消えていない項目があった（使用中で、閉じられると削除される項目も）、\n"
     L"またはキャッシュの一覧を最後まで読めなかった /\n"
-    L"2 使い方の誤り、または残すサイトの一覧が読めない（何も削除しません） / 3 ログを書けなかった / 4 内部のエラーで中断\n"
+    L"2 使い方の誤り、または残すサイトの一覧が読めない（何も削除しません） / 3 ログを書けなかった / 4 内部のエラーで中断 /\n"
+    L"5 ログを指定の名前に置けず ~dustwhirl-….partial の名前で残した\n"
     L"オプションなしで起動すると、いつものウィンドウが開きます。";
 
 namespace {
@@ -46,12 +47,12 @@ const wchar_t* ValueOf(int argc, const wchar_t* const* argv, int& i) {
 }
 
 CString MissingFileName(const wchar_t* option) {
-    return CString(option) + L" の後にファイル名がありません。/ や - で始まる語はオプションとして読みます（そういう名前は .\\-x.txt のようにフォルダーを付けて書いてください）。";
+    return CString(option) + L" の後にファイル名がありません。/ や - で始まる語はオプションとして読みます（そういう名前は .\\-x.txt のようにフォルダーを付けて、ネットワークの共有フォルダーは //server/share ではなく \\\\server\\share\\x.txt のように書いてください）。";
 }
 
 CString NotAFile(const std::wstring& path) {
     return L"ファイルとして使えない名前です: " + path +
-           L"\nドライブかネットワークの共有フォルダーにあるファイルを指定してください（NUL などのデバイスや \\\\.\\ で始まる名前は使えません）。";
+           L"\nドライブかネットワークの共有フォルダーにあるファイルを指定してください（NUL や C:\\dir\\con.txt などのデバイス、\\\\.\\ で始まる名前、x.log:s のような「:」の後のストリーム名は使えません）。";
 }
 
 // A handle value in decimal, as the parent writes it; 0 for anything else.

@@ -75,3 +75,7 @@ constexpr int kExitAllDeleted = 0;
 constexpr int kExitSomeNotDeleted = 1;
 constexpr int kExitUsage = 2;  // also: the keep list is broken, and nothing was deleted
 constexpr int kExitLogFailed = 3;  // the cleaning ran but its log could not be written
+// The cleaning ran and its log was written, but could not take its name (another program held
+// the file to the end, or a folder or a read-only file has the name): the log stays beside it
+// under its side name (~dustwhirl-….partial), said in a box.
+constexpr int kExitLogKeptAside = 5;

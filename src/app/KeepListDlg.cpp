@@ -305,16 +305,23 @@ LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CDialog::WindowProc(msg, wp, lp);
 }
 
+CString KeepListUnopenableText(const KeepListSource& source, const KeepListLoad& load) {
+    if (source.placeUnknown) return L"残すサイトの一覧の置き場所がわかりません。";
+    // No file and no unknown place: the program was told to keep nothing.
+    if (source.path.empty()) {
+        return L"/nokeep で起動したため、クッキーを一つも残しません。残すサイトの一覧は使われないので開けません。";
+    }
+    if (load.status != KeepListLoad::Status::Broken) return CString();
+    return L"残すサイトの一覧を読めないため、開けません。ファイルを直してください。\n\nファイル: " + source.path + L"\n" +
+           (load.line != 0 ? DecimalText(load.line) + L" 行目: " : CString()) + load.reason;
+}
+
 INT_PTR EditKeepList(const KeepListSource& source, std::optional<SecondPassRequest> second, CWnd* parent) {
     // The editor may make the file the user named: only a cleaning needs it to be there.
-    KeepListLoad load = LoadKeepList(KeepListSource{source.path, false});
-    if (source.path.empty() || load.status == KeepListLoad::Status::Broken) {
-        const CString text = source.path.empty()
-                                 ? CString(L"残すサイトの一覧の置き場所がわかりません。")
-                                 : L"残すサイトの一覧を読めないため、開けません。ファイルを直してください。\n\nファイル: " +
-                                       source.path + L"\n" + (load.line != 0 ? DecimalText(load.line) + L" 行目: " : CString()) +
-                                       load.reason;
-        AfxMessageBox(text.c_str(), MB_OK | MB_ICONSTOP);
+    KeepListLoad load = source.path.empty() ? KeepListLoad() : LoadKeepList(KeepListSource{source.path, false});
+    const CString refusal = KeepListUnopenableText(source, load);
+    if (!refusal.empty()) {
+        AfxMessageBox(refusal.c_str(), MB_OK | MB_ICONSTOP);
         return -1;
     }
     CKeepListDlg dialog(source, std::move(load), std::move(second), parent);

@@ -61,6 +61,10 @@ private:
     std::unique_ptr<CCookieHostWalk> m_walk;  // while the caches are being read
 };
 
+// Why the editor cannot open source's list as load read it (a stored list whose place is
+// unknown, /nokeep in force, a broken list), or empty when it can.
+CString KeepListUnopenableText(const KeepListSource& source, const KeepListLoad& load);
+
 // Opens the editor for source from the system menu: reads the list (a broken one is reported,
 // with its file and line, and not opened: saving over it would lose what the user wrote).
 // Returns the dialog's result (-1 when it was not opened).

@@ -4,9 +4,20 @@
 
 #include "app/CommandLine.h"
 #include "clean/SecondPass.h"
+#include "framework/FileReplace.h"
 
 #include <optional>
 
+// How long the log's final move waits for a program that holds the file (a scanner may keep a
+// new file for many seconds): about half a minute, the pauses growing to a few seconds.
+constexpr ReplaceRetry kLogRetry{30000, 100, 4000};
+
 // Runs line's cleaning (line.mode is Clean) of the usual cache and of the Protected Mode
-// cache as reach says, and returns the program's exit code.
-int RunUnattendedClean(const CommandLine& line, ProtectedCacheReach reach = ProtectedCacheReach());
+// cache as reach says, and returns the program's exit code. logRetry: how long the log's
+// final move is tried.
+int RunUnattendedClean(const CommandLine& line, ProtectedCacheReach reach = ProtectedCacheReach(),
+                       const ReplaceRetry& logRetry = kLogRetry);
+
+// What the user is told when the log could not take its name: where its text is, or that
+// nothing of it could be written (keptAs empty).
+CString LogNotWrittenText(const std::wstring& path, const std::wstring& keptAs);

@@ -3,9 +3,11 @@
 
 #include <cstdlib>
 
-CCacheEnumeration::CCacheEnumeration(const char* pattern) : CCacheEnumeration(pattern, UrlCache()) {}
+CCacheEnumeration::CCacheEnumeration(const char* pattern, MissingCache missing)
+    : CCacheEnumeration(pattern, UrlCache(), missing) {}
 
-CCacheEnumeration::CCacheEnumeration(const char* pattern, IUrlCache& cache) : m_cache(cache), m_pattern(pattern) {
+CCacheEnumeration::CCacheEnumeration(const char* pattern, IUrlCache& cache, MissingCache missing)
+    : m_cache(cache), m_pattern(pattern), m_missing(missing) {
     Grow(kInitialBufferSize);
 }
 
@@ -36,9 +38,11 @@ CCacheEnumeration::Read CCacheEnumeration::ReadEntry() {
         if (ok) return Read::Entry;
         const DWORD error = ::GetLastError();
         if (error == ERROR_NO_MORE_ITEMS || error == ERROR_NO_MORE_FILES) return Read::End;
-        // A cache whose folder was never made (the Protected Mode cache of a user who never
-        // browsed at low integrity) holds nothing: the walk's first read says so this way.
-        if (m_enumeration == nullptr && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) return Read::End;
+        // A cache whose folder was never made holds nothing, and its first read says so this
+        // way; the caller alone knows whether that can be (see MissingCache).
+        if (m_enumeration == nullptr && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+            return m_missing == MissingCache::Empty ? Read::End : Read::Failed;
+        }
         // Too small a buffer leaves the walk where it stood: the same entry is read again.
         // A size that would not grow the buffer is a failure, or this could go on forever.
         if (error == ERROR_INSUFFICIENT_BUFFER && size > m_capacity) {

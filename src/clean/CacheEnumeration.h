@@ -9,12 +9,17 @@
 
 class IUrlCache;
 
+// What a first read that finds no cache at all (not found) means. Only a Protected Mode cache
+// that was never made (a user who never browsed at low integrity) is known to be empty so;
+// any other cache that cannot be opened is a walk that failed, never an empty cache.
+enum class MissingCache { Failed, Empty };
+
 class CCacheEnumeration {
 public:
     // pattern: null, "cookie:" or "visited:", as the platform takes it. The walk goes through
     // the cache in use (UrlCache()) unless it is given one.
-    explicit CCacheEnumeration(const char* pattern);
-    CCacheEnumeration(const char* pattern, IUrlCache& cache);
+    explicit CCacheEnumeration(const char* pattern, MissingCache missing = MissingCache::Failed);
+    CCacheEnumeration(const char* pattern, IUrlCache& cache, MissingCache missing = MissingCache::Failed);
     ~CCacheEnumeration();
     CCacheEnumeration(const CCacheEnumeration&) = delete;
     CCacheEnumeration& operator=(const CCacheEnumeration&) = delete;
@@ -37,6 +42,7 @@ private:
 
     IUrlCache& m_cache;
     const char* m_pattern;
+    MissingCache m_missing;
     HANDLE m_enumeration = nullptr;
     bool m_ended = false;
     bool m_failed = false;

@@ -37,7 +37,8 @@ CCleaning::Planned CCleaning::Plan(const std::atomic<bool>* cancel) {
         // A copy that would see this very cache is never started: the first pass is both.
         if (!m_second->Start() && m_second->Outcome().status == SecondPassStatus::SameCache) m_second.reset();
     }
-    PlanCleaningWith(m_request.bCache, m_request.bCookie, keep, m_first, {}, cancel);
+    PlanCleaningWith(m_request.bCache, m_request.bCookie, keep, m_first, {}, cancel,
+                     m_request.protectedCache.usualCacheOutOfReach ? MissingCache::Empty : MissingCache::Failed);
     m_secondPlanned = m_second && m_second->ReadPlan();
     if (m_second) m_second->SetStop(nullptr);  // the flag's owner may go before the run
     if (cancel != nullptr && *cancel) {

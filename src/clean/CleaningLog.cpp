@@ -13,6 +13,7 @@ const wchar_t* OutcomeLabel(DeleteOutcome outcome) {
     case DeleteOutcome::InUse: return L"使用中です（ほかのプログラムが閉じると削除されます）";
     case DeleteOutcome::NotDeleted: return L"削除できませんでした";
     case DeleteOutcome::FileLeft: return L"キャッシュから削除しましたが、ファイルは開かれていたため残りました";
+    case DeleteOutcome::Denied: return L"削除を拒否されました（アクセスが拒否されました）";
     }
     return L"";
 }
@@ -36,25 +37,41 @@ std::string EntryLines(const SelectedEntries& entries, const DeletionResult& res
     return text;
 }
 
+// A character that ends a line for some reader (C0, DEL, C1 with NEL, the line and paragraph
+// separators) or turns what follows around (the bidirectional marks, embeddings, overrides and
+// isolates): in a log it would make one entry look like two, or show a name reversed.
+bool BreaksOrReordersALine(wchar_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 std::string Heading(WPARAM stage) { return ToUtf8(StageHeading(stage)) + "\r\n"; }
 
 }  // namespace
 
 std::string LogEntryName(const std::string& name) {
-    const std::string text = ToUtf8(DisplayEntryName(name.c_str()));
-    std::string escaped;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            static const char kHex[] = "0123456789ABCDEF";
-            escaped += "\\x";
-            escaped += kHex[byte >> 4];
-            escaped += kHex[byte & 0xF];
-        } else {
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    const CString text = DisplayEntryName(name.c_str());
+    CString escaped;
+    for (wchar_t c : text) {
+        if (!BreaksOrReordersALine(c)) {
             escaped += c;
+            continue;
         }
+        // A code of one byte as before (\x0A), any other as \x{2028}.
+        const unsigned code = c;
+        if (code <= 0xFF) {
+            escaped += L"\\x";
+        } else {
+            escaped += L"\\x{";
+            escaped += kHex[(code >> 12) & 0xF];
+            escaped += kHex[(code >> 8) & 0xF];
+        }
+        escaped += kHex[(code >> 4) & 0xF];
+        escaped += kHex[code & 0xF];
+        if (code > 0xFF) escaped += L'}';
     }
-    return escaped;
+    return ToUtf8(escaped);
 }
 
 std::string LogLines(const CString& text) {
@@ -79,7 +96,7 @@ std::string CleaningLogText(const CleaningPlan& first, const DeletionResult& fir
     CString summary = L"合計: 削除 " + FormatCount(result.deleted) + L"件、ファイルが残った " +
                       FormatCount(result.fileLeft) + L"件、使用中（閉じると削除） " + FormatCount(result.inUse) +
                       L"件、見つからず " + FormatCount(result.notFound) + L"件、削除できず " +
-                      FormatCount(result.notDeleted) + L"件、残した " + FormatCount(result.kept) + L"件、" +
+                      FormatCount(result.notDeleted) + L"件、拒否 " + FormatCount(result.denied) + L"件、残した " + FormatCount(result.kept) + L"件、" +
                       FormatBytes(result.bytesFreed) + L" を解放";
     if (firstResult.Handled() < first.entries.size()) {
         summary += L"（" + FormatCount(first.entries.size() - firstResult.Handled()) + L"件は途中で止まったため未処理）";

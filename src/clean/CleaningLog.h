@@ -8,8 +8,9 @@
 
 #include <string>
 
-// A log's name of an entry: the cache's bytes as text, with every control character (a line
-// break above all) written as \xHH, so that one entry is always one line.
+// A log's name of an entry: the cache's bytes as text, with every character that could break
+// the line or reorder it written as an escape (\xHH for one byte's code, \x{HHHH} above), so
+// that one entry is always one line, read left to right.
 std::string LogEntryName(const std::string& name);
 
 // A text of the program as the log's lines: its line breaks in the file's own form.

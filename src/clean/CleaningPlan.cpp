@@ -35,10 +35,10 @@ bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, Clean
 }
 
 void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan,
-                      const std::function<void()>& tick, const std::atomic<bool>* stop) {
+                      const std::function<void()>& tick, const std::atomic<bool>* stop, MissingCache missing) {
     plan = CleaningPlan();
     if (bCookie) plan.keep = keep;
-    plan.walkFailed = !CollectEntries(bCache, bCookie, plan.entries, stop, tick);
+    plan.walkFailed = !CollectEntries(bCache, bCookie, plan.entries, stop, tick, missing);
     SetAsideKept(plan.keep, plan.entries, plan.kept);
 }
 

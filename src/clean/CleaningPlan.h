@@ -34,9 +34,10 @@ bool PlanCleaning(bool bCache, bool bCookie, const KeepListSource& source, Clean
 
 // Walks the cache and sets aside the cookies that keep keeps: a plan with a list already read.
 // tick is called for every entry the walk meets; a set stop ends the walk after the entry at
-// hand (the plan then says the walk failed).
+// hand (the plan then says the walk failed); missing as CollectEntries takes it.
 void PlanCleaningWith(bool bCache, bool bCookie, const CKeepList& keep, CleaningPlan& plan,
-                      const std::function<void()>& tick = {}, const std::atomic<bool>* stop = nullptr);
+                      const std::function<void()>& tick = {}, const std::atomic<bool>* stop = nullptr,
+                      MissingCache missing = MissingCache::Failed);
 
 // The bytes of the entries, as the walk found them.
 ULONGLONG TotalBytes(const SelectedEntries& entries);

@@ -35,6 +35,7 @@ CString RefusalText(const DeletionResult& result) {
         {result.fileLeft, L"件はキャッシュから削除しましたが、開かれていたファイルが残りました", L"件はファイルが残り"},
         {result.notFound, L"件は見つかりませんでした", L"件は見つからず"},
         {result.notDeleted, L"件は削除できませんでした", L"件は削除できず"},
+        {result.denied, L"件は削除を拒否されました（アクセスが拒否されました）", L"件は拒否され"},
     };
     size_t present = 0;
     for (const Kind& kind : kinds) present += kind.count != 0 ? 1 : 0;

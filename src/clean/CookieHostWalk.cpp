@@ -2,6 +2,7 @@
 
 #include "clean/EntrySelection.h"
 #include "clean/KeepList.h"
+#include "clean/LowIntegrityProcess.h"
 #include "framework/AppMessages.h"
 
 namespace {
@@ -26,7 +27,8 @@ bool CollectCookieHosts(std::map<std::string, size_t>& hosts, const std::atomic<
         if (!copy->Start() && copy->Outcome().status == SecondPassStatus::SameCache) copy.reset();
     }
     CleaningPlan own;
-    bool complete = CollectEntries(false, true, own.entries, stop);
+    bool complete = CollectEntries(false, true, own.entries, stop, {},
+                                   RunsAtLowIntegrity() ? MissingCache::Empty : MissingCache::Failed);
     CountHosts(own.entries, hosts);
     if (copy) {
         const bool planned = copy->ReadPlan();

@@ -66,7 +66,7 @@ CString DeletionSubject(bool bCache, bool bCookie) {
 }
 
 bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std::atomic<bool>* stop,
-                    const std::function<void()>& tick) {
+                    const std::function<void()>& tick, MissingCache missing) {
     // Where the unfiltered walk put cookies in the list. Only they can meet the cookie walk
     // again, and only a cookie walk that delivers anything needs them looked up: on Wine it
     // delivers nothing, on Windows the unfiltered walk leaves the cookies to it.
@@ -76,7 +76,7 @@ bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std:
     const int walks = bCookie ? 2 : 1;
     bool complete = true;
     for (int w = 0; w < walks; ++w) {
-        CCacheEnumeration walk(patterns[w]);
+        CCacheEnumeration walk(patterns[w], missing);
         while (const INTERNET_CACHE_ENTRY_INFOA* entry = walk.Next()) {
             if (stop != nullptr && *stop) return false;
             if (tick) tick();

@@ -2,6 +2,7 @@
 // URL cache entry, and the walk over the cache that collects the names of one mode.
 #pragma once
 
+#include "clean/CacheEnumeration.h"
 #include "framework/Afx.h"
 
 #include <atomic>
@@ -52,6 +53,7 @@ extern const wchar_t kDeletionWarning[];
 // the cookies by their own pattern as well; an entry met by both walks is taken once.
 // False when a walk failed before its end, or was stopped: the list then holds only what was
 // found. A walk run by a worker is stopped by setting *stop; it ends after the entry at hand.
-// tick, when given, is called for every entry the cache delivers.
+// tick, when given, is called for every entry the cache delivers. missing: whether a cache
+// that cannot be found at all is empty (only the copy's never-made cache) or a failed walk.
 bool CollectEntries(bool bCache, bool bCookie, SelectedEntries& list, const std::atomic<bool>* stop = nullptr,
-                    const std::function<void()>& tick = {});
+                    const std::function<void()>& tick = {}, MissingCache missing = MissingCache::Failed);

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <iterator>
 #include <unordered_set>
 
 namespace {
@@ -59,6 +60,18 @@ bool IsHostName(const std::string& host) {
     }
     return !IsDigits(labels.back());
 }
+
+// A label that begins or ends with '-' names no host, and a list line that begins with one
+// reads like an option wherever the list is passed on: refused as the broken line it is.
+bool HasDashAtALabelsEdge(const std::string& host) {
+    for (const std::string& label : Labels(host)) {
+        if (!label.empty() && (label.front() == '-' || label.back() == '-')) return true;
+    }
+    return false;
+}
+
+// What the copy's argument starts with: no option starts so, whatever the first host is.
+constexpr wchar_t kRulesArgumentPrefix[] = L"hosts=";
 
 // A host as a cookie may carry it: one leading dot (a cookie's domain form) and one trailing
 // dot (the root's, "example.jp." is example.jp) say nothing about which host it is. A second
@@ -122,6 +135,9 @@ bool CKeepList::ParseLine(const std::wstring& line, KeepRule& rule, CString& rea
     } else if (!IsHostName(host)) {
         reason = L"ホスト名として読めません: " + text;
         return false;
+    } else if (HasDashAtALabelsEdge(host)) {
+        reason = L"ホスト名の区切りの前後に「-」は書けません: " + text;
+        return false;
     }
     rule.host = host;
     return true;
@@ -161,9 +177,9 @@ bool CKeepList::Parse(const std::string& bytes, CKeepList& list, size_t& errorLi
 }
 
 std::wstring JoinRules(const CKeepList& list) {
-    std::wstring text;
+    std::wstring text = kRulesArgumentPrefix;
     for (const KeepRule& rule : list.Rules()) {
-        if (!text.empty()) text += L',';
+        if (text.size() > std::size(kRulesArgumentPrefix) - 1) text += L',';
         text += std::wstring(rule.host.begin(), rule.host.end());
     }
     return text;
@@ -172,7 +188,9 @@ std::wstring JoinRules(const CKeepList& list) {
 bool ParseJoinedRules(const std::wstring& text, CKeepList& list) {
     list = CKeepList();
     CKeepList read;
-    size_t pos = 0;
+    const size_t prefix = std::size(kRulesArgumentPrefix) - 1;
+    if (text.compare(0, prefix, kRulesArgumentPrefix) != 0) return false;
+    size_t pos = prefix;
     for (size_t number = 1; pos <= text.size(); ++number) {
         size_t end = text.find(L',', pos);
         if (end == std::wstring::npos) end = text.size();

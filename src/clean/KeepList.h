@@ -39,8 +39,10 @@ private:
     std::vector<KeepRule> m_rules;
 };
 
-// The rules as one argument of the second pass's copy: the hosts joined by commas, which no
-// host holds. The copy obeys the list as the first pass read it and never reads the file.
+// The rules as one argument of the second pass's copy: "hosts=" and the hosts joined by
+// commas, which no host holds. The prefix keeps the value from ever reading as an option,
+// whatever the first host. The copy obeys the list as the first pass read it and never reads
+// the file.
 std::wstring JoinRules(const CKeepList& list);
 // Reads what JoinRules wrote: false, and an empty list, on any piece that is not a host.
 bool ParseJoinedRules(const std::wstring& text, CKeepList& list);

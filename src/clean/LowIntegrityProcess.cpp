@@ -1,5 +1,7 @@
 #include "clean/LowIntegrityProcess.h"
 
+#include "clean/CopyToken.h"
+
 #include <vector>
 
 namespace {
@@ -31,22 +33,6 @@ bool IntegrityRid(HANDLE token, DWORD* rid) {
 bool ProcessRid(HANDLE process, DWORD* rid) {
     CKernelHandle token;
     return ::OpenProcessToken(process, TOKEN_QUERY, token.Receive()) && IntegrityRid(token.get(), rid);
-}
-
-// A primary token like this process's own, at low integrity.
-CKernelHandle LowIntegrityToken() {
-    CKernelHandle own, low;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, own.Receive())) return CKernelHandle();
-    const DWORD access = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT;
-    if (!::DuplicateTokenEx(own.get(), access, nullptr, SecurityImpersonation, TokenPrimary, low.Receive())) return CKernelHandle();
-    SID lowLabel{SID_REVISION, 1, SECURITY_MANDATORY_LABEL_AUTHORITY, {SECURITY_MANDATORY_LOW_RID}};
-    TOKEN_MANDATORY_LABEL label{};
-    label.Label.Sid = &lowLabel;
-    label.Label.Attributes = SE_GROUP_INTEGRITY;
-    if (!::SetTokenInformation(low.get(), TokenIntegrityLevel, &label, sizeof(label) + ::GetLengthSid(&lowLabel))) {
-        return CKernelHandle();
-    }
-    return low;
 }
 
 // The attribute list that lets exactly these handles be inherited, whatever else of this
@@ -119,7 +105,7 @@ bool RunsAtLowIntegrity() {
 LowIntegrityProcess StartAtLowIntegrity(const std::wstring& exe, const LowIntegrityArguments& arguments,
                                         bool compareLevels) {
     using Status = LowIntegrityProcess::Status;
-    CKernelHandle token = LowIntegrityToken();
+    CKernelHandle token = CopyToken();
     if (!token) return Failed(Status::NoToken, ::GetLastError());
     // The first evidence: the level the token itself says it carries. A level that cannot be
     // read is no evidence of sharing: the program is started and its failures are its own.

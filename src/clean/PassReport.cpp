@@ -18,7 +18,7 @@ ULONGLONG GetU64(const std::string& in, size_t at) {
 constexpr size_t kHeader = 5;
 constexpr size_t kPlanSize = 17;
 constexpr size_t kNamedFixed = 8;
-constexpr size_t kResultSize = 49;
+constexpr size_t kResultSize = 57;
 
 }  // namespace
 
@@ -65,13 +65,14 @@ bool CPassReportWriter::Plan(const CleaningPlan& plan) {
 bool CPassReportWriter::Entry(DeleteOutcome outcome) { return Write('E', std::string(1, static_cast<char>(outcome))); }
 
 bool CPassReportWriter::HeartbeatIfDue() {
-    return ::GetTickCount() - m_lastWrite < kHeartbeatMs || Write('H', std::string());
+    return ::GetTickCount() - m_lastWrite < m_heartbeatMs || Write('H', std::string());
 }
 
 bool CPassReportWriter::Result(const DeletionResult& result) {
     std::string payload;
     for (ULONGLONG n : {ULONGLONG(result.deleted), ULONGLONG(result.notFound), ULONGLONG(result.inUse),
-                        ULONGLONG(result.notDeleted), ULONGLONG(result.fileLeft), result.bytesFreed}) {
+                        ULONGLONG(result.notDeleted), ULONGLONG(result.fileLeft), ULONGLONG(result.denied),
+                        result.bytesFreed}) {
         PutU64(payload, n);
     }
     payload += static_cast<char>(result.walkFailed ? 1 : 0);
@@ -134,7 +135,7 @@ bool CPassReportReader::Record(char type, const std::string& payload) {
     case 'E': {
         if (!Planned() || payload.size() != 1 || m_entries.size() >= m_toGo.size()) return false;
         const auto outcome = static_cast<unsigned char>(payload[0]);
-        if (outcome > static_cast<unsigned char>(DeleteOutcome::FileLeft)) return false;
+        if (outcome > static_cast<unsigned char>(DeleteOutcome::Denied)) return false;
         const SelectedEntry& entry = m_toGo[m_entries.size()];
         m_result.Add(entry, static_cast<DeleteOutcome>(outcome));
         m_entries.push_back(entry);
@@ -147,8 +148,9 @@ bool CPassReportReader::Record(char type, const std::string& payload) {
         // believed in neither part.
         const bool agrees = GetU64(payload, 0) == m_result.deleted && GetU64(payload, 8) == m_result.notFound &&
                             GetU64(payload, 16) == m_result.inUse && GetU64(payload, 24) == m_result.notDeleted &&
-                            GetU64(payload, 32) == m_result.fileLeft && GetU64(payload, 40) == m_result.bytesFreed &&
-                            (payload[48] != 0) == m_result.walkFailed && static_cast<unsigned char>(payload[48]) <= 1;
+                            GetU64(payload, 32) == m_result.fileLeft && GetU64(payload, 40) == m_result.denied &&
+                            GetU64(payload, 48) == m_result.bytesFreed && (payload[56] != 0) == m_result.walkFailed &&
+                            static_cast<unsigned char>(payload[56]) <= 1;
         if (!agrees) return false;
         m_ended = true;
         return true;

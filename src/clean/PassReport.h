@@ -10,7 +10,7 @@
 //   'G' to go:  u64 bytes, the entry's name as the cache's own bytes (no NUL)  (as many as announced)
 //   'K' kept:   u64 bytes, the cookie's name                                  (then as many as announced)
 //   'E' entry:  u8 outcome of the next planned entry; only after the whole plan, at most one per entry
-//   'R' result: u64 deleted, not found, in use, not deleted, file left, bytes freed; u8 walk failed
+//   'R' result: u64 deleted, not found, in use, not deleted, file left, denied, bytes freed; u8 walk failed
 //               (once, last, after every planned entry; must agree with the entries)
 // The names are opaque bytes: their length comes from the record, never from their content.
 #pragma once
@@ -24,11 +24,11 @@
 // reader has gone: the writer then stops, since nothing it does after can be reported.
 class CPassReportWriter {
 public:
-    explicit CPassReportWriter(HANDLE pipe) : m_pipe(pipe) {}
+    explicit CPassReportWriter(HANDLE pipe, DWORD heartbeatMs = kHeartbeatMs) : m_pipe(pipe), m_heartbeatMs(heartbeatMs) {}
     bool Plan(const CleaningPlan& plan);
     bool Entry(DeleteOutcome outcome);
     bool Result(const DeletionResult& result);
-    // A heartbeat, when nothing was written for kHeartbeatMs.
+    // A heartbeat, when nothing was written for the writer's heartbeat interval.
     bool HeartbeatIfDue();
 
     // Well inside the reader's bound of silence, and rare enough to cost nothing.
@@ -38,6 +38,7 @@ private:
     bool Write(char type, const std::string& payload);
     bool Named(char type, const SelectedEntry& entry);
     HANDLE m_pipe;
+    DWORD m_heartbeatMs;
     DWORD m_lastWrite = ::GetTickCount();
 };
 

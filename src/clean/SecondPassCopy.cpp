@@ -21,18 +21,21 @@ bool ToldToGo(HANDLE control) {
 }  // namespace
 
 SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR reportValue,
-                                        ULONG_PTR controlValue) {
+                                        ULONG_PTR controlValue, DWORD heartbeatMs) {
     const HANDLE report = reinterpret_cast<HANDLE>(reportValue);
     const HANDLE control = reinterpret_cast<HANDLE>(controlValue);
     // A cleaning whose outcome nobody hears of, or that nobody confirmed, is no cleaning.
     if (!IsPipe(report) || !IsPipe(control)) return SecondPassCopyOutcome::NotRun;
-    CPassReportWriter writer(report);
+    CPassReportWriter writer(report, heartbeatMs);
     CleaningPlan plan;
     bool readerGone = false;
-    // The walk may take seconds: heartbeats tell the parent it is under way, not hung.
-    PlanCleaningWith(bCache, bCookie, keep, plan, [&] {
-        if (!readerGone && !writer.HeartbeatIfDue()) readerGone = true;
-    });
+    // The walk may take seconds: heartbeats tell the parent it is under way, not hung. The
+    // Protected Mode cache of a user who never browsed at low integrity was never made.
+    PlanCleaningWith(
+        bCache, bCookie, keep, plan, [&] {
+            if (!readerGone && !writer.HeartbeatIfDue()) readerGone = true;
+        },
+        nullptr, MissingCache::Empty);
     if (readerGone || !writer.Plan(plan) || !ToldToGo(control)) return SecondPassCopyOutcome::NotRun;
 
     DeletionResult result;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "clean/KeepList.h"
+#include "clean/PassReport.h"
 #include "framework/Afx.h"
 
 enum class SecondPassCopyOutcome {
@@ -19,6 +20,7 @@ constexpr char kSecondPassGo = 'G';
 constexpr char kSecondPassStop = 'S';
 
 // Runs the pass with the parent's keep list and says how it went (the program makes its exit
-// code of it). report: the pipe the copy writes; control: the pipe it reads the word from.
+// code of it). report: the pipe the copy writes; control: the pipe it reads the word from;
+// heartbeatMs: how far apart its heartbeats are while it walks.
 SecondPassCopyOutcome RunSecondPassCopy(bool bCache, bool bCookie, const CKeepList& keep, ULONG_PTR report,
-                                        ULONG_PTR control);
+                                        ULONG_PTR control, DWORD heartbeatMs = CPassReportWriter::kHeartbeatMs);

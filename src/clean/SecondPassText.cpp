@@ -25,6 +25,7 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
     both.inUse = first.inUse + second.inUse;
     both.fileLeft = first.fileLeft + second.fileLeft;
     both.notDeleted = first.notDeleted + second.notDeleted;
+    both.denied = first.denied + second.denied;
     both.bytesFreed = first.bytesFreed + second.bytesFreed;
     both.walkFailed = first.walkFailed || second.walkFailed;
     both.kept = first.kept + second.kept;

@@ -38,6 +38,7 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 // Moves side over target, trying again within retry while another program holds either.
 bool MoveOver(const std::wstring& side, const std::wstring& target, const ReplaceRetry& retry) {
     const DWORD start = ::GetTickCount();
+    DWORD step = retry.stepMs;
     for (;;) {
         if (::MoveFileExW(side.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         const DWORD error = ::GetLastError();
@@ -49,21 +50,55 @@ bool MoveOver(const std::wstring& side, const std::wstring& target, const Replac
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
             return false;
         }
-        ::Sleep(retry.stepMs);
+        // Never past the bound: the last pause ends when the time is up.
+        const DWORD elapsed = ::GetTickCount() - start;
+        ::Sleep(std::min(step, retry.totalMs - std::min(elapsed, retry.totalMs)));
+        step = std::min(retry.maxStepMs, step * 2);
     }
+}
+
+// "\\?\C:\x" as "C:\x", "\\?\UNC\server\x" as "\\server\x": the path as a person writes it.
+std::wstring Readable(const std::wstring& longPath) {
+    if (longPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\" + longPath.substr(7);
+    if (longPath.compare(0, 4, L"\\\\?\\") == 0 && longPath.size() > 6 && longPath[5] == L':') return longPath.substr(4);
+    return longPath;
+}
+
+// Writes bytes beside path and moves them over it. False when that failed; side then names
+// the side file when it holds the bytes whole (the move alone failed), else it is empty.
+bool WriteAndMove(const std::wstring& path, const std::string& bytes, const ReplaceRetry& retry, std::wstring& side) {
+    side.clear();
+    const std::wstring target = LongPathForm(path);
+    const size_t separator = target.find_last_of(L'\\');
+    if (target.empty() || separator == std::wstring::npos || separator + 1 == target.size()) return false;
+    CFileHandle file = CreateSideFile(target.substr(0, separator + 1), side);
+    if (!file) return false;
+    const bool written = WriteAll(file.get(), bytes);
+    const bool whole = file.Close() && written;
+    if (whole && MoveOver(side, target, retry)) {
+        side.clear();
+        return true;
+    }
+    if (!whole) {
+        ::DeleteFileW(side.c_str());
+        side.clear();
+    }
+    return false;
 }
 
 }  // namespace
 
 bool ReplaceFileWith(const std::wstring& path, const std::string& bytes, const ReplaceRetry& retry) {
-    const std::wstring target = LongPathForm(path);
-    const size_t separator = target.find_last_of(L'\\');
-    if (target.empty() || separator == std::wstring::npos || separator + 1 == target.size()) return false;
     std::wstring side;
-    CFileHandle file = CreateSideFile(target.substr(0, separator + 1), side);
-    if (!file) return false;
-    const bool written = WriteAll(file.get(), bytes);
-    if (file.Close() && written && MoveOver(side, target, retry)) return true;
-    ::DeleteFileW(side.c_str());
-    return false;
+    const bool replaced = WriteAndMove(path, bytes, retry, side);
+    if (!side.empty()) ::DeleteFileW(side.c_str());
+    return replaced;
+}
+
+bool ReplaceFileOrKeep(const std::wstring& path, const std::string& bytes, std::wstring& keptAs,
+                       const ReplaceRetry& retry) {
+    std::wstring side;
+    const bool replaced = WriteAndMove(path, bytes, retry, side);
+    keptAs = side.empty() ? std::wstring() : Readable(side);
+    return replaced;
 }

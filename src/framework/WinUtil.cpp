@@ -92,19 +92,73 @@ CString DisplayEntryName(const char* name) {
 
 namespace {
 
-// "C:\..." from its start.
-bool IsDrivePath(const std::wstring& path) {
-    return path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
-           path[1] == L':' && path[2] == L'\\';
+bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }
+wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
+    for (size_t i = 0; prefix[i] != L'\0'; ++i) {
+        if (i >= text.size() || UpperAscii(text[i]) != UpperAscii(prefix[i])) return false;
+    }
+    return true;
 }
 
-// "server\share\..." from its start (what follows "\\" or "\\?\UNC\"). A server named "."
-// or "?" is the system's device namespace, not a server.
-bool IsSharePath(const std::wstring& path) {
+// The length of "C:\" at the start of path, or 0.
+size_t DriveRoot(const std::wstring& path) {
+    return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == L':' && path[2] == L'\\' ? 3 : 0;
+}
+
+// The length of "server\share\" at the start of path (what follows "\\" or "\\?\UNC\"), or 0.
+// A server named "." or "?" is the system's device namespace, not a server.
+size_t ShareRoot(const std::wstring& path) {
     const size_t serverEnd = path.find(L'\\');
-    if (serverEnd == 0 || serverEnd == std::wstring::npos || serverEnd + 1 >= path.size()) return false;
+    if (serverEnd == 0 || serverEnd == std::wstring::npos || serverEnd + 1 >= path.size()) return 0;
     const std::wstring server = path.substr(0, serverEnd);
-    return server != L"." && server != L"?" && path[serverEnd + 1] != L'\\';
+    if (server == L"." || server == L"?" || path[serverEnd + 1] == L'\\') return 0;
+    const size_t shareEnd = path.find(L'\\', serverEnd + 1);
+    return shareEnd == std::wstring::npos ? path.size() : shareEnd + 1;
+}
+
+// The length of "Volume{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}\" at the start of path, or 0.
+size_t VolumeRoot(const std::wstring& path) {
+    static const wchar_t kVolume[] = L"Volume{";
+    constexpr size_t kOpen = 7, kGuid = 36, kLength = kOpen + kGuid + 2;
+    if (path.size() < kLength || !StartsWithNoCase(path, kVolume) || path[kOpen + kGuid] != L'}' ||
+        path[kOpen + kGuid + 1] != L'\\') {
+        return 0;
+    }
+    for (size_t i = 0; i < kGuid; ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dash ? path[kOpen + i] != L'-' : !IsHexDigit(path[kOpen + i])) return 0;
+    }
+    return kLength;
+}
+
+// A name that Windows takes for a device in any folder ("CON", "nul.txt", "COM1 ", ...).
+bool IsDeviceName(const std::wstring& component) {
+    std::wstring base = component.substr(0, component.find(L'.'));
+    while (!base.empty() && (base.back() == L' ' || base.back() == L'.')) base.pop_back();
+    for (wchar_t& c : base) c = UpperAscii(c);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (base == device) return true;
+    }
+    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
+        const wchar_t n = base[3];
+        return (n >= L'0' && n <= L'9') || n == 0x00B9 || n == 0x00B2 || n == 0x00B3;
+    }
+    return false;
+}
+
+// Whether the folders and file after a root name files: no ':' (a stream of the file, or of
+// a folder) and no component that is a device's name.
+bool NamesFiles(const std::wstring& path, size_t root) {
+    if (root == 0 || root >= path.size() || path.find(L':', root) != std::wstring::npos) return false;
+    for (size_t start = root; start < path.size();) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) end = path.size();
+        if (IsDeviceName(path.substr(start, end - start))) return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 }  // namespace
@@ -112,23 +166,38 @@ bool IsSharePath(const std::wstring& path) {
 std::wstring LongPathForm(const std::wstring& path) {
     if (path.empty()) return std::wstring();
     constexpr wchar_t kLong[] = L"\\\\?\\";
+    std::wstring full;
     if (path.compare(0, 4, kLong) == 0) {
-        const std::wstring rest = path.substr(4);
-        const bool file = IsDrivePath(rest) || (rest.compare(0, 4, L"UNC\\") == 0 && IsSharePath(rest.substr(4)));
-        return file ? path : std::wstring();
+        full = path;
+        // "\\?\unc\" is the same namespace as "\\?\UNC\"; written in its usual case.
+        if (StartsWithNoCase(full.substr(4), L"UNC\\")) full.replace(4, 3, L"UNC");
+    } else {
+        const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+        if (needed == 0) return std::wstring();
+        std::wstring resolved(needed, L'\0');
+        const DWORD length = ::GetFullPathNameW(path.c_str(), needed, resolved.data(), nullptr);
+        if (length == 0 || length >= needed) return std::wstring();
+        resolved.resize(length);
+        if (DriveRoot(resolved) != 0) {
+            full = kLong + resolved;
+        } else if (resolved.compare(0, 2, L"\\\\") == 0 && ShareRoot(resolved.substr(2)) != 0) {
+            // "\\server\share\..." becomes "\\?\UNC\server\share\...".
+            full = kLong + (L"UNC\\" + resolved.substr(2));
+        } else {
+            // A device ("NUL" is "\\.\NUL" by now) or another of the system's namespaces.
+            return std::wstring();
+        }
     }
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return std::wstring();
-    std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return std::wstring();
-    full.resize(length);
-    if (IsDrivePath(full)) return kLong + full;
-    // "\\server\share\..." becomes "\\?\UNC\server\share\...".
-    if (full.compare(0, 2, L"\\\\") == 0 && IsSharePath(full.substr(2))) return kLong + (L"UNC\\" + full.substr(2));
-    // A device ("NUL" is "\\.\NUL" by now) or another of the system's namespaces: never
-    // written or read as if it were a file.
-    return std::wstring();
+    const std::wstring rest = full.substr(4);
+    size_t root = DriveRoot(rest);
+    if (root == 0 && rest.compare(0, 4, L"UNC\\") == 0) {
+        const size_t share = ShareRoot(rest.substr(4));
+        root = share != 0 ? 4 + share : 0;
+    }
+    if (root == 0) root = VolumeRoot(rest);
+    // A device, a stream or anything else that is no file on a drive, share or volume is
+    // never written or read as if it were one.
+    return NamesFiles(rest, root) ? full : std::wstring();
 }
 
 HCURSOR GetAppCursor(UINT id) {

@@ -33,9 +33,10 @@ CString HexText(ULONGLONG value, int minDigits = 1);
 CString DisplayEntryName(const char* name);
 
 // The path in the form the wide file functions take beyond MAX_PATH: a full path with the
-// "\\?\" prefix (relative paths are resolved against the current folder). Empty on failure,
-// and for anything but a file on a drive or a network share: a device ("NUL", "CON",
-// "\\.\..."), a volume or another of the system's namespaces.
+// "\\?\" prefix (relative paths are resolved against the current folder; "\\?\unc\" in any
+// case, and "\\?\Volume{GUID}\" paths, are taken as they are). Empty on failure, and for
+// anything but a file on a drive, a network share or a volume: a device in any form ("NUL",
+// "C:\dir\con.txt", "\\.\..."), a stream ("x.log:s"), or another of the system's namespaces.
 std::wstring LongPathForm(const std::wstring& path);
 
 // A cursor resource of the program, loaded once; null when there is none.

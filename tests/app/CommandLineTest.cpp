@@ -1,6 +1,9 @@
 // The command line of unattended cleaning, as the program splits and reads it.
 #include "app/CommandLine.h"
+#include "app/KeepListDlg.h"
+#include "app/UnattendedClean.h"
 #include "clean/SecondPass.h"
+#include "framework/KernelHandle.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +111,19 @@ TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
     EXPECT_EQ(named.mode, CommandLine::Mode::Clean);
     EXPECT_EQ(named.logPath, L".\\-x.log");
     EXPECT_EQ(named.keepPath, L".\\/silent");
+    // A share written with forward slashes reads as an option; the message says how to write it.
+    const CommandLine slashes = Parse({L"/cookie", L"/log", L"//server/share/x.log"});
+    EXPECT_EQ(slashes.mode, CommandLine::Mode::Usage);
+    EXPECT_NE(slashes.error.find(L"\\\\server\\share"), std::wstring::npos) << ToUtf8(slashes.error);
+    // A stream or a device in any form is refused before anything, with the name it was given.
+    for (const wchar_t* path : {L"x.log:x", L"\\\\?\\C:\\dir\\CON", L"C:\\dir\\nul.txt", L"\\\\server\\share\\x:y"}) {
+        for (const wchar_t* option : {L"/log", L"/keep"}) {
+            const CommandLine line = Parse({L"/all", option, path});
+            EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ToUtf8(path);
+            EXPECT_NE(line.error.find(std::wstring(L"ファイルとして使えない名前です: ") + path), std::wstring::npos)
+                << ToUtf8(line.error);
+        }
+    }
     // Alone, /keep with a forgotten FILE is no window with some list either.
     EXPECT_EQ(Parse({L"/keep", L"/nokeep"}).mode, CommandLine::Mode::Usage);
     EXPECT_EQ(Parse({L"/cookie", L"/secondpass", L"/silent", L"12"}).mode, CommandLine::Mode::Usage);
@@ -140,6 +156,13 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
                 LPWSTR* argv = ::CommandLineToArgvW((L"Dustwhirl.exe " + args).c_str(), &argc);
                 ASSERT_NE(argv, nullptr);
                 const CommandLine line = ParseCommandLine(argc - 1, argv + 1);
+                // No value the parent writes can be taken for an option, whatever the hosts.
+                for (int i = 2; i < argc; ++i) {
+                    const std::wstring option = argv[i - 1];
+                    if (option == L"/keeprules" || option == L"/secondpass" || option == L"/secondpassgo") {
+                        EXPECT_EQ(std::wstring(L"/-").find(argv[i][0]), std::wstring::npos) << args;
+                    }
+                }
                 ::LocalFree(argv);
                 EXPECT_EQ(line.mode, CommandLine::Mode::SecondPassCopy) << args;
                 EXPECT_EQ(line.bCache, bCache) << args;
@@ -153,6 +176,20 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
             }
         }
     }
+    // A host that would read as an option, in a list made before the parser refused it, is
+    // carried as a value all the same, and the copy refuses the whole list: never an option.
+    CKeepList dashed = rules;
+    dashed.Add(KeepRule{"-dash.test", false, 4});
+    const std::wstring dashArgs = SecondPassArguments(false, true, dashed, reinterpret_cast<HANDLE>(ULONG_PTR(12)),
+                                                      reinterpret_cast<HANDLE>(ULONG_PTR(16)));
+    EXPECT_NE(dashArgs.find(L"/keeprules hosts="), std::wstring::npos);
+    int dashArgc = 0;
+    LPWSTR* dashArgv = ::CommandLineToArgvW((L"Dustwhirl.exe " + dashArgs).c_str(), &dashArgc);
+    ASSERT_NE(dashArgv, nullptr);
+    const CommandLine dashLine = ParseCommandLine(dashArgc - 1, dashArgv + 1);
+    ::LocalFree(dashArgv);
+    EXPECT_EQ(dashLine.mode, CommandLine::Mode::Usage);
+    EXPECT_EQ(ToUtf8(dashLine.error), "/keeprules") << "the list is refused, not cut short at the host";
     // Anything else is a silent usage error: no kind, no pipe, a log, two kinds, history, a
     // cookie copy not told its list, one told a file, rules that are not hosts.
     const std::vector<std::vector<const wchar_t*>> mistakes = {
@@ -161,12 +198,15 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
         {L"/all", L"/nokeep", L"/secondpass", L"12", L"/log", L"x.log"}, {L"/cache", L"/cookie", L"/secondpass", L"12"},
         {L"/visited", L"/secondpass", L"12"}, {L"/secondpass", L"12", L"/history"},
         {L"/cookie", L"/secondpass", L"12"}, {L"/all", L"/keep", L"keep.txt", L"/secondpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test,,b.test", L"/secondpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test,http://b.test/", L"/secondpass", L"12"},
-        {L"/cookie", L"/keeprules", L"a.test", L"/nokeep", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test,,b.test", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test,http://b.test/", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=a.test", L"/nokeep", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=-dash.test", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"a.test", L"/secondpass", L"12"},
+        {L"/cookie", L"/keeprules", L"hosts=", L"/secondpass", L"12"},
         {L"/cookie", L"/keeprules", L"/secondpass", L"12"},
     };
-    EXPECT_EQ(Parse({L"/cookie", L"/keeprules", L"keep.test"}).mode, CommandLine::Mode::Usage) << "the copy's alone";
+    EXPECT_EQ(Parse({L"/cookie", L"/keeprules", L"hosts=keep.test"}).mode, CommandLine::Mode::Usage) << "the copy's alone";
     for (const auto& args : mistakes) {
         const CommandLine line = Parse(args);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));
@@ -218,6 +258,81 @@ TEST(CommandLine, TheKeepListIsTheStoredOneUnlessNamedOrRefused) {
         SCOPED_TRACE(testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end())));
         EXPECT_EQ(Parse(args).mode, CommandLine::Mode::Usage);
     }
+}
+
+// The editor says why it cannot open a list, as what it is: /nokeep in force is no unknown place.
+TEST(CommandLine, TheEditorSaysWhyItCannotOpenTheListOfEachChoice) {
+    KeepListLoad broken;
+    broken.status = KeepListLoad::Status::Broken;
+    broken.line = 3;
+    broken.reason = L"ホスト名として読めません: -dash.test";
+    KeepListLoad loaded;
+    loaded.status = KeepListLoad::Status::Loaded;
+    struct Case {
+        KeepListSource source;
+        const KeepListLoad* load;
+        const wchar_t* says;  // null: the editor opens
+        const wchar_t* never;
+    };
+    const Case cases[] = {
+        {*NamedKeepList(Parse({L"/nokeep"})), &loaded, L"/nokeep", L"置き場所"},
+        {StoredKeepListIn(L""), &loaded, L"置き場所がわかりません", L"/nokeep"},
+        {StoredKeepListIn(L"C:\\AppData"), &broken, L"3 行目: ホスト名として読めません: -dash.test", L"/nokeep"},
+        {StoredKeepListIn(L"C:\\AppData"), &loaded, nullptr, nullptr},
+        {*NamedKeepList(Parse({L"/keep", L"k.txt"})), &loaded, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        const CString text = KeepListUnopenableText(c.source, *c.load);
+        SCOPED_TRACE(ToUtf8(text));
+        if (c.says == nullptr) {
+            EXPECT_TRUE(text.empty());
+            continue;
+        }
+        EXPECT_NE(text.find(c.says), std::wstring::npos);
+        EXPECT_EQ(text.find(c.never), std::wstring::npos);
+    }
+}
+
+// The log's last step: a log whose name another program holds to the end is kept under its
+// side name, and the exit code says so; one that cannot be written at all is exit 3.
+TEST(UnattendedClean, ALogThatCannotTakeItsNameIsKeptAsideAndTheExitCodeSaysSo) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"dw-logmove-" + DecimalText(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::wstring log = folder + L"\\clean.log";
+    {
+        CFileHandle make(::CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(make);
+    }
+    const ReplaceRetry quick{50, 5, 20};
+    {
+        // A scanner that holds the file for longer than the move waits.
+        CFileHandle scanner(::CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(scanner);
+        const CommandLine line = Parse({L"/cache", L"/silent", L"/preview", L"/log", log.c_str()});
+        EXPECT_EQ(RunUnattendedClean(line, ProtectedCacheReach(), quick), kExitLogKeptAside);
+    }
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileW((folder + L"\\~dustwhirl-*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "the finished log is kept";
+    ::FindClose(find);
+    const std::wstring kept = folder + L"\\" + found.cFileName;
+    CFileHandle read(::CreateFileW(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[4096] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(::ReadFile(read.get(), buffer, sizeof(buffer), &got, nullptr));
+    read.Close();
+    EXPECT_NE(std::string(buffer, got).find("合計"), std::string::npos) << "the whole log, summary and all";
+    const std::string text = ToUtf8(LogNotWrittenText(log, kept));
+    EXPECT_NE(text.find(ToUtf8(kept)), std::string::npos) << text;
+    EXPECT_TRUE(::DeleteFileW(kept.c_str()));
+    // A folder that is not there: nothing written, nothing kept.
+    const CommandLine nowhere = Parse({L"/cache", L"/silent", L"/preview", L"/log", (folder + L"\\no\\x.log").c_str()});
+    EXPECT_EQ(RunUnattendedClean(nowhere, ProtectedCacheReach(), quick), kExitLogFailed);
+    ::DeleteFileW(log.c_str());
+    EXPECT_TRUE(::RemoveDirectoryW(folder.c_str())) << "nothing else was left in the folder";
 }
 
 }  // namespace

@@ -116,6 +116,9 @@ TEST_F(CommandLineRun, AMistakeDeletesNothingAndEndsWithTwo) {
         {"/cookie /silent /log NUL", false},
         {"/all /log \\\\.\\NUL", true},
         {"/cookie /silent /keep \\\\.\\C:\\keep.txt", false},
+        // Nor is a stream of a file, nor a device behind the long prefix.
+        {"/all /silent /log x.log:x", false},
+        {"/cache /silent /log \\\\?\\C:\\dir\\CON", false},
     };
     // Where a word taken for a file would have gone: the root of the current drive.
     std::vector<std::string> strays;
@@ -175,7 +178,7 @@ TEST_F(CommandLineRun, EntriesInUseOrWithTheirFileOpenAreLoggedAsWhatHappenedAnd
     EXPECT_EQ(Logged(lines, "キャッシュから削除しましたが、ファイルは開かれていたため残りました"), std::vector<std::string>{opened});
     EXPECT_EQ(Logged(lines, "削除しました"), Sorted(CookieNames()));
     EXPECT_NE(lines.back().find("削除 " + std::to_string(CookieNames().size()) + "件、ファイルが残った 1件、使用中（閉じると削除） 1件、"
-                                "見つからず 0件、削除できず 0件、残した 0件、0 B を解放"),
+                                "見つからず 0件、削除できず 0件、拒否 0件、残した 0件、0 B を解放"),
               std::string::npos)
         << lines.back();
 }
@@ -268,7 +271,8 @@ TEST_F(CommandLineRun, AKeepListLeavesItsSitesCookiesAndABrokenOneDeletesNothing
 }
 
 // The log goes exactly where it was told, whatever the path's characters and length, and
-// never through a file of the user's; a log that cannot be written is exit code 3.
+// never through a file of the user's; a log that cannot be written is exit code 3, and one
+// that was written but cannot take the name (a folder has it) stays beside it, exit code 5.
 TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
@@ -285,7 +289,7 @@ TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
         {"outside code page 932", base + L"\\café-로그", base + L"\\café-로그\\café.log", 0},
         {"255 characters", longFolder, longFile, 0},
         {"folder missing", base + L"\\here", base + L"\\here\\missing\\x.log", 3},
-        {"a folder, not a file", base + L"\\here", base + L"\\here", 3},
+        {"a folder, not a file", base + L"\\here", base + L"\\here", 5},
     };
     auto readAll = [](const std::wstring& path) {
         std::string bytes;
@@ -335,11 +339,17 @@ TEST_F(CommandLineRun, TheLogReplacesOnlyItsOwnFileWhateverThePath) {
             const std::string written = readAll(c.file);
             EXPECT_EQ(written.rfind(u8"削除しました\t", 0), 0u) << written.substr(0, 80);
         }
-        // Nothing of the program's is left beside the log.
+        // Nothing of the program's is left beside the log, unless the log itself was kept there.
+        const std::wstring beside = c.file.substr(0, c.file.find_last_of(L'\\'));
         WIN32_FIND_DATAW found;
-        HANDLE find = ::FindFirstFileW((L"\\\\?\\" + c.folder + L"\\~dustwhirl-*").c_str(), &found);
-        EXPECT_EQ(find, INVALID_HANDLE_VALUE);
-        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        HANDLE find = ::FindFirstFileW((L"\\\\?\\" + beside + L"\\~dustwhirl-*").c_str(), &found);
+        EXPECT_EQ(find != INVALID_HANDLE_VALUE, c.code == 5);
+        if (find != INVALID_HANDLE_VALUE) {
+            ::FindClose(find);
+            const std::wstring kept = beside + L"\\" + found.cFileName;
+            EXPECT_EQ(readAll(kept).rfind(u8"削除しました\t", 0), 0u) << "the whole log";
+            ::DeleteFileW((L"\\\\?\\" + kept).c_str());
+        }
         ::DeleteFileW((L"\\\\?\\" + c.file).c_str());
         ::DeleteFileW((L"\\\\?\\" + partial).c_str());
         ::DeleteFileW((L"\\\\?\\" + lookalike).c_str());

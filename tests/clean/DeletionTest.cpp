@@ -81,8 +81,74 @@ TEST_F(DeleteFromWineCache, EachEntryIsDeletedLeftMarkedOrNotFoundAndOnlyDeleted
     ::DeleteFileA(openedFile.c_str());
 }
 
+// A deletion the cache answers with access denied is a refusal of its own: counted apart, never
+// told as an entry in use that goes later, and never a finished cleaning.
+TEST_F(DeleteFromWineCache, AccessDeniedIsARefusalOfItsOwnNotAnEntryInUse) {
+    const std::vector<std::string> names = {"http://deny.example.test/a", "http://deny.example.test/b",
+                                            "http://deny.example.test/c"};
+    ASSERT_TRUE(SeedUrlCache(names));
+    SelectedEntries entries;
+    for (const std::string& name : names) entries.push_back({name, 10});
+    struct Case {
+        DWORD error;
+        DeleteOutcome outcome;
+    };
+    for (const Case& c : {Case{ERROR_ACCESS_DENIED, DeleteOutcome::Denied}, Case{ERROR_SHARING_VIOLATION, DeleteOutcome::InUse},
+                          Case{ERROR_INVALID_DATA, DeleteOutcome::NotDeleted}}) {
+        SCOPED_TRACE(c.error);
+        RecordingUrlCache cache;
+        cache.refuse = {names[1]};
+        cache.refuseError = c.error;
+        DeletionResult result;
+        DeleteSelected(entries, result);
+        ASSERT_EQ(result.outcomes.size(), 3u);
+        EXPECT_EQ(result.outcomes[1], c.outcome);
+        EXPECT_EQ(result.denied, c.outcome == DeleteOutcome::Denied ? 1u : 0u);
+        EXPECT_EQ(result.inUse, c.outcome == DeleteOutcome::InUse ? 1u : 0u);
+        EXPECT_FALSE(result.Complete());
+        const std::string text = ToUtf8(CompletionText(result));
+        EXPECT_EQ(text.find("閉じると削除") != std::string::npos, c.outcome == DeleteOutcome::InUse) << text;
+        EXPECT_EQ(text.find("拒否") != std::string::npos, c.outcome == DeleteOutcome::Denied) << text;
+        ClearUrlCache();
+        ASSERT_TRUE(SeedUrlCache(names));
+    }
+}
+
+// The entry's file is looked for by its wide name: the part of the cache's narrow name under a
+// folder of another script (a user name the code page lacks) is taken from the folder itself.
+TEST(DeleteFromWineCacheFile, TheFileLeftCheckReadsTheFoldersWideName) {
+    const std::wstring user = L"C:\\Users\\\u0141ukasz\u0e01";
+    const std::wstring cache = user + L"\\AppData\\Local\\Microsoft\\Windows\\INetCache";
+    const std::string narrowCache = FromWide(cache.data(), cache.size(), CP_ACP);
+    ASSERT_NE(ToWide(narrowCache.data(), narrowCache.size(), CP_ACP), cache) << "the code page lacks the user's name";
+    const std::vector<std::wstring> folders = {user + L"\\Cookies", cache};
+    const struct {
+        std::string narrow;
+        std::wstring wide;
+    } cases[] = {
+        {narrowCache + "\\IE\\ABCD1234\\page[1].htm", cache + L"\\IE\\ABCD1234\\page[1].htm"},
+        {"c" + narrowCache.substr(1) + "\\x.gif", cache + L"\\x.gif"},  // any case, as the cache writes it
+        {narrowCache + "Old\\x.gif", ToWide(narrowCache.data(), narrowCache.size(), CP_ACP) + L"Old\\x.gif"},
+        {"D:\\cache\\x.gif", L"D:\\cache\\x.gif"},
+        {"", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WideLocalFile(c.narrow, folders), c.wide) << c.narrow;
+    // On disk: a file under such a folder is found by the wide name the narrow one loses.
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"dw-\u0141ukasz\u0e01-" + DecimalText(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring file = folder + L"\\x[1].gif";
+    ::CloseHandle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    const std::string narrowFile = FromWide(file.data(), file.size(), CP_ACP);
+    EXPECT_EQ(::GetFileAttributesA(narrowFile.c_str()), INVALID_FILE_ATTRIBUTES) << "the narrow name misses it";
+    EXPECT_NE(::GetFileAttributesW(WideLocalFile(narrowFile, {folder}).c_str()), INVALID_FILE_ATTRIBUTES);
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
+
 TEST(CompletionText, SaysFinishedOnlyWhenTheWalkEndedAndEveryEntryWent) {
-    struct Case { size_t deleted, notFound, inUse, refused, fileLeft; bool walkFailed; ULONGLONG bytes; const char* text; };
+    struct Case { size_t deleted, notFound, inUse, refused, fileLeft; bool walkFailed; ULONGLONG bytes; const char* text; size_t denied = 0; };
     const Case cases[] = {
         {0, 0, 0, 0, 0, false, 0, "削除が終わりました（0件、0 B）"},
         {1234, 0, 0, 0, 0, false, 59454259, "削除が終わりました（1,234件、56.7 MB）"},
@@ -95,6 +161,8 @@ TEST(CompletionText, SaysFinishedOnlyWhenTheWalkEndedAndEveryEntryWent) {
         {0, 0, 0, 0, 0, true, 0, "キャッシュの一覧を最後まで読めませんでした（0件、0 B を削除）"},
         {7, 0, 1, 0, 0, true, 1023,
          "キャッシュの一覧を最後まで読めませんでした。1件は使用中です。ほかのプログラムが閉じると削除されます（7件、1023 B を削除）"},
+        {5, 0, 0, 0, 0, false, 0, "2件は削除を拒否されました（アクセスが拒否されました）（5件、0 B を削除）", 2},
+        {5, 0, 1, 0, 0, false, 0, "1件は使用中（閉じると削除）、2件は拒否され（5件、0 B を削除）", 2},
     };
     for (const Case& c : cases) {
         DeletionResult r;
@@ -105,6 +173,7 @@ TEST(CompletionText, SaysFinishedOnlyWhenTheWalkEndedAndEveryEntryWent) {
         r.fileLeft = c.fileLeft;
         r.walkFailed = c.walkFailed;
         r.bytesFreed = c.bytes;
+        r.denied = c.denied;
         const std::string text = ToUtf8(CompletionText(r));
         EXPECT_EQ(text, c.text);
         EXPECT_EQ(text.rfind("削除が終わりました", 0) == 0, r.Complete()) << text;

@@ -202,6 +202,22 @@ TEST_F(CleaningRun, TheEditorsListIsObeyedByTheNextCleaning) {
     ::PostMessageW(hosts, WM_KEYUP, VK_SPACE, 0);
     EXPECT_TRUE(WaitUntil([&] { return checked(0) && checked(2); }, 5000));
     EXPECT_FALSE(checked(1));
+    // A host that begins with '-' is refused where it is typed, as the list's parser refuses it.
+    ::SendMessageW(::GetDlgItem(editor, IDC_KEEP_NEW_HOST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-dash.test"));
+    PostClick(::GetDlgItem(editor, IDC_KEEP_ADD));
+    HWND refusal = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND w : app.TopWindows()) {
+                if (w != main && w != editor && ClassName(w) == "#32770" && ::GetDlgItem(w, 0xFFFF) != nullptr) refusal = w;
+            }
+            return refusal != nullptr;
+        },
+        10000));
+    EXPECT_NE(MessageBoxText(refusal).find("-dash.test"), std::string::npos) << MessageBoxText(refusal);
+    PostClick(::GetDlgItem(refusal, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(refusal); }, 5000));
+    EXPECT_EQ(::SendMessageW(hosts, LVM_GETITEMCOUNT, 0, 0), 3) << "nothing was added";
     // A site without cookies, typed and added.
     ::SendMessageW(::GetDlgItem(editor, IDC_KEEP_NEW_HOST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Later.test"));
     PostClick(::GetDlgItem(editor, IDC_KEEP_ADD));

@@ -66,6 +66,7 @@ TEST(KeepList, AMalformedLineIsAnErrorThatNamesItsLine) {
         "*example.jp", "ex*ample.jp", "*.*.example.jp", "*", "*.192.168.0.1", "exa mple.jp", "http://example.jp/",
         "example.jp/path", "example..jp", ".example.jp", "example.jp.", "1.2.3", "256.1.1.1", "01.2.3.4",
         "user@example.jp", "example.jp:8080", tooLong.c_str(), "\xff\xfe.jp",
+        "-dash.test", "dash-.test", "a.-b.jp", "*.-dash.test", "－dash.test",
     };
     for (const char* line : malformed) {
         SCOPED_TRACE(line);

@@ -16,6 +16,7 @@
 #include "clean/CookieHostWalk.h"
 #include "clean/PlanningDlg.h"
 #include "clean/ProgressDlg.h"
+#include "clean/SecondPassCopy.h"
 #include "framework/AppMessages.h"
 #include "framework/WorkerThread.h"
 #include "clean/SecondPassText.h"
@@ -344,25 +345,38 @@ TEST_F(ProgressRun, AWalkTheCacheBrokeOffIsReportedInEveryPath) {
     }
     EXPECT_EQ(UrlCacheSourceNames().size(), 4u) << "what the walk never reached stays";
 
-    RecordingUrlCache cache;
-    cache.beforeRead = breakOffAfterTwo;
-    CommandLine line;
-    line.mode = CommandLine::Mode::Clean;
-    line.bCache = line.bSilent = true;
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    line.logPath = std::wstring(temp) + L"dw-walk-failed.log";
-    EXPECT_EQ(RunUnattendedClean(line), kExitSomeNotDeleted);
-    std::string log;
-    if (FILE* f = ::_wfopen(line.logPath.c_str(), L"rb")) {
-        char buf[4096];
-        log.assign(buf, std::fread(buf, 1, sizeof(buf), f));
-        std::fclose(f);
+    // The command line: a walk broken off, and a usual cache that cannot be opened at all (its
+    // first read "not found"), which is no empty cache.
+    const struct {
+        const char* what;
+        int readsBeforeFailure;
+        DWORD error;
+        size_t left;
+    } cases[] = {{"broken off", 2, ERROR_INVALID_DATA, 2}, {"never opened", 0, ERROR_FILE_NOT_FOUND, 2},
+                 {"never opened, no path", 0, ERROR_PATH_NOT_FOUND, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingUrlCache cache;
+        cache.readError = c.error;
+        cache.beforeRead = [&](int read, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) { return read < c.readsBeforeFailure; };
+        CommandLine line;
+        line.mode = CommandLine::Mode::Clean;
+        line.bCache = line.bSilent = true;
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        line.logPath = std::wstring(temp) + L"dw-walk-failed.log";
+        EXPECT_EQ(RunUnattendedClean(line), kExitSomeNotDeleted);
+        std::string log;
+        if (FILE* f = ::_wfopen(line.logPath.c_str(), L"rb")) {
+            char buf[4096];
+            log.assign(buf, std::fread(buf, 1, sizeof(buf), f));
+            std::fclose(f);
+        }
+        ::DeleteFileW(line.logPath.c_str());
+        EXPECT_NE(log.find(u8"合計: 削除 " + std::to_string(c.readsBeforeFailure) + "件"), std::string::npos) << log;
+        EXPECT_NE(log.find(u8"キャッシュの一覧を最後まで読めなかった"), std::string::npos) << log;
+        EXPECT_EQ(UrlCacheSourceNames().size(), c.left);
     }
-    ::DeleteFileW(line.logPath.c_str());
-    EXPECT_NE(log.find(u8"合計: 削除 2件"), std::string::npos) << log;
-    EXPECT_NE(log.find(u8"キャッシュの一覧を最後まで読めなかった"), std::string::npos) << log;
-    EXPECT_EQ(UrlCacheSourceNames().size(), 2u);
 }
 
 // The program itself as the second pass's copy, or another program of the build beside it. The
@@ -787,6 +801,120 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
     EXPECT_TRUE(stub.Gone());
 }
 
+// A plan the parent could not read is never followed by "go", whoever drives the copy: the
+// command line's cleaning, or a caller that asks the pass to go all the same.
+TEST_F(ProgressRun, ACopyWhosePlanCannotBeReadIsNeverToldToGo) {
+    {
+        Seeded(2);
+        StubCopy stub("broken");
+        const CommandLine line = SilentCacheCleaning(L"dw-copy-broken.log");
+        EXPECT_EQ(RunUnattendedClean(line, Through(SecondPassBy("dw_secondpass_stub.exe"))), kExitSomeNotDeleted);
+        EXPECT_TRUE(WaitUntil([&] { return stub.Gone(); }, 5000));
+        EXPECT_NE(stub.Word(), "G");
+        EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the first pass ran";
+        const std::vector<std::string> lines = ReadLog(line.logPath);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_NE(lines[lines.size() - 2].find("エラー 13"), std::string::npos) << lines[lines.size() - 2];
+    }
+    StubCopy stub("broken");
+    CSecondPass copy(SecondPassBy("dw_secondpass_stub.exe"), true, false, CKeepList());
+    ASSERT_TRUE(copy.Start());
+    EXPECT_FALSE(copy.ReadPlan());
+    EXPECT_EQ(copy.Outcome().status, SecondPassStatus::Broken);
+    EXPECT_EQ(copy.Go().status, SecondPassStatus::Broken);
+    EXPECT_TRUE(WaitUntil([&] { return stub.Gone(); }, 5000));
+    EXPECT_NE(stub.Word(), "G");
+}
+
+// The copy runs without administrator rights whatever its parent has: no privilege but
+// change-notify, Administrators (when the parent holds it) for deny only. Read back by the copy
+// itself from its own token.
+TEST_F(ProgressRun, TheCopyRunsWithoutAdministratorRights) {
+    bool parentIsAdmin = false;
+    {
+        CKernelHandle own;
+        ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, own.Receive()));
+        BYTE adminSid[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof(adminSid);
+        ASSERT_TRUE(::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, adminSid, &size));
+        DWORD needed = 0;
+        ::GetTokenInformation(own.get(), TokenGroups, nullptr, 0, &needed);
+        std::vector<BYTE> groups(needed);
+        ASSERT_TRUE(::GetTokenInformation(own.get(), TokenGroups, groups.data(), needed, &needed));
+        const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
+        for (DWORD i = 0; i < list->GroupCount; ++i) {
+            parentIsAdmin = parentIsAdmin || (::EqualSid(list->Groups[i].Sid, adminSid) &&
+                                              (list->Groups[i].Attributes & SE_GROUP_ENABLED) != 0);
+        }
+    }
+    StubCopy stub("token");
+    CSecondPass copy(SecondPassBy("dw_secondpass_stub.exe"), true, false, CKeepList());
+    ASSERT_TRUE(copy.Start());
+    ASSERT_TRUE(copy.ReadPlan());
+    copy.Stop();
+    const std::string token = stub.Word();
+    SCOPED_TRACE(token);
+    // Wine applies no integrity level and sets no owner: both are Windows' to show
+    // (docs/windows-checklist.md).
+    EXPECT_EQ(token.substr(0, token.find(";owner=")),
+              std::string("privileges=SeChangeNotifyPrivilege;admins=") + (parentIsAdmin ? "deny" : "absent") + ";dacl=user");
+}
+
+// The copy's own walk beats its heart: the real copy's code, on a walk that takes several
+// times the interval, is never silent for much longer than one interval and one read.
+TEST_F(ProgressRun, TheCopysOwnWalkBeatsItsHeartWithinThePromise) {
+    Seeded(40);
+    constexpr DWORD kBeatMs = 100, kReadMs = 30;
+    RecordingUrlCache cache;
+    cache.beforeRead = [](int, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) {
+        ::Sleep(kReadMs);
+        return true;
+    };
+    CKernelHandle reportRead, reportWrite, controlRead, controlWrite;
+    ASSERT_TRUE(::CreatePipe(reportRead.Receive(), reportWrite.Receive(), nullptr, 64 * 1024));
+    ASSERT_TRUE(::CreatePipe(controlRead.Receive(), controlWrite.Receive(), nullptr, 16));
+    const DWORD start = ::GetTickCount();
+    SecondPassCopyOutcome outcome = SecondPassCopyOutcome::AllDeleted;
+    std::thread copy([&] {
+        outcome = RunSecondPassCopy(true, false, CKeepList(), reinterpret_cast<ULONG_PTR>(reportWrite.get()),
+                                    reinterpret_cast<ULONG_PTR>(controlRead.get()), kBeatMs);
+    });
+    // Each record's arrival, read as the parent reads them, until the plan has come whole.
+    std::vector<DWORD> arrivals;
+    size_t beats = 0;
+    CPassReportReader reader;
+    std::string pending;
+    while (!reader.Planned() && !reader.Broken()) {
+        char header[5];
+        DWORD got = 0;
+        if (!::ReadFile(reportRead.get(), header, 5, &got, nullptr) || got != 5) break;
+        arrivals.push_back(::GetTickCount() - start);
+        const DWORD length = static_cast<unsigned char>(header[1]) | static_cast<unsigned char>(header[2]) << 8 |
+                             static_cast<unsigned char>(header[3]) << 16 | static_cast<DWORD>(header[4]) << 24;
+        std::string record(header, 5);
+        record.resize(5 + length);
+        for (DWORD done = 0; done < length; done += got) {
+            if (!::ReadFile(reportRead.get(), &record[5 + done], length - done, &got, nullptr) || got == 0) break;
+        }
+        if (header[0] == 'H') ++beats;
+        reader.Feed(record.data(), record.size());
+    }
+    DWORD written = 0;
+    ::WriteFile(controlWrite.get(), &kSecondPassStop, 1, &written, nullptr);
+    copy.join();
+    EXPECT_EQ(outcome, SecondPassCopyOutcome::NotRun) << "told to stop, it deleted nothing";
+    ASSERT_TRUE(reader.Planned());
+    ASSERT_FALSE(arrivals.empty());
+    EXPECT_GE(arrivals.back(), 10 * kBeatMs) << "the walk took many intervals";
+    EXPECT_GE(beats, 2u);
+    // A generous allowance for a loaded host, a third of the walk; a walk without beats is
+    // silent for all of it.
+    DWORD longest = arrivals.front();
+    for (size_t i = 1; i < arrivals.size(); ++i) longest = std::max(longest, arrivals[i] - arrivals[i - 1]);
+    EXPECT_LE(longest, kBeatMs + kReadMs + 270) << "beats at " << ::testing::PrintToString(arrivals);
+    EXPECT_EQ(UrlCacheSourceNames().size(), 40u);
+}
+
 // The editor's sites: a copy that sees this very cache (Wine) adds nothing twice; a walk whose
 // window closes stops waiting for a copy that says nothing, and the copy goes.
 TEST_F(ProgressRun, TheEditorsSitesCountACookieOnceAndAClosedEditorEndsTheCopy) {
@@ -876,6 +1004,15 @@ TEST(CleaningLog, WritesEveryControlCharacterOfANameAsAnEscape) {
         {std::string("\x01\x1f\x7f", 3), "\\x01\\x1F\\x7F"},
         {"Cookie:u@例え.jp/ü", "Cookie:u@例え.jp/ü"},
         {"", ""},
+        // C1 (NEL among them), the line and paragraph separators, every bidirectional control.
+        {"a\xC2\x85" "b\xC2\x80\xC2\x9F", "a\\x85b\\x80\\x9F"},
+        {"x\xE2\x80\xA8y\xE2\x80\xA9z", "x\\x{2028}y\\x{2029}z"},
+        {"\xE2\x80\xAA\xE2\x80\xAB\xE2\x80\xAC\xE2\x80\xAD\xE2\x80\xAE",
+         "\\x{202A}\\x{202B}\\x{202C}\\x{202D}\\x{202E}"},
+        {"\xE2\x81\xA6\xE2\x81\xA7\xE2\x81\xA8\xE2\x81\xA9", "\\x{2066}\\x{2067}\\x{2068}\\x{2069}"},
+        {"\xE2\x80\x8E\xE2\x80\x8F\xD8\x9C", "\\x{200E}\\x{200F}\\x{061C}"},
+        // Their neighbours are text: a dash, an ellipsis, a no-break space, a word joiner.
+        {"\xE2\x80\x94\xE2\x80\xA6\xC2\xA0\xE2\x81\xA0", "\xE2\x80\x94\xE2\x80\xA6\xC2\xA0\xE2\x81\xA0"},
     };
     for (const auto& c : cases) EXPECT_EQ(LogEntryName(c.name), c.logged) << c.name;
 }
@@ -907,7 +1044,7 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
                     {"", 5}};
     plan.kept = {{"Cookie:u@keep.test/", 3}};
     const DeleteOutcome outcomes[] = {DeleteOutcome::Deleted, DeleteOutcome::InUse, DeleteOutcome::FileLeft,
-                                      DeleteOutcome::Deleted};
+                                      DeleteOutcome::Denied};
     DeletionResult sent;
     for (size_t i = 0; i < plan.entries.size(); ++i) sent.Add(plan.entries[i], outcomes[i]);
     auto report = [&](const CleaningPlan& p, size_t reported, const DeletionResult& result) {
@@ -926,7 +1063,8 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         EXPECT_EQ(NamesIn(reader.Kept()), NamesIn(plan.kept));
         EXPECT_EQ(NamesIn(reader.Entries()), NamesIn(plan.entries)) << "each outcome belongs to the planned entry in turn";
         EXPECT_EQ(reader.Result().outcomes, sent.outcomes);
-        EXPECT_EQ(reader.Result().bytesFreed, 12u);
+        EXPECT_EQ(reader.Result().bytesFreed, 7u);
+        EXPECT_EQ(reader.Result().denied, 1u) << "a refusal is carried as what it is";
         EXPECT_EQ(reader.Result().inUse, 1u);
         EXPECT_EQ(reader.Result().fileLeft, 1u) << "a file left behind is carried apart, its bytes not freed";
     }
@@ -974,6 +1112,29 @@ TEST(PassReport, KeepsOpaqueNamesAndTakesNoBrokenReportForAResult) {
         reader.Feed(b.bytes.data(), b.bytes.size());
         EXPECT_TRUE(reader.Broken()) << b.name;
         EXPECT_FALSE(reader.Ended()) << b.name;
+    }
+    // The bound of entries is the plan's count of both kinds together: at it a plan is taken,
+    // one entry or one kept cookie past it breaks the report.
+    {
+        auto planOf = [](ULONGLONG toGo, ULONGLONG kept) {
+            std::string record("P\x11\0\0\0", 5);
+            for (ULONGLONG n : {toGo, kept}) {
+                for (int i = 0; i < 8; ++i) record += static_cast<char>((n >> (8 * i)) & 0xFF);
+            }
+            return record + std::string(1, '\0');
+        };
+        const ULONGLONG bound = CPassReportReader::kMaxEntries;
+        const struct {
+            ULONGLONG toGo, kept;
+            bool taken;
+        } plans[] = {{bound, 0, true}, {0, bound, true}, {bound - 1, 1, true},
+                     {bound + 1, 0, false}, {0, bound + 1, false}, {bound, 1, false}, {1, bound, false}};
+        for (const auto& p : plans) {
+            CPassReportReader reader;
+            const std::string record = planOf(p.toGo, p.kept);
+            EXPECT_EQ(reader.Feed(record.data(), record.size()), p.taken) << p.toGo << " + " << p.kept;
+            EXPECT_EQ(reader.Broken(), !p.taken);
+        }
     }
     // Names past the bound of their total size break the report too, however few they are.
     {

@@ -59,9 +59,11 @@ protected:
         ASSERT_EQ(Sorted(UrlCacheSourceNames()), Sorted(names)) << "Wine keeps every seeded name as it is";
     }
     // What a mode collects; the walk must have reached its end unless a test says otherwise.
-    static std::vector<std::string> Collect(bool bCache, bool bCookie, bool walkEnds = true) {
+    static std::vector<std::string> Collect(bool bCache, bool bCookie, bool walkEnds = true,
+                                            MissingCache missing = MissingCache::Failed) {
         SelectedEntries list;
-        EXPECT_EQ(CollectEntries(bCache, bCookie, list), walkEnds) << "the walk's end told from a failure";
+        EXPECT_EQ(CollectEntries(bCache, bCookie, list, nullptr, {}, missing), walkEnds)
+            << "the walk's end told from a failure";
         std::vector<std::string> names;
         for (const SelectedEntry& e : list) names.push_back(e.url);
         return names;
@@ -249,16 +251,32 @@ TEST_F(CollectFromWineCache, ACacheThatKeepsRefusingReadsEndsTheWalkAndClosesIt)
         EXPECT_EQ(recorder.Count(CacheCall::Close), 0) << "no enumeration was ever opened";
         EXPECT_EQ(recorder.Count(CacheCall::First), 2 * CCacheEnumeration::kReadAttempts);
     }
-    // A cache whose folder was never made answers its first read "not found": it is empty, not
-    // broken. The same answer later in a walk is a failure like any other.
+    // A first read that answers "not found" is an empty cache only for the copy's walk of a
+    // Protected Mode cache that may never have been made; for every other walk (the usual
+    // cache's, the cookie walk, the editor's) a cache that cannot be opened is a failed walk.
+    // The same answer later in a walk is a failure for every caller.
+    struct Case {
+        MissingCache missing;
+        bool bCache, bCookie;
+        int refusedRead;
+        bool walkEnds;
+    };
+    const Case cases[] = {
+        {MissingCache::Empty, true, false, 0, true},   {MissingCache::Empty, false, true, 0, true},
+        {MissingCache::Empty, true, true, 0, true},    {MissingCache::Empty, true, false, 2, false},
+        {MissingCache::Failed, true, false, 0, false}, {MissingCache::Failed, false, true, 0, false},
+        {MissingCache::Failed, true, true, 0, false},  {MissingCache::Failed, true, false, 2, false},
+    };
     for (DWORD error : {DWORD(ERROR_FILE_NOT_FOUND), DWORD(ERROR_PATH_NOT_FOUND)}) {
-        for (int refusedRead : {0, 2}) {
-            SCOPED_TRACE(std::to_string(error) + " at read " + std::to_string(refusedRead));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(error) + (c.missing == MissingCache::Empty ? " copy" : " usual") + " cache " +
+                         std::to_string(c.bCache) + " cookie " + std::to_string(c.bCookie) + " at read " +
+                         std::to_string(c.refusedRead));
             RecordingUrlCache recorder;
             recorder.readError = error;
-            recorder.beforeRead = [&](int read, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) { return read < refusedRead; };
-            const std::vector<std::string> got = Collect(true, false, refusedRead == 0);
-            EXPECT_LE(got.size(), size_t(refusedRead));
+            recorder.beforeRead = [&](int read, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) { return read < c.refusedRead; };
+            const std::vector<std::string> got = Collect(c.bCache, c.bCookie, c.walkEnds, c.missing);
+            EXPECT_LE(got.size(), size_t(c.refusedRead));
         }
     }
 }

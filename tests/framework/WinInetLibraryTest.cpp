@@ -1,5 +1,6 @@
 // WinInet loaded on first use: one complete table for every thread, and system libraries
 // taken from the system folder only, by the program's own calls and by the loader.
+#include "framework/KernelHandle.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WinInetLibrary.h"
 #include "framework/WinUtil.h"
@@ -63,6 +64,27 @@ TEST(WinInetLibrary, ALibraryOnlyInTheProgramsFolderIsNotLoaded) {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")))(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
+// Start-up itself keeps the search to the system folder: a program built on the program's own
+// start-up code, lying beside the planted library, cannot load it by its bare name, though the
+// ordinary search of this test program (the same folder) takes it.
+TEST(WinInetLibrary, TheProgramsStartUpKeepsALibraryBesideItFromLoading) {
+    const std::wstring self = GetModuleFilePath();
+    const std::wstring host = self.substr(0, self.find_last_of(L'\\') + 1) + L"dw_startup_host.exe";
+    HMODULE ordinary = ::LoadLibraryW(L"dw_planted.dll");
+    ASSERT_NE(ordinary, nullptr) << "the planted library lies beside the host";
+    ::FreeLibrary(ordinary);
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + host + L"\"";
+    ASSERT_TRUE(::CreateProcessW(host.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        << ToUtf8(host);
+    CKernelHandle process(pi.hProcess), thread(pi.hThread);
+    ASSERT_EQ(::WaitForSingleObject(process.get(), 20000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    ::GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, 0u) << "7: the planted library was loaded";
 }
 
 // Tells Wine to take a DLL of the program's folder before its own for one program name, as

@@ -76,7 +76,9 @@ new_machine() {
 # set_up: the set-up's package step on the current machine, then the architectures' verdict.
 # Prints everything said; the exit status of the package step is the last line.
 set_up() {
-  DUSTWHIRL_DEPS="$STANDIN/deps" PATH="$WORK/bin:$PATH" bash -c '
+  # The caller's own choice of architecture (DW_ARCH=x86_64, as the README allows) is no part
+  # of the stand-in machine: every set-up here decides from the machine alone.
+  env -u DW_ARCH -u DW_DEPS -u DW_WINE DUSTWHIRL_DEPS="$STANDIN/deps" PATH="$WORK/bin:$PATH" bash -c '
     . "$1/scripts/arch.sh"
     . "$1/scripts/setup-packages.sh"
     dw_install_packages; rc=$?

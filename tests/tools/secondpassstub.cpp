@@ -9,6 +9,13 @@
 //   own      plans the cookies of DW_STUB_HOST (one kept when the parent's list keeps that
 //            host, the rest to go, DW_STUB_COUNT in all) and, told to go, reports each
 //            deleted; told to stop, it writes its word into DW_STUB_WORD_FILE and ends
+//   broken   sends a plan no reader may take (a NUL in a name) and writes whatever word it
+//            then gets into DW_STUB_WORD_FILE
+//   token    writes what its own token holds into DW_STUB_WORD_FILE
+//            ("privileges=A,B;admins=deny|enabled|absent;dacl=user|other;owner=user|other;
+//            low=1|0"), plans
+//            nothing and waits for its word
+// While it runs it holds the event named by DW_STUB_EVENT, so a test can see it gone.
 // While it runs it holds the event named by DW_STUB_EVENT, so a test can see it gone; once it
 // has planned it sets the event named by DW_STUB_PLANNED, where there is one.
 // With DW_STUB_PARENT=1 it is a parent instead: it starts DW_STUB_COPY_EXE as the copy (and, with
@@ -28,6 +35,71 @@ namespace {
 std::string Env(const char* name, const char* fallback = "") {
     const char* value = std::getenv(name);
     return value != nullptr ? value : fallback;
+}
+
+// The groups and privileges of this process's token, in the form the tests read.
+std::string TokenDescription() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return "unreadable";
+    auto read = [&](TOKEN_INFORMATION_CLASS kind) {
+        DWORD size = 0;
+        ::GetTokenInformation(token, kind, nullptr, 0, &size);
+        std::vector<BYTE> buffer(size == 0 ? 1 : size);
+        if (!::GetTokenInformation(token, kind, buffer.data(), size, &size)) buffer.clear();
+        return buffer;
+    };
+    std::string text = "privileges=";
+    const std::vector<BYTE> privileges = read(TokenPrivileges);
+    if (!privileges.empty()) {
+        const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(privileges.data());
+        for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
+            char name[128] = {};
+            DWORD length = sizeof(name);
+            LUID luid = list->Privileges[i].Luid;
+            ::LookupPrivilegeNameA(nullptr, &luid, name, &length);
+            text += std::string(i > 0 ? "," : "") + name;
+        }
+    }
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    ::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins);
+    std::string adminState = "absent";
+    const std::vector<BYTE> groups = read(TokenGroups);
+    if (!groups.empty()) {
+        const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
+        for (DWORD i = 0; i < list->GroupCount; ++i) {
+            if (!::EqualSid(list->Groups[i].Sid, admins)) continue;
+            adminState = (list->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY) != 0 ? "deny" : "enabled";
+        }
+    }
+    ::FreeSid(admins);
+    const std::vector<BYTE> user = read(TokenUser), owner = read(TokenOwner);
+    const bool ownerIsUser = !user.empty() && !owner.empty() &&
+                             ::EqualSid(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid,
+                                        reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner);
+    // Whether the default DACL grants the user anything: what the copy creates, it can open.
+    bool daclGrantsUser = false;
+    const std::vector<BYTE> dacl = read(TokenDefaultDacl);
+    if (!dacl.empty() && !user.empty()) {
+        const ACL* acl = reinterpret_cast<const TOKEN_DEFAULT_DACL*>(dacl.data())->DefaultDacl;
+        for (DWORD i = 0; acl != nullptr && i < acl->AceCount; ++i) {
+            void* ace = nullptr;
+            if (!::GetAce(const_cast<ACL*>(acl), i, &ace)) break;
+            const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+            daclGrantsUser = daclGrantsUser || (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+                                                ::EqualSid(const_cast<DWORD*>(&allowed->SidStart),
+                                                           reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid));
+        }
+    }
+    const std::vector<BYTE> level = read(TokenIntegrityLevel);
+    bool low = false;
+    if (!level.empty()) {
+        const PSID sid = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(level.data())->Label.Sid;
+        low = *::GetSidSubAuthority(sid, *::GetSidSubAuthorityCount(sid) - 1) == SECURITY_MANDATORY_LOW_RID;
+    }
+    ::CloseHandle(token);
+    return text + ";admins=" + adminState + ";dacl=" + (daclGrantsUser ? "user" : "other") + ";owner=" +
+           (ownerIsUser ? "user" : "other") + ";low=" + (low ? "1" : "0");
 }
 
 char WordOf(HANDLE control) {
@@ -94,6 +166,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         writer.Plan(two);
         WordOf(control);
         ::Sleep(INFINITE);
+    }
+    if (mode == "broken") {
+        writer.Plan(CleaningPlan{{{std::string("a\0b", 3), 0}}, {}, false, {}});
+        std::ofstream(Env("DW_STUB_WORD_FILE", "NUL"), std::ios::binary) << WordOf(control);
+    }
+    if (mode == "token") {
+        std::ofstream(Env("DW_STUB_WORD_FILE", "NUL"), std::ios::binary) << TokenDescription();
+        writer.Plan(CleaningPlan());
+        WordOf(control);
     }
     if (mode == "garbage") ::WriteFile(report, "Z\x0c\0\0\0not a report", 17, &written, nullptr);
     if (mode == "partial") {
