@@ -9,7 +9,7 @@
 // Dialog templates
 #define IDD_MAIN 102
 #define IDD_KEEP_LIST 150
-#define IDD_SIGN_IN 151
+#define IDD_SIGN_IN 152
 
 // Icon and cursor groups
 #define IDI_MAIN 128
