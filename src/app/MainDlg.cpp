@@ -171,6 +171,14 @@ void CMainDlg::OnOK() {
     }
 }
 
+// The system passes a change of the keyboard cues on to the controls; Wine neither keeps nor
+// passes it on, so the picture buttons are told here as well (the same change twice is no change).
+void CMainDlg::OnChangeUIState(UINT action, UINT flags) {
+    if (action == UIS_CLEAR || (action == UIS_SET && !KeyboardCuesAlways())) {
+        for (CSkinButton& button : m_buttons) button.SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(action, flags), 0);
+    }
+}
+
 void CMainDlg::PlaceSkinButtons() {
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         m_buttons[i].Place(m_scale.Scale(kButtons[i].x), m_scale.Scale(kButtons[i].y), m_scale.Dpi());
@@ -220,16 +228,6 @@ LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_AD_LIST_READY:
         return OnAdListReady();
-    case WM_CHANGEUISTATE: {
-        // The system passes a change of the keyboard cues on to the controls; Wine neither keeps
-        // nor passes it on, so the picture buttons are told here as well (the same change twice
-        // is no change).
-        const LRESULT result = CDialog::WindowProc(msg, wp, lp);
-        if (LOWORD(wp) == UIS_CLEAR || (LOWORD(wp) == UIS_SET && !KeyboardCuesAlways())) {
-            for (CSkinButton& button : m_buttons) button.SendMessage(WM_UPDATEUISTATE, wp, 0);
-        }
-        return result;
-    }
     case WM_SIGNIN_NOTICE:
         OnSignInNotice();
         return 0;

@@ -51,6 +51,7 @@ protected:
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnOK() override;
+    void OnChangeUIState(UINT action, UINT flags) override;
     BOOL PreTranslateMessage(MSG* msg) override;
 
 private:

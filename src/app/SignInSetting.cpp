@@ -72,10 +72,11 @@ SignInSetting ParseSignInValue(const std::wstring& text) {
     return setting;
 }
 
-HKEY OpenRunKey(REGSAM rights, LONG& error) {
-    HKEY key = nullptr;
-    error = ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, rights, nullptr, &key, nullptr);
-    return error == ERROR_SUCCESS ? key : nullptr;
+CRegistryKey OpenRunKey(REGSAM rights, LONG& error) {
+    CRegistryKey key;
+    error = ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, rights, nullptr, key.Receive(), nullptr);
+    if (error != ERROR_SUCCESS) key.Reset();
+    return key;
 }
 
 SignInSetting ReadSignInSetting(HKEY runKey) {
@@ -127,25 +128,21 @@ LONG WriteSignInSetting(HKEY runKey, const std::wstring& program, bool bCache, b
 
 SignInSetting ReadSignInSetting() {
     LONG error = ERROR_SUCCESS;
-    HKEY key = OpenRunKey(KEY_QUERY_VALUE, error);
-    if (key == nullptr) {
+    const CRegistryKey key = OpenRunKey(KEY_QUERY_VALUE, error);
+    if (!key) {
         SignInSetting setting;
         setting.state = SignInSetting::State::Unreadable;
         setting.error = error;
         return setting;
     }
-    SignInSetting setting = ReadSignInSetting(key);
-    ::RegCloseKey(key);
-    return setting;
+    return ReadSignInSetting(key.get());
 }
 
 LONG WriteSignInSetting(const std::wstring& program, bool bCache, bool bCookie) {
     LONG error = ERROR_SUCCESS;
-    HKEY key = OpenRunKey(KEY_SET_VALUE, error);
-    if (key == nullptr) return error;
-    error = WriteSignInSetting(key, program, bCache, bCookie);
-    ::RegCloseKey(key);
-    return error;
+    const CRegistryKey key = OpenRunKey(KEY_SET_VALUE, error);
+    if (!key) return error;
+    return WriteSignInSetting(key.get(), program, bCache, bCookie);
 }
 
 bool OnLocalDisk(const std::wstring& path) {

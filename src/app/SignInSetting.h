@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/Afx.h"
+#include "framework/RegistryKey.h"
 
 #include <string>
 
@@ -39,8 +40,8 @@ std::wstring SignInValue(const std::wstring& program, bool bCache, bool bCookie)
 // program and kind (read by the same parser the run itself uses), else Foreign.
 SignInSetting ParseSignInValue(const std::wstring& text);
 
-// The user's Run key, opened with the given rights (null, with the error, when it cannot be).
-HKEY OpenRunKey(REGSAM rights, LONG& error);
+// The user's Run key, opened with the given rights (none, with the error, when it cannot be).
+CRegistryKey OpenRunKey(REGSAM rights, LONG& error);
 // The setting in runKey: the value's text is bounded (a longer one is Unreadable) and must be
 // a plain string (an expandable one is Foreign: it is never expanded).
 SignInSetting ReadSignInSetting(HKEY runKey);

@@ -151,6 +151,11 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             }
         }
         break;
+    case WM_CHANGEUISTATE: {
+        const LRESULT result = CWnd::WindowProc(msg, wp, lp);
+        OnChangeUIState(LOWORD(wp), HIWORD(wp));
+        return result;
+    }
     default:
         break;
     }

@@ -36,6 +36,9 @@ protected:
     // False for a dialog that shows itself when it has something to show: DoModal then runs
     // its loop with the dialog hidden (its owner is disabled all the same).
     virtual bool ShowsAtOnce() const { return true; }
+    // After the system has taken a change of the keyboard cues (WM_CHANGEUISTATE): action is
+    // UIS_SET, UIS_CLEAR or UIS_INITIALIZE, flags the UISF_ cues it names.
+    virtual void OnChangeUIState(UINT /*action*/, UINT /*flags*/) {}
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 

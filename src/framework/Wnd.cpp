@@ -133,7 +133,8 @@ void CWnd::CenterWindow(SIZE newSize) {
     ::SetWindowPos(m_hWnd, nullptr, x, y, w, h, (resize ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-LRESULT CWnd::WindowProc(UINT msg, WPARAM, LPARAM lp) {
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_UPDATEUISTATE) OnUpdateUIState(LOWORD(wp), HIWORD(wp));
     if (msg == WM_DRAWITEM) {
         auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
         if (dis != nullptr && dis->CtlType != ODT_MENU) {

@@ -35,6 +35,9 @@ public:
     virtual BOOL PreTranslateMessage(MSG* msg);
     // Owner-draw request reflected from the parent.
     virtual void DrawItem(DRAWITEMSTRUCT* dis);
+    // A change of the keyboard cues for this window (WM_UPDATEUISTATE), before the system keeps
+    // it: action is UIS_SET, UIS_CLEAR or UIS_INITIALIZE, flags the UISF_ cues it names.
+    virtual void OnUpdateUIState(UINT /*action*/, UINT /*flags*/) {}
 
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0);

@@ -94,6 +94,15 @@ BOOL CSkinButton::PreTranslateMessage(MSG* msg) {
     return CButton::PreTranslateMessage(msg);
 }
 
+// Tab or Alt has shown the cues (or a click hid them): the frame follows at once. The change is
+// followed as it arrives, not read back: Wine keeps no state to read.
+void CSkinButton::OnUpdateUIState(UINT action, UINT flags) {
+    if ((flags & UISF_HIDEFOCUS) != 0 && (action == UIS_SET || action == UIS_CLEAR)) {
+        m_focusHidden = action == UIS_SET;
+        if (::GetFocus() == m_hWnd) InvalidateRect(nullptr, TRUE);
+    }
+}
+
 LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_MOUSEMOVE:
@@ -119,14 +128,6 @@ LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         m_hover = false;
         InvalidateRect(nullptr, TRUE);
         return 0;
-    case WM_UPDATEUISTATE:
-        // Tab or Alt has shown the cues (or a click hid them): the frame follows at once. The
-        // change is followed as it arrives, not read back: Wine keeps no state to read.
-        if ((HIWORD(wp) & UISF_HIDEFOCUS) != 0 && (LOWORD(wp) == UIS_SET || LOWORD(wp) == UIS_CLEAR)) {
-            m_focusHidden = LOWORD(wp) == UIS_SET;
-            if (::GetFocus() == m_hWnd) InvalidateRect(nullptr, TRUE);
-        }
-        break;
     default:
         break;
     }

@@ -49,6 +49,7 @@ public:
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnUpdateUIState(UINT action, UINT flags) override;
 
 private:
     CSkinImage m_images[8];

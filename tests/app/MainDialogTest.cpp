@@ -360,13 +360,17 @@ BOOL CALLBACK FindMessageBox(HWND w, LPARAM found) {
     return TRUE;
 }
 
-void CALLBACK PlayInBox(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&box));
-    if (box == nullptr) return;  // not up yet: the timer fires again
+// A timer's procedure that finds the window find looks for among this thread's and plays play
+// in it once; until that window is up, the timer fires again.
+template <BOOL(CALLBACK* find)(HWND, LPARAM), std::function<void(HWND)>& play>
+void CALLBACK PlayIn(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), find, reinterpret_cast<LPARAM>(&found));
+    if (found == nullptr) return;
     ::KillTimer(nullptr, id);
-    g_inBox(box);
+    play(found);
 }
+constexpr TIMERPROC PlayInBox = PlayIn<FindMessageBox, g_inBox>;
 
 // Another program's change made while the editor was open is never saved over: OK says so and
 // offers to read the file again; read again, the editor shows that list, and OK saves from it.
@@ -442,13 +446,7 @@ BOOL CALLBACK FindPlanningWait(HWND w, LPARAM found) {
     return TRUE;
 }
 
-void CALLBACK PlayInWait(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND wait = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindPlanningWait, reinterpret_cast<LPARAM>(&wait));
-    if (wait == nullptr) return;  // not shown yet: the timer fires again
-    ::KillTimer(nullptr, id);
-    g_inWait(wait);
-}
+constexpr TIMERPROC PlayInWait = PlayIn<FindPlanningWait, g_inWait>;
 
 // A look at the caches that lasts (a copy that says nothing, or one that beats on) shows the
 // wait after a moment, with 中止; 中止 or Esc stops the look and ends the copy, nothing is

@@ -131,61 +131,61 @@ class SignInRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr),
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, m_key.Receive(), nullptr),
                   ERROR_SUCCESS);
     }
     void TearDown() override {
-        if (m_key != nullptr) ::RegCloseKey(m_key);
+        m_key.Reset();
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
     }
     void Store(DWORD type, const std::wstring& text) {
-        ASSERT_EQ(::RegSetValueExW(m_key, kSignInValueName, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+        ASSERT_EQ(::RegSetValueExW(m_key.get(), kSignInValueName, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
     }
     static constexpr wchar_t kKey[] = L"Software\\Dustwhirl tests\\Run";
-    HKEY m_key = nullptr;
+    CRegistryKey m_key;
 };
 
 TEST_F(SignInRegistry, WrittenValuesReadBackAndOffRemovesThem) {
     const std::wstring program = L"C:\\ツール\\café\\Dustwhirl.exe";
-    EXPECT_EQ(ReadSignInSetting(m_key).state, SignInSetting::State::None);
-    EXPECT_EQ(WriteSignInSetting(m_key, program, false, false), ERROR_SUCCESS) << "off with nothing set";
+    EXPECT_EQ(ReadSignInSetting(m_key.get()).state, SignInSetting::State::None);
+    EXPECT_EQ(WriteSignInSetting(m_key.get(), program, false, false), ERROR_SUCCESS) << "off with nothing set";
     for (bool cache : {true, false}) {
-        ASSERT_EQ(WriteSignInSetting(m_key, program, cache, true), ERROR_SUCCESS);
-        const SignInSetting read = ReadSignInSetting(m_key);
+        ASSERT_EQ(WriteSignInSetting(m_key.get(), program, cache, true), ERROR_SUCCESS);
+        const SignInSetting read = ReadSignInSetting(m_key.get());
         EXPECT_EQ(read.state, SignInSetting::State::Ours);
         EXPECT_EQ(read.program, program);
         EXPECT_EQ(read.bCache, cache);
         EXPECT_TRUE(read.bCookie);
     }
-    EXPECT_EQ(WriteSignInSetting(m_key, program, false, false), ERROR_SUCCESS);
-    EXPECT_EQ(ReadSignInSetting(m_key).state, SignInSetting::State::None);
+    EXPECT_EQ(WriteSignInSetting(m_key.get(), program, false, false), ERROR_SUCCESS);
+    EXPECT_EQ(ReadSignInSetting(m_key.get()).state, SignInSetting::State::None);
 }
 
 TEST_F(SignInRegistry, ValuesNotOfItsFormAreForeignOrUnreadable) {
     const std::wstring ours = SignInValue(L"C:\\D\\Dustwhirl.exe", true, false);
     Store(REG_EXPAND_SZ, ours);
-    EXPECT_EQ(ReadSignInSetting(m_key).state, SignInSetting::State::Foreign) << "an expandable string is never expanded";
+    EXPECT_EQ(ReadSignInSetting(m_key.get()).state, SignInSetting::State::Foreign) << "an expandable string is never expanded";
     Store(REG_SZ, std::wstring(40000, L'x'));
-    const SignInSetting tooLong = ReadSignInSetting(m_key);
+    const SignInSetting tooLong = ReadSignInSetting(m_key.get());
     EXPECT_EQ(tooLong.state, SignInSetting::State::Unreadable);
     EXPECT_TRUE(tooLong.text.empty());
     // Stored without its terminator: read to the end of its bytes, no further.
-    ASSERT_EQ(::RegSetValueExW(m_key, kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(ours.c_str()),
+    ASSERT_EQ(::RegSetValueExW(m_key.get(), kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(ours.c_str()),
                                static_cast<DWORD>(ours.size() * sizeof(wchar_t))),
               ERROR_SUCCESS);
-    EXPECT_EQ(ReadSignInSetting(m_key).state, SignInSetting::State::Ours);
+    EXPECT_EQ(ReadSignInSetting(m_key.get()).state, SignInSetting::State::Ours);
 }
 
 TEST_F(SignInRegistry, ARefusingRegistryChangesNothingAndSaysSo) {
-    ASSERT_EQ(WriteSignInSetting(m_key, L"C:\\D\\Dustwhirl.exe", true, false), ERROR_SUCCESS);
-    HKEY readOnly = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &readOnly), ERROR_SUCCESS);
-    EXPECT_NE(WriteSignInSetting(readOnly, L"C:\\E\\Dustwhirl.exe", true, true), ERROR_SUCCESS);
-    EXPECT_NE(WriteSignInSetting(readOnly, L"C:\\E\\Dustwhirl.exe", false, false), ERROR_SUCCESS) << "off too";
-    ::RegCloseKey(readOnly);
-    const SignInSetting read = ReadSignInSetting(m_key);
+    ASSERT_EQ(WriteSignInSetting(m_key.get(), L"C:\\D\\Dustwhirl.exe", true, false), ERROR_SUCCESS);
+    CRegistryKey readOnly;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, readOnly.Receive()), ERROR_SUCCESS);
+    EXPECT_NE(WriteSignInSetting(readOnly.get(), L"C:\\E\\Dustwhirl.exe", true, true), ERROR_SUCCESS);
+    EXPECT_NE(WriteSignInSetting(readOnly.get(), L"C:\\E\\Dustwhirl.exe", false, false), ERROR_SUCCESS) << "off too";
+    readOnly.Reset();
+    const SignInSetting read = ReadSignInSetting(m_key.get());
     EXPECT_EQ(read.program, L"C:\\D\\Dustwhirl.exe");
     EXPECT_TRUE(read.bCache && !read.bCookie);
 }
@@ -385,13 +385,13 @@ TEST_F(SignInDialog, NeverWritesOverAValueItDidNotShow) {
     EXPECT_EQ(now.program, L"C:\\other\\Dustwhirl.exe");
     EXPECT_TRUE(now.bCookie && !now.bCache);
 
-    HKEY run = nullptr;
     LONG error = 0;
-    ASSERT_NE(run = OpenRunKey(KEY_SET_VALUE, error), nullptr);
+    CRegistryKey run = OpenRunKey(KEY_SET_VALUE, error);
+    ASSERT_TRUE(run);
     const std::wstring mine = L"C:\\mine.exe /fast";
-    ::RegSetValueExW(run, kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(mine.c_str()),
+    ::RegSetValueExW(run.get(), kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(mine.c_str()),
                      static_cast<DWORD>((mine.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(run);
+    run.Reset();
     bool noneChecked = false;
     std::string state;
     EXPECT_EQ(RunSignInDialog(m_here, {[&] {
@@ -407,10 +407,11 @@ TEST_F(SignInDialog, NeverWritesOverAValueItDidNotShow) {
 
     // A value that cannot be read cannot be kept safe from an overwrite: nothing can be chosen.
     const std::wstring huge(40000, L'x');
-    ASSERT_NE(run = OpenRunKey(KEY_SET_VALUE, error), nullptr);
-    ::RegSetValueExW(run, kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(huge.c_str()),
+    run = OpenRunKey(KEY_SET_VALUE, error);
+    ASSERT_TRUE(run);
+    ::RegSetValueExW(run.get(), kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(huge.c_str()),
                      static_cast<DWORD>((huge.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(run);
+    run.Reset();
     bool locked = false;
     EXPECT_EQ(RunSignInDialog(m_here, {[&] {
                   locked = !::IsWindowEnabled(::GetDlgItem(g_dialog, IDOK)) &&
