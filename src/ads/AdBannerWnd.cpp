@@ -72,9 +72,6 @@ LRESULT CAdBannerWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT:
         OnPaint();
         return 0;
-    case WM_SETCURSOR:
-        if (OnSetCursor(LOWORD(lp))) return TRUE;
-        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         // The cursor's position now counts, not the point the message carries.
@@ -100,7 +97,7 @@ void CAdBannerWnd::OnPaint() {
 }
 
 BOOL CAdBannerWnd::OnSetCursor(UINT hitTest) {
-    if (hitTest != HTCLIENT || !IsCursorOverText()) return FALSE;
+    if (hitTest != HTCLIENT || !IsCursorOverText()) return CWnd::OnSetCursor(hitTest);
     ::SetCursor(GetAppCursor(IDC_LINK_CURSOR));
     return TRUE;
 }

@@ -30,7 +30,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
     void OnPaint();
-    BOOL OnSetCursor(UINT hitTest);
+    BOOL OnSetCursor(UINT hitTest) override;
     void OnLButtonDown();
     void OpenLink();
     void MeasureText();

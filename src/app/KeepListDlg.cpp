@@ -1,6 +1,6 @@
 #include "app/KeepListDlg.h"
 
-#include "app/resource.h"
+#include "app/KeepListIds.h"
 #include "clean/CompletionText.h"
 #include "clean/EntrySelection.h"
 #include "framework/AppMessages.h"
@@ -17,13 +17,10 @@ constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 
 CString Widen(const std::string& ascii) { return CString(ascii.begin(), ascii.end()); }
 
-void InsertColumn(HWND list, int index, const wchar_t* title, int width, int format) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    column.fmt = format;
-    column.cx = width;
-    column.pszText = const_cast<wchar_t*>(title);
-    ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+// What stops a broken list from being used: lead, then the file and the line it stopped at.
+CString BrokenListText(const wchar_t* lead, const CString& path, const KeepListLoad& load) {
+    return lead + (L"\n\nファイル: " + path) + L"\n" + (load.line != 0 ? DecimalText(load.line) + L" 行目: " : CString()) +
+           load.reason;
 }
 
 }  // namespace
@@ -66,22 +63,23 @@ bool CKeepListDlg::ShownKept(size_t row) const {
 // The count gets its design width at the window's scale; the site takes the rest of the
 // list, short of a vertical scroll bar of that scale.
 void CKeepListDlg::SizeColumns(const CDpiScale& scale) {
-    HWND list = List();
     RECT client{};
-    ::GetClientRect(list, &client);
+    ::GetClientRect(m_list, &client);
     const int countWidth = scale.Scale(kCountColumnWidth);
-    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, countWidth);
-    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, std::max(0L, client.right - countWidth - scale.Metric(SM_CXVSCROLL)));
+    m_list.SetColumnWidth(1, countWidth);
+    m_list.SetColumnWidth(0, std::max(0, static_cast<int>(client.right) - countWidth - scale.Metric(SM_CXVSCROLL)));
 }
 
-HWND CKeepListDlg::List() const { return ::GetDlgItem(m_hWnd, IDC_KEEP_HOSTS); }
+void CKeepListDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_KEEP_HOSTS, m_list);
+}
 
 BOOL CKeepListDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    HWND list = List();
-    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    InsertColumn(list, 0, L"サイト", 0, LVCFMT_LEFT);
-    InsertColumn(list, 1, L"クッキー", 0, LVCFMT_RIGHT);
+    m_list.SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    m_list.InsertColumn(0, L"サイト", LVCFMT_LEFT, 0);
+    m_list.InsertColumn(1, L"クッキー", LVCFMT_RIGHT, 0);
     SizeColumns(CDpiScale::ForWindow(m_hWnd));
     m_walk = std::make_unique<CCookieHostWalk>(m_hWnd, m_second);
     FillList();
@@ -92,7 +90,7 @@ BOOL CKeepListDlg::OnInitDialog() {
     m_walk->Start();
     // Without a thread the walk runs here: a slow dialog beats one that never fills.
     if (m_walk->m_pThread == nullptr) m_walk->Run();
-    ::SetFocus(list);
+    ::SetFocus(m_list);
     return FALSE;  // the focus is set
 }
 
@@ -100,7 +98,7 @@ void CKeepListDlg::OnHostsReady() {
     if (!m_walk) return;
     m_walk->Stop();  // the thread has ended: what it found may be read
     // The user may have moved in the list meanwhile: the same site stays under the cursor.
-    const auto focused = static_cast<size_t>(::SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const auto focused = static_cast<size_t>(m_list.GetNextItem(-1, LVNI_FOCUSED));
     const std::string host = focused < m_sites.size() ? m_sites[focused].host : std::string();
     for (const auto& found : m_walk->Hosts()) SiteFor(found.first).cookies = found.second;
     const bool complete = m_walk->Complete();
@@ -112,52 +110,37 @@ void CKeepListDlg::OnHostsReady() {
 
 void CKeepListDlg::SelectRow(int row) {
     if (m_sites.empty()) return;
-    HWND list = List();
-    LVITEMW none{};
-    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-    LVITEMW select{};
-    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&select));
-    ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_list.EnsureVisible(row, FALSE);
 }
 
 void CKeepListDlg::FillList() {
-    HWND list = List();
     m_settingChecks = true;
-    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    ::SendMessageW(list, LVM_SETITEMCOUNT, m_sites.size(), 0);
+    m_list.SetRedraw(FALSE);
+    m_list.DeleteAllItems();
+    m_list.SetItemCount(static_cast<int>(m_sites.size()));
     for (size_t row = 0; row < m_sites.size(); ++row) {
-        CString host = Widen(m_sites[row].host);
+        const int index = static_cast<int>(row);
+        m_list.InsertItem(index, Widen(m_sites[row].host).c_str());
         // Until the walk is over, no count is known, not even a zero.
-        CString count = m_walk ? CString() : FormatCount(m_sites[row].cookies);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(row);
-        item.pszText = host.data();
-        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        item.mask = LVIF_TEXT;
-        item.iSubItem = 1;
-        item.pszText = count.data();
-        ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        m_list.SetItemText(index, 1, m_walk ? L"" : FormatCount(m_sites[row].cookies).c_str());
     }
     m_settingChecks = false;
     // Set apart from the insertion: the list-view gives a new row of a check-box list its
     // unchecked box whatever the insertion asked for.
     ShowChecks();
-    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    m_list.SetRedraw(TRUE);
 }
 
 void CKeepListDlg::ShowChecks() {
-    HWND list = List();
     m_settingChecks = true;
     for (size_t row = 0; row < m_sites.size(); ++row) {
-        LVITEMW item{};
-        item.stateMask = LVIS_STATEIMAGEMASK;
-        item.state = ShownKept(row) ? kChecked : kUnchecked;
-        if ((::SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) != item.state) {
-            ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        const int index = static_cast<int>(row);
+        const bool kept = ShownKept(row);
+        // A row without a box yet (no state image) gets one too.
+        if ((m_list.GetItemState(index, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) != (kept ? kChecked : kUnchecked)) {
+            m_list.SetCheck(index, kept);
         }
     }
     m_settingChecks = false;
@@ -251,10 +234,9 @@ bool CKeepListDlg::FileUnchanged() {
 void CKeepListDlg::Reload() {
     KeepListLoad load = LoadKeepList(KeepListSource{m_source.path, false});
     if (load.status == KeepListLoad::Status::Broken) {
-        AfxMessageBox((L"読み直した一覧を読めません。ファイルを直してから開き直してください。\n\nファイル: " + m_source.path +
-                       L"\n" + (load.line != 0 ? DecimalText(load.line) + L" 行目: " : CString()) + load.reason)
-                          .c_str(),
-                      MB_OK | MB_ICONSTOP);
+        AfxMessageBox(
+            BrokenListText(L"読み直した一覧を読めません。ファイルを直してから開き直してください。", m_source.path, load).c_str(),
+            MB_OK | MB_ICONSTOP);
         return;
     }
     m_load = std::move(load);
@@ -270,32 +252,12 @@ void CKeepListDlg::Reload() {
 
 LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_KEEP_ADD) {
-            OnAdd();
-            return 0;
-        }
-        break;
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lp);
-        if (header->idFrom == IDC_KEEP_HOSTS && header->code == LVN_ITEMCHANGING) {
-            return OnItemChanging(*reinterpret_cast<const NMLISTVIEW*>(lp));
-        }
-        break;
-    }
     case WM_KEEP_SHOW_CHECKS:
         ShowChecks();
         return 0;
     case WM_KEEP_HOSTS_READY:
         OnHostsReady();
         return 0;
-    case WM_DPICHANGED: {
-        // The dialog manager moves and resizes the controls for the new scale; the columns
-        // are the list's own, and follow once it has.
-        const LRESULT handled = CDialog::WindowProc(msg, wp, lp);
-        SizeColumns(CDpiScale(LOWORD(wp)));
-        return handled;
-    }
     case WM_DESTROY:
         m_walk.reset();  // a walk still running stops after the entry at hand
         break;
@@ -305,6 +267,26 @@ LRESULT CKeepListDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CDialog::WindowProc(msg, wp, lp);
 }
 
+bool CKeepListDlg::OnButtonClicked(int id) {
+    if (id != IDC_KEEP_ADD) return CDialog::OnButtonClicked(id);
+    OnAdd();
+    return true;
+}
+
+LRESULT CKeepListDlg::OnNotify(const NMHDR& header) {
+    if (header.idFrom == IDC_KEEP_HOSTS && header.code == LVN_ITEMCHANGING) {
+        return OnItemChanging(reinterpret_cast<const NMLISTVIEW&>(header));
+    }
+    return CDialog::OnNotify(header);
+}
+
+// The dialog manager moves and resizes the controls for the new scale; the columns are the
+// list's own, and follow once it has.
+void CKeepListDlg::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    CDialog::OnDpiChanged(dpi, suggested);
+    SizeColumns(CDpiScale(static_cast<int>(dpi)));
+}
+
 CString KeepListUnopenableText(const KeepListSource& source, const KeepListLoad& load) {
     if (source.placeUnknown) return L"残すサイトの一覧の置き場所がわかりません。";
     // No file and no unknown place: the program was told to keep nothing.
@@ -312,8 +294,7 @@ CString KeepListUnopenableText(const KeepListSource& source, const KeepListLoad&
         return L"/nokeep で起動したため、クッキーを一つも残しません。残すサイトの一覧は使われないので開けません。";
     }
     if (load.status != KeepListLoad::Status::Broken) return CString();
-    return L"残すサイトの一覧を読めないため、開けません。ファイルを直してください。\n\nファイル: " + source.path + L"\n" +
-           (load.line != 0 ? DecimalText(load.line) + L" 行目: " : CString()) + load.reason;
+    return BrokenListText(L"残すサイトの一覧を読めないため、開けません。ファイルを直してください。", source.path, load);
 }
 
 INT_PTR EditKeepList(const KeepListSource& source, std::optional<SecondPassRequest> second, CWnd* parent) {

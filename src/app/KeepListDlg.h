@@ -7,6 +7,7 @@
 
 #include "clean/CookieHostWalk.h"
 #include "clean/KeepList.h"
+#include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "skin/DpiScale.h"
 
@@ -35,9 +36,13 @@ public:
     bool ShownKept(size_t row) const;
 
 protected:
+    void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool OnButtonClicked(int id) override;
+    LRESULT OnNotify(const NMHDR& header) override;
+    void OnDpiChanged(UINT dpi, const RECT& suggested) override;
 
 private:
     void SizeColumns(const CDpiScale& scale);
@@ -51,10 +56,10 @@ private:
     void Reload();
     // Whether the file is still as this dialog read it; says why not (and may reload) when not.
     bool FileUnchanged();
-    HWND List() const;
 
     KeepListSource m_source;
     KeepListLoad m_load;
+    CListCtrl m_list;
     std::vector<Site> m_sites;  // sorted by host
     bool m_settingChecks = false;
     std::optional<SecondPassRequest> m_second;

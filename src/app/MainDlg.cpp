@@ -120,11 +120,18 @@ void CMainDlg::ApplyScale() {
 
 // Windows suggests where the window goes on the monitor it moved to; the size is the one
 // WM_GETDPISCALEDSIZE asked for.
-void CMainDlg::OnDpiChanged(int dpi, const RECT& suggested) {
-    m_scale = CDpiScale(dpi);
+void CMainDlg::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    m_scale = CDpiScale(static_cast<int>(dpi));
     SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyScale();
+}
+
+// The exact size of the art at the new scale, instead of the old size times the ratio.
+BOOL CMainDlg::OnGetDpiScaledSize(int dpi, SIZE& size) const {
+    const CDpiScale next(dpi);
+    size = SIZE{next.Scale(kWindowSize.cx), next.Scale(kWindowSize.cy)};
+    return TRUE;
 }
 
 void CMainDlg::CreateSkinButtons() {
@@ -185,67 +192,37 @@ void CMainDlg::PlaceSkinButtons() {
     }
 }
 
+// One line a message; the messages whose parameters pack several values reach their handlers
+// through the framework (OnButtonClicked, OnSetCursor, OnDpiChanged).
 LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};  // for the mouse messages
     switch (msg) {
-    case WM_KICKIDLE:
-        return OnKickIdle();
-    case WM_SYSCOMMAND:
-        OnSysCommand(static_cast<UINT>(wp));
-        return 0;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<LRESULT>(OnQueryDragIcon());
-    case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED) {
-            switch (LOWORD(wp)) {
-            case IDC_CACHE: OnCache(); return 0;
-            case IDC_COOKIE: OnCookie(); return 0;
-            case IDC_CACHE_COOKIE: OnCacheCookie(); return 0;
-            case IDC_HELP_BUTTON: OnHelpButton(); return 0;
-            default: break;
-            }
-        }
-        break;
-    case WM_DESTROY:
-        OnDestroy();
-        return 0;
-    case WM_TIMER:
-        OnTimer(wp);
-        return 0;
-    case WM_ERASEBKGND:
-        return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
-    case WM_NCHITTEST:
-        return OnNcHitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-    case WM_SETCURSOR:
-        return OnSetCursor(LOWORD(lp));
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-        return 0;
-    case WM_MOUSEMOVE:
-        OnMouseMove(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-        return 0;
-    case WM_AD_LIST_READY:
-        return OnAdListReady();
-    case WM_SIGNIN_NOTICE:
-        OnSignInNotice();
-        return 0;
-    case WM_MOUSELEAVE:
-        return OnMouseLeave();
-    case WM_DPICHANGED:
-        OnDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
-        return 0;
-    case kGetDpiScaledSize: {
-        // The exact size of the art at the new scale, instead of the old size times the ratio.
-        const CDpiScale next(static_cast<int>(wp));
-        *reinterpret_cast<SIZE*>(lp) = SIZE{next.Scale(kWindowSize.cx), next.Scale(kWindowSize.cy)};
-        return TRUE;
+    case WM_KICKIDLE: return OnKickIdle();
+    case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wp)); return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
+    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(OnQueryDragIcon());
+    case WM_TIMER: OnTimer(wp); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_NCHITTEST: return OnNcHitTest(pt);
+    case WM_LBUTTONDOWN: OnLButtonDown(pt); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(pt); return 0;
+    case WM_MOUSELEAVE: return OnMouseLeave();
+    case kGetDpiScaledSize: return OnGetDpiScaledSize(static_cast<int>(wp), *reinterpret_cast<SIZE*>(lp));
+    case WM_AD_LIST_READY: return OnAdListReady();
+    case WM_SIGNIN_NOTICE: OnSignInNotice(); return 0;
+    default: return CDialog::WindowProc(msg, wp, lp);
     }
-    default:
-        break;
+}
+
+bool CMainDlg::OnButtonClicked(int id) {
+    switch (id) {
+    case IDC_CACHE: OnCache(); return true;
+    case IDC_COOKIE: OnCookie(); return true;
+    case IDC_CACHE_COOKIE: OnCacheCookie(); return true;
+    case IDC_HELP_BUTTON: OnHelpButton(); return true;
+    default: return CDialog::OnButtonClicked(id);
     }
-    return CDialog::WindowProc(msg, wp, lp);
 }
 
 void CMainDlg::OnCache() { DeleteEntries(true, false); }

@@ -53,6 +53,9 @@ protected:
     void OnOK() override;
     void OnChangeUIState(UINT action, UINT flags) override;
     BOOL PreTranslateMessage(MSG* msg) override;
+    bool OnButtonClicked(int id) override;
+    BOOL OnSetCursor(UINT hitTest) override;
+    void OnDpiChanged(UINT dpi, const RECT& suggested) override;
 
 private:
     // Cleaning commands
@@ -67,7 +70,7 @@ private:
     SIZE BackgroundSize() const;
     void FitToBackground();
     void ApplyScale();
-    void OnDpiChanged(int dpi, const RECT& suggested);
+    BOOL OnGetDpiScaledSize(int dpi, SIZE& size) const;
     void ComposeBackground();
     void DrawCreditLine(CDC& dc);
     void CreateSkinButtons();
@@ -80,7 +83,6 @@ private:
     // Mouse, cursor and system menu
     void AddSystemMenuItems();
     LRESULT OnNcHitTest(POINT screenPt);
-    LRESULT OnSetCursor(UINT hitTest);
     void OnLButtonDown(POINT pt);
     void OnMouseMove(POINT pt);
     LRESULT OnMouseLeave();

@@ -3,10 +3,11 @@
 #include "app/MainDlg.h"
 
 #include "about/AboutDlg.h"
+#include "ads/AdIds.h"
 #include "ads/AdListDownloader.h"
 #include "app/KeepListDlg.h"
+#include "app/MainIds.h"
 #include "app/SignInDlg.h"
-#include "app/resource.h"
 #include "framework/MakerSites.h"
 #include "framework/ShellOpen.h"
 #include "framework/WinApp.h"
@@ -50,12 +51,12 @@ int CMainDlg::LinkAt(POINT pt) const {
     return -1;
 }
 
-LRESULT CMainDlg::OnSetCursor(UINT hitTest) {
+BOOL CMainDlg::OnSetCursor(UINT hitTest) {
     if (hitTest == HTCLIENT && LinkAt(GetCursorClientPos(m_hWnd)) >= 0) {
         ::SetCursor(GetAppCursor(IDC_LINK_CURSOR));
         return TRUE;
     }
-    return Default();
+    return CDialog::OnSetCursor(hitTest);
 }
 
 void CMainDlg::OnLButtonDown(POINT pt) {

@@ -1,7 +1,7 @@
 #include "app/SignInDlg.h"
 
 #include "app/SignInRun.h"
-#include "app/resource.h"
+#include "app/SignInIds.h"
 #include "framework/WinApp.h"
 #include "framework/WinUtil.h"
 

@@ -52,12 +52,6 @@ BOOL CProgressDlg::OnInitDialog() {
 
 LRESULT CProgressDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_END_BUTTON) {
-            EndDialog(IDOK);
-            return 0;
-        }
-        break;
     case WM_DELETE_PROGRESS:
         m_progress.SetPos(static_cast<int>(wp));
         return 1;
@@ -76,6 +70,12 @@ LRESULT CProgressDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default: break;
     }
     return CDialog::WindowProc(msg, wp, lp);
+}
+
+bool CProgressDlg::OnButtonClicked(int id) {
+    if (id != IDC_END_BUTTON) return CDialog::OnButtonClicked(id);
+    EndDialog(IDOK);
+    return true;
 }
 
 void CProgressDlg::Finish(const std::wstring& status, bool barFull) {

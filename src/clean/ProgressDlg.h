@@ -37,6 +37,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool OnButtonClicked(int id) override;
 
     // Enter, Esc and a close request must not end the work, nor hide its result.
     void OnOK() override {}

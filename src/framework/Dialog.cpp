@@ -138,28 +138,20 @@ BOOL CDialog::HandleInitDialog() {
 }
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_COMMAND:
-        if (lp == 0 || HIWORD(wp) == BN_CLICKED) {
-            if (LOWORD(wp) == IDOK) {
-                OnOK();
-                return 0;
-            }
-            if (LOWORD(wp) == IDCANCEL) {
-                OnCancel();
-                return 0;
-            }
-        }
-        break;
-    case WM_CHANGEUISTATE: {
+    if (msg == WM_CHANGEUISTATE) {
         const LRESULT result = CWnd::WindowProc(msg, wp, lp);
         OnChangeUIState(LOWORD(wp), HIWORD(wp));
         return result;
     }
-    default:
-        break;
-    }
     return CWnd::WindowProc(msg, wp, lp);
+}
+
+bool CDialog::OnButtonClicked(int id) {
+    switch (id) {
+    case IDOK: OnOK(); return true;
+    case IDCANCEL: OnCancel(); return true;
+    default: return false;
+    }
 }
 
 INT_PTR CALLBACK CDialog::StaticDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {

@@ -41,6 +41,9 @@ protected:
     virtual void OnChangeUIState(UINT /*action*/, UINT /*flags*/) {}
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    // IDOK goes to OnOK and IDCANCEL to OnCancel; a dialog with buttons of its own handles
+    // them first and leaves these two here.
+    bool OnButtonClicked(int id) override;
 
     UINT m_nIDHelp;
     CWnd* m_pParentWnd;

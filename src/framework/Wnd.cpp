@@ -134,8 +134,23 @@ void CWnd::CenterWindow(SIZE newSize) {
 }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_UPDATEUISTATE) OnUpdateUIState(LOWORD(wp), HIWORD(wp));
-    if (msg == WM_DRAWITEM) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp))) return 0;
+        break;
+    case WM_NOTIFY:
+        if (lp != 0) return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
+        break;
+    case WM_SETCURSOR:
+        return OnSetCursor(LOWORD(lp));
+    case WM_DPICHANGED:
+        if (lp == 0) break;
+        OnDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
+    case WM_UPDATEUISTATE:
+        OnUpdateUIState(LOWORD(wp), HIWORD(wp));
+        break;
+    case WM_DRAWITEM: {
         auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
         if (dis != nullptr && dis->CtlType != ODT_MENU) {
             if (CWnd* child = FromHandle(dis->hwndItem)) {
@@ -143,9 +158,23 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 return TRUE;
             }
         }
+        break;
+    }
+    default:
+        break;
     }
     return Default();
 }
+
+bool CWnd::OnCommand(int id, UINT code, HWND control) {
+    return (code == BN_CLICKED || control == nullptr) && OnButtonClicked(id);
+}
+
+LRESULT CWnd::OnNotify(const NMHDR&) { return Default(); }
+
+BOOL CWnd::OnSetCursor(UINT) { return static_cast<BOOL>(Default()); }
+
+void CWnd::OnDpiChanged(UINT, const RECT&) { Default(); }
 
 LRESULT CWnd::Default() { return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam); }
 

@@ -4,8 +4,10 @@
 // CWnd::BoundProc, which finds the object in the window's user data and gives each message to
 // its virtual WindowProc. (Not SetWindowSubclass: Wine's comctl32 reads a window property for
 // every message, a round trip to the Wine server each, hundreds in one start-up.) A class handles its messages in one switch and passes the rest
-// to its base class; CWnd::WindowProc finally reflects owner-draw requests to the child that
-// sent them and gives everything else the window's default processing.
+// to its base class; CWnd::WindowProc finally takes apart the messages whose parameters pack
+// several values (commands, notifications, the cursor's hit test, a change of scale) and calls
+// their handlers with the values, reflects owner-draw requests to the child that sent them,
+// and gives everything else the window's default processing.
 #pragma once
 
 #include "Afx.h"
@@ -54,6 +56,7 @@ public:
         return ::MoveWindow(m_hWnd, x, y, cx, cy, repaint);
     }
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
+    void SetRedraw(BOOL redraw = TRUE) { ::SendMessageW(m_hWnd, WM_SETREDRAW, static_cast<WPARAM>(redraw), 0); }
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::SendMessageW(m_hWnd, msg, wp, lp); }
     BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::PostMessageW(m_hWnd, msg, wp, lp); }
     // Centres the window over its owner, or in its monitor's work area; at the given size
@@ -70,6 +73,20 @@ protected:
     LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp);
     // Called after the window has received its last message.
     virtual void PostNcDestroy() {}
+
+    // The handlers of the messages that WindowProc takes apart. Each one that is not overridden
+    // gives its message the default processing.
+    // WM_COMMAND: true when handled. A click, or a command no control sent (a menu item, an
+    // accelerator, Enter or Esc without their button), goes on to OnButtonClicked.
+    virtual bool OnCommand(int id, UINT code, HWND control);
+    // A click of the button id, or a command with that id; true when handled.
+    virtual bool OnButtonClicked(int /*id*/) { return false; }
+    // WM_NOTIFY: the result the sender reads.
+    virtual LRESULT OnNotify(const NMHDR& header);
+    // WM_SETCURSOR for the cursor over this window at hitTest: TRUE when the cursor was set.
+    virtual BOOL OnSetCursor(UINT hitTest);
+    // WM_DPICHANGED: the window's new DPI and the rectangle Windows suggests for it there.
+    virtual void OnDpiChanged(UINT dpi, const RECT& suggested);
 
 private:
     static void Unbind(HWND hwnd, WNDPROC previous);

@@ -103,6 +103,14 @@ void CSkinButton::OnUpdateUIState(UINT action, UINT flags) {
     }
 }
 
+BOOL CSkinButton::OnSetCursor(UINT hitTest) {
+    HCURSOR hand = hitTest == HTCLIENT ? GetAppCursor(s_cursorId) : nullptr;
+    // Without a cursor resource keep the class cursor rather than none at all.
+    if (hand == nullptr) return CButton::OnSetCursor(hitTest);
+    ::SetCursor(hand);
+    return TRUE;
+}
+
 LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_MOUSEMOVE:
@@ -114,16 +122,6 @@ LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;  // the button still needs the move while it holds the capture
     case WM_ERASEBKGND:
         return TRUE;  // the image covers every pixel
-    case WM_SETCURSOR:
-        if (LOWORD(lp) == HTCLIENT) {
-            HCURSOR hand = GetAppCursor(s_cursorId);
-            // Without a cursor resource keep the class cursor rather than none at all.
-            if (hand != nullptr) {
-                ::SetCursor(hand);
-                return TRUE;
-            }
-        }
-        break;
     case WM_MOUSELEAVE:
         m_hover = false;
         InvalidateRect(nullptr, TRUE);

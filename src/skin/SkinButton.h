@@ -50,6 +50,7 @@ public:
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnUpdateUIState(UINT action, UINT flags) override;
+    BOOL OnSetCursor(UINT hitTest) override;
 
 private:
     CSkinImage m_images[8];
