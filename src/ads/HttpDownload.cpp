@@ -84,23 +84,6 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, 
     }
 }
 
-class CInternetHandle {
-public:
-    explicit CInternetHandle(HINTERNET h) : m_h(h) {}
-    ~CInternetHandle() {
-        // Safe while a call on the handle is pending: that call is cancelled. A handle was
-        // only made through the library, so the library is there.
-        if (m_h != nullptr) WinInet()->InternetCloseHandle(m_h);
-    }
-    CInternetHandle(const CInternetHandle&) = delete;
-    CInternetHandle& operator=(const CInternetHandle&) = delete;
-    HINTERNET get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-
-private:
-    HINTERNET m_h;
-};
-
 // A handle that names the state holds a reference, given back by its closing callback.
 // When creation fails, whether that callback still comes is not documented: the reference
 // is then left to leak rather than risk releasing it twice.

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "framework/SystemLibrary.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinUtil.h"
 
 #include <shellapi.h>
@@ -90,14 +91,13 @@ std::vector<std::wstring> SplitArguments(const wchar_t* commandLine) {
 
     static const auto split = SystemFunction<decltype(&::CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
     int argc = 0;
-    LPWSTR* argv = split != nullptr ? split(commandLine, &argc) : nullptr;
-    if (argv == nullptr) {
+    const CLocalBlock<LPWSTR*> argv(split != nullptr ? split(commandLine, &argc) : nullptr);
+    if (!argv) {
         // Arguments that cannot be split are not dropped: the usage box says so.
         args.emplace_back(L"/?");
         return args;
     }
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    ::LocalFree(argv);
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv.get()[i]);
     return args;
 }
 
