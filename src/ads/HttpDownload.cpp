@@ -84,23 +84,6 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, 
     }
 }
 
-class CInternetHandle {
-public:
-    explicit CInternetHandle(HINTERNET h) : m_h(h) {}
-    ~CInternetHandle() {
-        // Safe while a call on the handle is pending: that call is cancelled. A handle was
-        // only made through the library, so the library is there.
-        if (m_h != nullptr) WinInet()->InternetCloseHandle(m_h);
-    }
-    CInternetHandle(const CInternetHandle&) = delete;
-    CInternetHandle& operator=(const CInternetHandle&) = delete;
-    HINTERNET get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-
-private:
-    HINTERNET m_h;
-};
-
 // A handle that names the state holds a reference, given back by its closing callback.
 // When creation fails, whether that callback still comes is not documented: the reference
 // is then left to leak rather than risk releasing it twice.
@@ -138,100 +121,145 @@ bool ContentLength(const WinInetFunctions& inet, HINTERNET request, unsigned lon
     return end != text && *end == '\0';
 }
 
-DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body) {
-    const ULONGLONG deadline = ::GetTickCount64() + limits.timeoutMs;
-    const WinInetFunctions* inet = WinInet();
-    if (inet == nullptr) return DownloadResult::kFailed;
-
+// The parts of a URL that a request needs. Only http and https are fetched.
+struct RequestTarget {
     char host[INTERNET_MAX_HOST_NAME_LENGTH];
+    INTERNET_PORT port = 0;
+    bool secure = false;
+    std::string object;  // the path with its query, "/" for none
+};
+
+bool CrackUrl(const WinInetFunctions& inet, const char* url, RequestTarget& target) {
     char path[INTERNET_MAX_PATH_LENGTH];
     char extra[INTERNET_MAX_PATH_LENGTH];
     URL_COMPONENTSA parts{};
     parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof(host);
+    parts.lpszHostName = target.host;
+    parts.dwHostNameLength = sizeof(target.host);
     parts.lpszUrlPath = path;
     parts.dwUrlPathLength = sizeof(path);
     parts.lpszExtraInfo = extra;
     parts.dwExtraInfoLength = sizeof(extra);
-    if (!inet->InternetCrackUrlA(url, 0, 0, &parts)) return DownloadResult::kFailed;
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return DownloadResult::kFailed;
-    std::string object = std::string(path) + extra;
-    if (object.empty()) object = "/";
+    if (!inet.InternetCrackUrlA(url, 0, 0, &parts)) return false;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
+    target.port = parts.nPort;
+    target.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    target.object = std::string(path) + extra;
+    if (target.object.empty()) target.object = "/";
+    return true;
+}
 
-    CInternetHandle session(inet->InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
-    if (!session) return DownloadResult::kFailed;
-    if (inet->InternetSetStatusCallbackA(session.get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
-        return DownloadResult::kFailed;
-    }
-    StateRef state(new CAsyncState);
-    if (!state->Valid()) return DownloadResult::kFailed;
+// The handles of one request and the state they share. The members go in the reverse of their
+// order: the request, then its connection, then the thread's reference to the state, then the
+// session whose callback gives the other references back.
+struct OpenRequest {
+    CInternetHandle session;
+    StateRef state;
+    CInternetHandle connection;
+    CInternetHandle request;
+};
 
-    CInternetHandle connection(OpenWithState(*state, [&](DWORD_PTR context) {
-        return inet->InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, context);
+bool Open(const WinInetFunctions& inet, const RequestTarget& target, OpenRequest& open) {
+    open.session.Reset(inet.InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
+    if (!open.session) return false;
+    if (inet.InternetSetStatusCallbackA(open.session.get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) return false;
+    open.state.reset(new CAsyncState);
+    if (!open.state->Valid()) return false;
+
+    open.connection.Reset(OpenWithState(*open.state, [&](DWORD_PTR context) {
+        return inet.InternetConnectA(open.session.get(), target.host, target.port, nullptr, nullptr,
+                                     INTERNET_SERVICE_HTTP, 0, context);
     }));
-    if (!connection) return DownloadResult::kFailed;
+    if (!open.connection) return false;
     // Always from the server, and nothing left in the cache that this program cleans.
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
-    if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    CInternetHandle request(OpenWithState(*state, [&](DWORD_PTR context) {
-        return inet->HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr, nullptr, nullptr, flags, context);
+    if (target.secure) flags |= INTERNET_FLAG_SECURE;
+    open.request.Reset(OpenWithState(*open.state, [&](DWORD_PTR context) {
+        return inet.HttpOpenRequestA(open.connection.get(), "GET", target.object.c_str(), nullptr, nullptr, nullptr,
+                                     flags, context);
     }));
-    if (!request) return DownloadResult::kFailed;
+    return static_cast<bool>(open.request);
+}
 
-    state->Arm();
-    if (!inet->HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+// Sends the request and reads the answer's head: kComplete for a success whose declared length
+// (hasLength, declared) is within the limit.
+DownloadResult Send(const WinInetFunctions& inet, OpenRequest& open, HANDLE stopEvent, ULONGLONG deadline,
+                    const DownloadLimits& limits, bool& hasLength, unsigned long long& declared) {
+    CAsyncState& state = *open.state;
+    state.Arm();
+    if (!inet.HttpSendRequestA(open.request.get(), nullptr, 0, nullptr, 0)) {
         if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
-        DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
+        DownloadResult woken = WaitForCompletion(state, stopEvent, deadline);
         if (woken != DownloadResult::kComplete) return woken;
-        if (!state->Succeeded()) return DownloadResult::kFailed;
+        if (!state.Succeeded()) return DownloadResult::kFailed;
     }
 
     // An error page is not the list, however well it would parse.
     DWORD status = 0;
     DWORD size = sizeof(status);
-    if (!inet->HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+    if (!inet.HttpQueryInfoA(open.request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                             nullptr) ||
         status < 200 || status >= 300) {
         return DownloadResult::kFailed;
     }
-    unsigned long long declared = 0;
-    const bool hasLength = ContentLength(*inet, request.get(), declared);
+    hasLength = ContentLength(inet, open.request.get(), declared);
     if (hasLength && declared > limits.maxBytes) return DownloadResult::kTooLarge;
+    return DownloadResult::kComplete;
+}
 
+// Reads the body into body, chunk by chunk, until the answer ends.
+DownloadResult ReadBody(const WinInetFunctions& inet, OpenRequest& open, HANDLE stopEvent, ULONGLONG deadline,
+                        const DownloadLimits& limits, std::string& body) {
+    CAsyncState& state = *open.state;
     for (;;) {
         if (Signalled(stopEvent)) return DownloadResult::kStopped;
         if (::GetTickCount64() >= deadline) return DownloadResult::kTimedOut;
-        state->m_available = CAsyncState::kNotAnswered;
-        state->Arm();
-        if (!inet->InternetQueryDataAvailable(request.get(), &state->m_available, 0, 0)) {
+        state.m_available = CAsyncState::kNotAnswered;
+        state.Arm();
+        if (!inet.InternetQueryDataAvailable(open.request.get(), &state.m_available, 0, 0)) {
             if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
-            DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
+            DownloadResult woken = WaitForCompletion(state, stopEvent, deadline);
             if (woken != DownloadResult::kComplete) {
-                state->Abandon(true);
+                state.Abandon(true);
                 return woken;
             }
             // A connection that failed is not the end of the body.
-            if (!state->Succeeded()) return DownloadResult::kFailed;
+            if (!state.Succeeded()) return DownloadResult::kFailed;
             continue;  // data has arrived or the answer has ended: asked again, it says which
         }
-        const DWORD available = state->m_available;
-        if (available == 0) break;
+        const DWORD available = state.m_available;
+        if (available == 0) return DownloadResult::kComplete;
         if (available > limits.maxBytes - body.size()) return DownloadResult::kTooLarge;
 
-        state->m_bytesRead = 0;
-        state->Arm();
-        if (!inet->InternetReadFile(request.get(), state->m_buffer, std::min(available, kChunkSize), &state->m_bytesRead)) {
+        state.m_bytesRead = 0;
+        state.Arm();
+        if (!inet.InternetReadFile(open.request.get(), state.m_buffer, std::min(available, kChunkSize),
+                                   &state.m_bytesRead)) {
             if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
-            DownloadResult woken = WaitForCompletion(*state, stopEvent, deadline);
+            DownloadResult woken = WaitForCompletion(state, stopEvent, deadline);
             if (woken != DownloadResult::kComplete) return woken;
-            if (!state->Succeeded()) return DownloadResult::kFailed;
+            if (!state.Succeeded()) return DownloadResult::kFailed;
         }
-        if (state->m_bytesRead == 0) break;
-        body.append(state->m_buffer, state->m_bytesRead);
+        if (state.m_bytesRead == 0) return DownloadResult::kComplete;
+        body.append(state.m_buffer, state.m_bytesRead);
     }
+}
+
+DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body) {
+    const ULONGLONG deadline = ::GetTickCount64() + limits.timeoutMs;
+    const WinInetFunctions* inet = WinInet();
+    if (inet == nullptr) return DownloadResult::kFailed;
+    RequestTarget target;
+    if (!CrackUrl(*inet, url, target)) return DownloadResult::kFailed;
+    OpenRequest open;
+    if (!Open(*inet, target, open)) return DownloadResult::kFailed;
+    bool hasLength = false;
+    unsigned long long declared = 0;
+    DownloadResult result = Send(*inet, open, stopEvent, deadline, limits, hasLength, declared);
+    if (result == DownloadResult::kComplete) result = ReadBody(*inet, open, stopEvent, deadline, limits, body);
     // A connection that dropped part-way leaves a body shorter than announced.
-    if (hasLength && body.size() != declared) return DownloadResult::kFailed;
-    return DownloadResult::kComplete;
+    if (result == DownloadResult::kComplete && hasLength && body.size() != declared) return DownloadResult::kFailed;
+    return result;
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "framework/SystemLibrary.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinUtil.h"
 
 #include <shellapi.h>
@@ -72,6 +73,170 @@ CommandLine Usage(CString error) {
     return usage;
 }
 
+// What the options said so far; the first error found is the one shown.
+struct ParseState {
+    CommandLine line;
+    bool wantsUsage = false;
+    bool copy = false;
+    bool signInWord = false;      // /signin WORD: the setting
+    bool atSignIn = false;        // /atsignin: the run the setting starts
+    bool otherOption = false;     // an option that /signin cannot go with
+    bool onlyKeepChoice = true;   // nothing but /keep or /nokeep: the window, told which list
+    int kinds = 0;
+    CString error;
+
+    void Fail(CString text) {
+        if (error.empty()) error = std::move(text);
+    }
+};
+
+// How an option weighs beside the others: /keep and /nokeep alone still open the window;
+// /signin goes with nothing but /silent.
+enum class OptionGroup {
+    KeepChoice,  // a list for the window or a cleaning; not with /signin
+    SignIn,      // /signin itself
+    Silent,      // with anything
+    Other,       // a cleaning's option; not with /signin
+};
+
+struct Option {
+    const wchar_t* name;  // without its '/' or '-'
+    bool takesValue;      // the next word, unless it is missing, empty or an option (then null)
+    OptionGroup group;
+    void (*apply)(ParseState& state, const wchar_t* value);
+};
+
+void Kind(ParseState& state, bool cache, bool cookie) {
+    state.line.bCache = state.line.bCache || cache;
+    state.line.bCookie = state.line.bCookie || cookie;
+    ++state.kinds;
+}
+
+// A handle value of the copy's pipes, from the parent.
+void Pipe(ParseState& state, const wchar_t* value, ULONG_PTR& pipe, const wchar_t* option) {
+    // Never shown: the copy of the second pass. A mistake in it stays silent too.
+    state.copy = state.line.bSilent = true;
+    pipe = value != nullptr ? HandleValue(value) : 0;
+    if (pipe == 0) state.Fail(option);
+}
+
+void Help(ParseState& state, const wchar_t*) { state.wantsUsage = true; }
+
+const Option kOptions[] = {
+    {L"keep", true, OptionGroup::KeepChoice,
+     [](ParseState& state, const wchar_t* value) {
+         if (value != nullptr) {
+             state.line.keepPath = value;
+         } else {
+             state.Fail(MissingFileName(L"/keep"));
+         }
+     }},
+    {L"nokeep", false, OptionGroup::KeepChoice, [](ParseState& state, const wchar_t*) { state.line.bNoKeep = true; }},
+    {L"signin", true, OptionGroup::SignIn,
+     [](ParseState& state, const wchar_t* word) {
+         // The word is required: "/signin" alone must not mean any of them.
+         if (state.signInWord) word = nullptr;  // twice is no choice
+         state.signInWord = true;
+         CommandLine& line = state.line;
+         if (word != nullptr && (Is(word, L"cache") || Is(word, L"all"))) line.bCache = true;
+         if (word != nullptr && (Is(word, L"cookie") || Is(word, L"all"))) line.bCookie = true;
+         if (word == nullptr || (!line.bCache && !line.bCookie && !Is(word, L"off"))) {
+             state.Fail(L"/signin の後に cache、cookie、all、off のどれかを書いてください。");
+         }
+     }},
+    {&kSignInRunOption[1], false, OptionGroup::Other,
+     [](ParseState& state, const wchar_t*) { state.atSignIn = state.line.bSilent = true; }},
+    {L"cache", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { Kind(state, true, false); }},
+    {L"cookie", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { Kind(state, false, true); }},
+    {L"all", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { Kind(state, true, true); }},
+    {L"preview", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { state.line.bPreview = true; }},
+    {L"silent", false, OptionGroup::Silent, [](ParseState& state, const wchar_t*) { state.line.bSilent = true; }},
+    {L"log", true, OptionGroup::Other,
+     [](ParseState& state, const wchar_t* value) {
+         if (value != nullptr) {
+             state.line.logPath = value;
+         } else {
+             state.Fail(MissingFileName(L"/log"));
+         }
+     }},
+    {L"keeprules", true, OptionGroup::Other,
+     [](ParseState& state, const wchar_t* value) {
+         // The copy's list, from the parent; a piece that is not a host spoils the whole.
+         CKeepList rules;
+         if (value != nullptr && ParseJoinedRules(value, rules)) {
+             state.line.keepRules = std::move(rules);
+         } else {
+             state.Fail(L"/keeprules");
+         }
+     }},
+    {L"secondpass", true, OptionGroup::Other,
+     [](ParseState& state, const wchar_t* value) { Pipe(state, value, state.line.reportPipe, L"/secondpass"); }},
+    {L"secondpassgo", true, OptionGroup::Other,
+     [](ParseState& state, const wchar_t* value) { Pipe(state, value, state.line.controlPipe, L"/secondpassgo"); }},
+    {L"?", false, OptionGroup::Other, Help},
+    {L"h", false, OptionGroup::Other, Help},
+    {L"help", false, OptionGroup::Other, Help},
+};
+
+const Option* FindOption(const wchar_t* name) {
+    for (const Option& option : kOptions) {
+        if (Is(name, option.name)) return &option;
+    }
+    return nullptr;
+}
+
+void Weigh(ParseState& state, OptionGroup group) {
+    if (group != OptionGroup::KeepChoice) state.onlyKeepChoice = false;
+    if (group == OptionGroup::KeepChoice || group == OptionGroup::Other) state.otherOption = true;
+}
+
+CommandLine UsageOf(const ParseState& state) {
+    CommandLine usage = Usage(state.error);
+    usage.bSilent = state.line.bSilent;
+    return usage;
+}
+
+// What the options say together, once each was read.
+CommandLine Check(ParseState& state) {
+    CommandLine& line = state.line;
+    // A device or the system's namespace would be written (or read) as if it were a file, and
+    // the side file a log is written to first has no place beside it: refused before anything.
+    for (const std::wstring* path : {&line.logPath, &line.keepPath}) {
+        if (!path->empty() && LongPathForm(*path).empty()) state.Fail(NotAFile(*path));
+    }
+    if (line.bNoKeep && !line.keepPath.empty()) state.Fail(L"/keep と /nokeep は一緒に指定できません。");
+    if (state.error.empty() && state.onlyKeepChoice) return line;  // the window, with that list
+    if (state.signInWord && !state.wantsUsage) {
+        // The setting alone: nothing else of a cleaning goes with it.
+        if (state.otherOption) state.Fail(L"/signin はほかのオプションと一緒には使えません（/silent を除く）。");
+        if (!state.error.empty()) return UsageOf(state);
+        line.mode = CommandLine::Mode::SignIn;
+        return line;
+    }
+    const bool copy = state.copy;
+    // The run at sign-in is exactly what the Run value says: one kind, the stored list, no file.
+    if (state.atSignIn && (state.kinds != 1 || copy || state.wantsUsage || line.bPreview || !line.logPath.empty() ||
+                           !line.keepPath.empty() || line.bNoKeep)) {
+        state.Fail(kSignInRunOption);
+    }
+    if (state.kinds > 1) state.Fail(L"/cache、/cookie、/all はどれか一つだけを指定してください。");
+    if (!state.wantsUsage && state.kinds == 0) state.Fail(L"/cache、/cookie、/all のどれかを指定してください。");
+    // The copy writes no file: its report goes to the parent, whose log holds both passes.
+    if (copy && (!line.logPath.empty() || line.bPreview)) state.Fail(L"/secondpass");
+    // Both pipes or none: a copy that cannot be told to go would never delete anything.
+    if (copy && (line.reportPipe == 0 || line.controlPipe == 0)) state.Fail(L"/secondpass");
+    // Nor reads one: a copy that cleans cookies is told its list, or told to keep none.
+    if (copy && (!line.keepPath.empty() || (line.bCookie && !line.keepRules && !line.bNoKeep) ||
+                 (line.keepRules && line.bNoKeep))) {
+        state.Fail(L"/secondpass");
+    }
+    if (!copy && line.keepRules) state.Fail(L"不明なオプションです: /keeprules");
+    if (!state.error.empty() || state.wantsUsage) return UsageOf(state);
+    line.mode = copy ? CommandLine::Mode::SecondPassCopy
+                     : state.atSignIn ? CommandLine::Mode::SignInRun : CommandLine::Mode::Clean;
+    return line;
+}
+
 }  // namespace
 
 std::vector<std::wstring> SplitArguments(const wchar_t* commandLine) {
@@ -90,166 +255,42 @@ std::vector<std::wstring> SplitArguments(const wchar_t* commandLine) {
 
     static const auto split = SystemFunction<decltype(&::CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
     int argc = 0;
-    LPWSTR* argv = split != nullptr ? split(commandLine, &argc) : nullptr;
-    if (argv == nullptr) {
+    const CLocalBlock<LPWSTR*> argv(split != nullptr ? split(commandLine, &argc) : nullptr);
+    if (!argv) {
         // Arguments that cannot be split are not dropped: the usage box says so.
         args.emplace_back(L"/?");
         return args;
     }
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    ::LocalFree(argv);
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv.get()[i]);
     return args;
 }
 
 std::vector<std::wstring> ProcessArguments() { return SplitArguments(::GetCommandLineW()); }
 
 CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
-    CommandLine line;
     // A file dropped on the program, or whatever a launcher adds, is no request to clean:
     // without any option the window opens as it always has.
     bool anyOption = false;
     for (int i = 0; i < argc; ++i) anyOption = anyOption || IsOption(argv[i]);
-    if (!anyOption) return line;
+    if (!anyOption) return CommandLine();
 
-    bool wantsUsage = false;
-    bool copy = false;
-    bool signInWord = false;   // /signin WORD: the setting
-    bool atSignIn = false;     // /atsignin: the run the setting starts
-    bool otherOption = false;  // an option that /signin cannot go with
-    bool onlyKeepChoice = true;  // nothing but /keep or /nokeep: the window, told which list
-    int kinds = 0;
-    CString error;
+    ParseState state;
     for (int i = 0; i < argc; ++i) {
         const wchar_t* arg = argv[i];
         if (!IsOption(arg)) {
-            if (error.empty()) error = L"不明な引数です: " + CString(arg);
+            state.Fail(L"不明な引数です: " + CString(arg));
             continue;
         }
-        const wchar_t* name = arg + 1;
-        if (Is(name, L"keep")) {
-            otherOption = true;
-            if (const wchar_t* value = ValueOf(argc, argv, i)) {
-                line.keepPath = value;
-            } else if (error.empty()) {
-                error = MissingFileName(L"/keep");
-            }
+        const Option* option = FindOption(arg + 1);
+        if (option == nullptr) {
+            Weigh(state, OptionGroup::Other);
+            state.Fail(L"不明なオプションです: " + CString(arg));
             continue;
         }
-        if (Is(name, L"nokeep")) {
-            line.bNoKeep = true;
-            otherOption = true;
-            continue;
-        }
-        if (Is(name, L"signin")) {
-            // The word is required: "/signin" alone must not mean any of them.
-            const wchar_t* word = ValueOf(argc, argv, i);
-            onlyKeepChoice = false;
-            if (signInWord) word = nullptr;  // twice is no choice
-            signInWord = true;
-            if (word != nullptr && (Is(word, L"cache") || Is(word, L"all"))) line.bCache = true;
-            if (word != nullptr && (Is(word, L"cookie") || Is(word, L"all"))) line.bCookie = true;
-            if ((word == nullptr || (!line.bCache && !line.bCookie && !Is(word, L"off"))) && error.empty()) {
-                error = L"/signin の後に cache、cookie、all、off のどれかを書いてください。";
-            }
-            continue;
-        }
-        if (Is(name, &kSignInRunOption[1])) {
-            onlyKeepChoice = false;
-            atSignIn = otherOption = true;
-            line.bSilent = true;
-            continue;
-        }
-        onlyKeepChoice = false;
-        if (!Is(name, L"silent")) otherOption = true;
-        if (Is(name, L"cache")) {
-            line.bCache = true;
-            ++kinds;
-        } else if (Is(name, L"cookie")) {
-            line.bCookie = true;
-            ++kinds;
-        } else if (Is(name, L"all")) {
-            line.bCache = line.bCookie = true;
-            ++kinds;
-        } else if (Is(name, L"preview")) {
-            line.bPreview = true;
-        } else if (Is(name, L"silent")) {
-            line.bSilent = true;
-        } else if (Is(name, L"log")) {
-            if (const wchar_t* value = ValueOf(argc, argv, i)) {
-                line.logPath = value;
-            } else if (error.empty()) {
-                error = MissingFileName(L"/log");
-            }
-        } else if (Is(name, L"keeprules")) {
-            // The copy's list, from the parent; a piece that is not a host spoils the whole.
-            const wchar_t* value = ValueOf(argc, argv, i);
-            CKeepList rules;
-            if (value != nullptr && ParseJoinedRules(value, rules)) {
-                line.keepRules = std::move(rules);
-            } else if (error.empty()) {
-                error = L"/keeprules";
-            }
-        } else if (Is(name, L"secondpass")) {
-            // Never shown: the copy of the second pass. A mistake in it stays silent too.
-            copy = line.bSilent = true;
-            const wchar_t* value = ValueOf(argc, argv, i);
-            line.reportPipe = value != nullptr ? HandleValue(value) : 0;
-            if (line.reportPipe == 0 && error.empty()) error = L"/secondpass";
-        } else if (Is(name, L"secondpassgo")) {
-            copy = line.bSilent = true;
-            const wchar_t* value = ValueOf(argc, argv, i);
-            line.controlPipe = value != nullptr ? HandleValue(value) : 0;
-            if (line.controlPipe == 0 && error.empty()) error = L"/secondpassgo";
-        } else if (Is(name, L"?") || Is(name, L"h") || Is(name, L"help")) {
-            wantsUsage = true;
-        } else if (error.empty()) {
-            error = L"不明なオプションです: " + CString(arg);
-        }
+        Weigh(state, option->group);
+        option->apply(state, option->takesValue ? ValueOf(argc, argv, i) : nullptr);
     }
-    // A device or the system's namespace would be written (or read) as if it were a file, and
-    // the side file a log is written to first has no place beside it: refused before anything.
-    for (const std::wstring* path : {&line.logPath, &line.keepPath}) {
-        if (error.empty() && !path->empty() && LongPathForm(*path).empty()) error = NotAFile(*path);
-    }
-    if (error.empty() && line.bNoKeep && !line.keepPath.empty()) error = L"/keep と /nokeep は一緒に指定できません。";
-    if (error.empty() && onlyKeepChoice) return line;  // the window, with that list
-    if (signInWord && !wantsUsage) {
-        // The setting alone: nothing else of a cleaning goes with it.
-        if (error.empty() && otherOption) error = L"/signin はほかのオプションと一緒には使えません（/silent を除く）。";
-        if (!error.empty()) {
-            CommandLine usage = Usage(error);
-            usage.bSilent = line.bSilent;
-            return usage;
-        }
-        line.mode = CommandLine::Mode::SignIn;
-        return line;
-    }
-    // The run at sign-in is exactly what the Run value says: one kind, the stored list, no file.
-    if (atSignIn && error.empty() &&
-        (kinds != 1 || copy || wantsUsage || line.bPreview || !line.logPath.empty() || !line.keepPath.empty() ||
-         line.bNoKeep)) {
-        error = kSignInRunOption;
-    }
-    if (error.empty() && kinds > 1) error = L"/cache、/cookie、/all はどれか一つだけを指定してください。";
-    if (error.empty() && !wantsUsage && kinds == 0) error = L"/cache、/cookie、/all のどれかを指定してください。";
-    // The copy writes no file: its report goes to the parent, whose log holds both passes.
-    if (error.empty() && copy && (!line.logPath.empty() || line.bPreview)) error = L"/secondpass";
-    // Both pipes or none: a copy that cannot be told to go would never delete anything.
-    if (error.empty() && copy && (line.reportPipe == 0 || line.controlPipe == 0)) error = L"/secondpass";
-    // Nor reads one: a copy that cleans cookies is told its list, or told to keep none.
-    if (error.empty() && copy && (!line.keepPath.empty() || (line.bCookie && !line.keepRules && !line.bNoKeep) ||
-                                  (line.keepRules && line.bNoKeep))) {
-        error = L"/secondpass";
-    }
-    if (error.empty() && !copy && line.keepRules) error = L"不明なオプションです: /keeprules";
-    if (!error.empty() || wantsUsage) {
-        CommandLine usage = Usage(error);
-        usage.bSilent = line.bSilent;
-        return usage;
-    }
-    line.mode = copy ? CommandLine::Mode::SecondPassCopy
-                     : atSignIn ? CommandLine::Mode::SignInRun : CommandLine::Mode::Clean;
-    return line;
+    return Check(state);
 }
 
 std::optional<KeepListSource> NamedKeepList(const CommandLine& line) {

@@ -3,7 +3,7 @@
 #include "app/SignInSetting.h"
 #include "app/UnattendedClean.h"
 #include "framework/FileReplace.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinApp.h"
 #include "framework/WinUtil.h"
 

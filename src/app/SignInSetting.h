@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Afx.h"
-#include "framework/RegistryKey.h"
+#include "framework/UniqueHandle.h"
 
 #include <string>
 

@@ -3,11 +3,9 @@
 // needs more, so an entry costs one call to the cache, not a size query and a read.
 #pragma once
 
-#include "framework/Afx.h"
+#include "framework/UrlCache.h"
 
-#include <wininet.h>
-
-class IUrlCache;
+#include <memory>
 
 // What a first read that finds no cache at all (not found) means. Only a Protected Mode cache
 // that was never made (a user who never browsed at low integrity) is known to be empty so;
@@ -20,7 +18,6 @@ public:
     // the cache in use (UrlCache()) unless it is given one.
     explicit CCacheEnumeration(const char* pattern, MissingCache missing = MissingCache::Failed);
     CCacheEnumeration(const char* pattern, IUrlCache& cache, MissingCache missing = MissingCache::Failed);
-    ~CCacheEnumeration();
     CCacheEnumeration(const CCacheEnumeration&) = delete;
     CCacheEnumeration& operator=(const CCacheEnumeration&) = delete;
 
@@ -43,9 +40,9 @@ private:
     IUrlCache& m_cache;
     const char* m_pattern;
     MissingCache m_missing;
-    HANDLE m_enumeration = nullptr;
+    CUrlCacheFind m_enumeration;
     bool m_ended = false;
     bool m_failed = false;
-    char* m_buffer = nullptr;
+    std::unique_ptr<char[]> m_buffer;
     DWORD m_capacity = 0;
 };

@@ -13,6 +13,12 @@ constexpr DWORD kAdministratorGroups[][2] = {
     {kLocalAccountAndAdminRid, 0},
 };
 
+// A SID built by AllocateAndInitializeSid.
+struct CFreeSid {
+    bool operator()(PSID sid) const { return ::FreeSid(sid) == nullptr; }
+};
+using CAllocatedSid = CUniqueHandle<PSID, CFreeSid>;
+
 // A token's information of one class, or empty when it cannot be read.
 std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
     DWORD size = 0;
@@ -69,20 +75,17 @@ void GrantUserByDefault(HANDLE token) {
 
 CKernelHandle RestrictedLowIntegrityToken(HANDLE token) {
     // SIDs as CreateRestrictedToken takes them: built here, freed when this returns.
-    struct Sids {
-        std::vector<PSID> sids;
-        ~Sids() {
-            for (PSID sid : sids) ::FreeSid(sid);
-        }
-    } admins;
+    std::vector<CAllocatedSid> admins;
     std::vector<SID_AND_ATTRIBUTES> denyOnly;
     for (const auto& group : kAdministratorGroups) {
         SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-        PSID sid = nullptr;
+        CAllocatedSid sid;
         const BYTE count = group[1] != 0 ? 2 : 1;
-        if (!::AllocateAndInitializeSid(&nt, count, group[0], group[1], 0, 0, 0, 0, 0, 0, &sid)) return CKernelHandle();
-        admins.sids.push_back(sid);
-        denyOnly.push_back({sid, 0});
+        if (!::AllocateAndInitializeSid(&nt, count, group[0], group[1], 0, 0, 0, 0, 0, 0, sid.Receive())) {
+            return CKernelHandle();
+        }
+        denyOnly.push_back({sid.get(), 0});
+        admins.push_back(std::move(sid));
     }
     // Every privilege the token has but change-notify (which any process needs to walk
     // folders), named one by one: DISABLE_MAX_PRIVILEGE says the same, but Wine ignores it.

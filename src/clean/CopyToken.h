@@ -4,7 +4,7 @@
 // restore, take ownership, debug) can be turned on. The copy needs none of them.
 #pragma once
 
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 
 // A primary token made from token (opened with TOKEN_DUPLICATE, TOKEN_QUERY,
 // TOKEN_ASSIGN_PRIMARY and TOKEN_ADJUST_DEFAULT, which the new token inherits): the

@@ -1,7 +1,7 @@
 #include "clean/KeepList.h"
 
 #include "framework/FileReplace.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinUtil.h"
 
 #include <shlobj.h>

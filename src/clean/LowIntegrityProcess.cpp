@@ -35,6 +35,13 @@ bool ProcessRid(HANDLE process, DWORD* rid) {
     return ::OpenProcessToken(process, TOKEN_QUERY, token.Receive()) && IntegrityRid(token.get(), rid);
 }
 
+struct CDeleteAttributeList {
+    bool operator()(LPPROC_THREAD_ATTRIBUTE_LIST list) const {
+        ::DeleteProcThreadAttributeList(list);
+        return true;
+    }
+};
+
 // The attribute list that lets exactly these handles be inherited, whatever else of this
 // process is inheritable. Empty (and nothing started) where it cannot be made.
 class CInheritOnly {
@@ -46,25 +53,19 @@ public:
         m_buffer.resize(size);
         auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_buffer.data());
         if (!::InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
-        m_list = list;
+        m_list.Reset(list);
         if (!::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, m_handles, sizeof(m_handles),
                                          nullptr, nullptr)) {
-            Free();
+            m_list.Reset();
         }
     }
-    ~CInheritOnly() { Free(); }
-    CInheritOnly(const CInheritOnly&) = delete;
-    CInheritOnly& operator=(const CInheritOnly&) = delete;
-    LPPROC_THREAD_ATTRIBUTE_LIST get() const { return m_list; }
+    LPPROC_THREAD_ATTRIBUTE_LIST get() const { return m_list.get(); }
 
 private:
-    void Free() {
-        if (m_list != nullptr) ::DeleteProcThreadAttributeList(m_list);
-        m_list = nullptr;
-    }
     HANDLE m_handles[2];
     std::vector<char> m_buffer;
-    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
+    // Declared after the buffer it lives in, so deleted before the buffer goes.
+    CUniqueHandle<LPPROC_THREAD_ATTRIBUTE_LIST, CDeleteAttributeList> m_list;
 };
 
 // A job that ends the program when this process ends, however it ends. Where the system

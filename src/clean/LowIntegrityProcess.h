@@ -5,7 +5,7 @@
 // is none of this unit's business.
 #pragma once
 
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 
 #include <functional>
 #include <string>

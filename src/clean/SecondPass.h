@@ -14,7 +14,7 @@
 #include "clean/CleaningPlan.h"
 #include "clean/KeepList.h"
 #include "clean/PassReport.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 
 #include <atomic>
 #include <functional>

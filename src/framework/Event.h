@@ -1,22 +1,17 @@
 // CEvent: an unnamed kernel event, owned, closed with its object.
 #pragma once
 
-#include "Afx.h"
+#include "UniqueHandle.h"
 
 class CEvent {
 public:
-    explicit CEvent(bool manualReset = false) : m_hObject(::CreateEventA(nullptr, manualReset, FALSE, nullptr)) {}
-    ~CEvent() {
-        if (m_hObject != nullptr) ::CloseHandle(m_hObject);
-    }
-    CEvent(const CEvent&) = delete;
-    CEvent& operator=(const CEvent&) = delete;
+    explicit CEvent(bool manualReset = false) : m_event(::CreateEventA(nullptr, manualReset, FALSE, nullptr)) {}
 
-    bool SetEvent() { return ::SetEvent(m_hObject) != FALSE; }
-    bool ResetEvent() { return ::ResetEvent(m_hObject) != FALSE; }
+    bool SetEvent() { return ::SetEvent(m_event.get()) != FALSE; }
+    bool ResetEvent() { return ::ResetEvent(m_event.get()) != FALSE; }
     // Null when the system could not create the event.
-    HANDLE Handle() const { return m_hObject; }
+    HANDLE Handle() const { return m_event.get(); }
 
 private:
-    HANDLE m_hObject;
+    CKernelHandle m_event;
 };

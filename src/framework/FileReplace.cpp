@@ -1,6 +1,6 @@
 #include "FileReplace.h"
 
-#include "KernelHandle.h"
+#include "UniqueHandle.h"
 
 #include "WinUtil.h"
 

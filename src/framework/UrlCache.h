@@ -4,7 +4,7 @@
 // calls and forwards them to the real cache) with SetUrlCache.
 #pragma once
 
-#include "framework/Afx.h"
+#include "framework/UniqueHandle.h"
 
 #include <wininet.h>
 
@@ -32,6 +32,13 @@ public:
     BOOL FindClose(HANDLE enumeration) override;
     BOOL DeleteEntry(const char* url) override;
 };
+
+// An enumeration, closed by the cache that opened it.
+struct CCloseUrlCacheFind {
+    IUrlCache* cache = nullptr;
+    bool operator()(HANDLE enumeration) const { return cache->FindClose(enumeration) != FALSE; }
+};
+using CUrlCacheFind = CUniqueHandle<HANDLE, CCloseUrlCacheFind>;
 
 // The cache in use: the system's unless another one was installed.
 IUrlCache& UrlCache();

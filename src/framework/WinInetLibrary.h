@@ -3,7 +3,7 @@
 // cleaning call it: so the program does not import it, and every call goes through WinInet().
 #pragma once
 
-#include "Afx.h"
+#include "UniqueHandle.h"
 
 #include <wininet.h>
 
@@ -31,3 +31,10 @@ struct WinInetFunctions {
 // the call itself fails. The library stays loaded until the process ends: a request given up
 // on may still call back into the program from WinInet's threads.
 const WinInetFunctions* WinInet();
+
+// A session, connection or request. Closing one while a call on it is pending cancels that
+// call. A handle was only made through the library, so the library is there to close it.
+struct CCloseInternetHandle {
+    bool operator()(HINTERNET h) const { return WinInet()->InternetCloseHandle(h) != FALSE; }
+};
+using CInternetHandle = CUniqueHandle<HINTERNET, CCloseInternetHandle>;

@@ -1,17 +1,14 @@
 #include "WinThread.h"
 
+#include <memory>
 #include <process.h>
-
-CWinThread::~CWinThread() {
-    if (m_hThread != nullptr) ::CloseHandle(m_hThread);
-}
 
 bool CWinThread::CreateThread(DWORD createFlags, UINT stackSize) {
     // Always created suspended, so that the object is complete before the thread runs.
     unsigned id = 0;
     uintptr_t h = _beginthreadex(nullptr, stackSize, Entry, this, CREATE_SUSPENDED, &id);
     if (h == 0) return false;
-    m_hThread = reinterpret_cast<HANDLE>(h);
+    m_hThread.Reset(reinterpret_cast<HANDLE>(h));
     if ((createFlags & CREATE_SUSPENDED) == 0) ResumeThread();
     return true;
 }
@@ -23,12 +20,9 @@ unsigned __stdcall CWinThread::Entry(void* p) {
 
 CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT stackSize, DWORD createFlags,
                            LPSECURITY_ATTRIBUTES) {
-    auto* thread = new CWinThread(proc, param);
-    if (!thread->CreateThread(createFlags | CREATE_SUSPENDED, stackSize)) {
-        delete thread;
-        return nullptr;
-    }
+    auto thread = std::make_unique<CWinThread>(proc, param);
+    if (!thread->CreateThread(createFlags | CREATE_SUSPENDED, stackSize)) return nullptr;
     thread->SetThreadPriority(priority);
     if ((createFlags & CREATE_SUSPENDED) == 0) thread->ResumeThread();
-    return thread;
+    return thread.release();
 }

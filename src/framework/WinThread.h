@@ -1,23 +1,22 @@
 // CWinThread: one worker thread of the framework, created suspended.
 #pragma once
 
-#include "Afx.h"
+#include "UniqueHandle.h"
 
 using AFX_THREADPROC = UINT(__cdecl*)(LPVOID);
 
 class CWinThread {
 public:
     CWinThread(AFX_THREADPROC proc, LPVOID param) : m_pfnThreadProc(proc), m_pThreadParams(param) {}
-    ~CWinThread();  // closes the thread handle; the thread itself is not touched
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
 
     // Creates the thread (it runs the procedure once and ends). False if the system refused.
     bool CreateThread(DWORD createFlags, UINT stackSize);
-    bool SetThreadPriority(int priority) { return ::SetThreadPriority(m_hThread, priority) != FALSE; }
-    DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
+    bool SetThreadPriority(int priority) { return ::SetThreadPriority(m_hThread.get(), priority) != FALSE; }
+    DWORD ResumeThread() { return ::ResumeThread(m_hThread.get()); }
 
-    HANDLE m_hThread = nullptr;
+    CKernelHandle m_hThread;  // closed when the object goes; the thread itself is not touched
 
 private:
     static unsigned __stdcall Entry(void* self);

@@ -7,9 +7,8 @@ CWorkerThread::~CWorkerThread() {
 
 bool CWorkerThread::Start() {
     Stop();
-    CWinThread* thread = AfxBeginThread(ThreadProc, this, GetPriority(), 0, CREATE_SUSPENDED, nullptr);
-    if (thread == nullptr) return false;  // no thread: the object stays safe to stop and delete
-    m_pThread = thread;
+    m_pThread.reset(AfxBeginThread(ThreadProc, this, GetPriority(), 0, CREATE_SUSPENDED, nullptr));
+    if (m_pThread == nullptr) return false;  // no thread: the object stays safe to stop and delete
     m_pThread->ResumeThread();
     return true;
 }
@@ -19,12 +18,11 @@ void CWorkerThread::Stop() { StopThread(); }
 void CWorkerThread::StopThread() {
     if (m_pThread == nullptr) return;
     m_bStop = true;
-    if (::WaitForSingleObject(m_pThread->m_hThread, m_stopTimeoutMs) == WAIT_TIMEOUT) {
-        ::TerminateThread(m_pThread->m_hThread, kTerminatedExitCode);
+    if (::WaitForSingleObject(m_pThread->m_hThread.get(), m_stopTimeoutMs) == WAIT_TIMEOUT) {
+        ::TerminateThread(m_pThread->m_hThread.get(), kTerminatedExitCode);
     }
     m_bStop = false;
-    delete m_pThread;
-    m_pThread = nullptr;
+    m_pThread.reset();
     m_bRunning = false;
 }
 

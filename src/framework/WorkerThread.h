@@ -5,6 +5,7 @@
 #include "framework/WinThread.h"
 
 #include <atomic>
+#include <memory>
 
 class CWorkerThread {
 public:
@@ -28,7 +29,7 @@ public:
 
     // Written and read by two threads: the stopping one and the worker.
     std::atomic<bool> m_bStop{false};
-    CWinThread* m_pThread = nullptr;
+    std::unique_ptr<CWinThread> m_pThread;
     std::atomic<bool> m_bRunning{false};
 
 protected:

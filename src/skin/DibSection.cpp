@@ -1,7 +1,6 @@
 #include "skin/DibSection.h"
 
-#include <cstdlib>
-#include <new>
+#include "framework/Gdi.h"
 
 CDibSection::~CDibSection() { Release(); }
 
@@ -15,20 +14,18 @@ bool CDibSection::Create(int width, int height, int bitCount) {
     while ((m_paddedWidth * m_bytesPerPixel) % 4 != 0) ++m_paddedWidth;
 
     const size_t infoSize = sizeof(BITMAPINFOHEADER) + (bitCount == 8 ? 256 * sizeof(RGBQUAD) : sizeof(RGBQUAD));
-    m_info = static_cast<BITMAPINFO*>(std::calloc(1, infoSize));
-    if (m_info == nullptr) throw std::bad_alloc();
-    m_colors = m_info->bmiColors;
-    BITMAPINFOHEADER& header = m_info->bmiHeader;
+    m_infoBlock.reset(new BYTE[infoSize]());
+    BITMAPINFO* info = reinterpret_cast<BITMAPINFO*>(m_infoBlock.get());
+    m_colors = info->bmiColors;
+    BITMAPINFOHEADER& header = info->bmiHeader;
     header.biSize = sizeof(BITMAPINFOHEADER);
     header.biWidth = m_paddedWidth;
     header.biHeight = height;
     header.biPlanes = 1;
     header.biBitCount = static_cast<WORD>(bitCount);
 
-    HDC screen = ::GetDC(nullptr);
-    m_bitmap = ::CreateDIBSection(screen, m_info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
-    ::ReleaseDC(nullptr, screen);
-    if (m_bitmap == nullptr) {
+    m_bitmap.Attach(::CreateDIBSection(CClientDC(nullptr), info, DIB_RGB_COLORS, &m_bits, nullptr, 0));
+    if (m_bitmap.GetSafeHandle() == nullptr) {
         m_bits = nullptr;
         return false;
     }
@@ -37,11 +34,9 @@ bool CDibSection::Create(int width, int height, int bitCount) {
 }
 
 void CDibSection::Release() {
-    std::free(m_info);
-    m_info = nullptr;
+    m_infoBlock.reset();
     m_colors = nullptr;
-    if (m_bitmap != nullptr) ::DeleteObject(m_bitmap);
-    m_bitmap = nullptr;
+    m_bitmap.DeleteObject();
     m_bits = nullptr;
     m_width = m_height = m_imageSize = 0;
 }

@@ -3,7 +3,9 @@
 // words without extra bytes, so its pitch differs from a CPackedDib's stride.
 #pragma once
 
-#include "framework/Afx.h"
+#include "framework/Gdi.h"
+
+#include <memory>
 
 class CDibSection {
 public:
@@ -16,7 +18,7 @@ public:
     virtual bool Create(int width, int height, int bitCount);
     void Release();
 
-    HBITMAP Bitmap() const { return m_bitmap; }
+    HBITMAP Bitmap() const { return m_bitmap.GetSafeHandle(); }
     BYTE* Bits() const { return static_cast<BYTE*>(m_bits); }
     int PaddedWidth() const { return m_paddedWidth; }
     int BytesPerPixel() const { return m_bytesPerPixel; }
@@ -28,7 +30,7 @@ public:
     RGBQUAD* Colors() const { return m_colors; }
 
 private:
-    BITMAPINFO* m_info = nullptr;
+    std::unique_ptr<BYTE[]> m_infoBlock;  // the BITMAPINFO and its colour table
     RGBQUAD* m_colors = nullptr;
     int m_paddedWidth = 0;
     int m_imageSize = 0;
@@ -36,5 +38,5 @@ private:
     int m_height = 0;
     int m_bytesPerPixel = 0;
     void* m_bits = nullptr;
-    HBITMAP m_bitmap = nullptr;
+    CBitmap m_bitmap;
 };

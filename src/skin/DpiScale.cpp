@@ -1,8 +1,11 @@
 #include "skin/DpiScale.h"
 
+#include "framework/Gdi.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
+
+int SystemDpi() { return ::GetDeviceCaps(CClientDC(nullptr), LOGPIXELSY); }
 
 // The first DPI of a window before Windows 10 1607: per monitor on 8.1 (shcore), else the
 // system's. Looked up at run time: the program also runs on Windows versions without it.
@@ -17,10 +20,7 @@ int MonitorDpi(HWND wnd) {
             return static_cast<int>(y);
         }
     }
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    return dpi;
+    return SystemDpi();
 }
 
 }  // namespace
@@ -41,8 +41,6 @@ int CDpiScale::Metric(int index) const {
     static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
     if (forDpi != nullptr) return forDpi(index, static_cast<UINT>(m_dpi));
-    HDC screen = ::GetDC(nullptr);
-    const int systemDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    const int systemDpi = SystemDpi();
     return ::MulDiv(::GetSystemMetrics(index), m_dpi, systemDpi > 0 ? systemDpi : kDesignDpi);
 }

@@ -26,14 +26,14 @@ bool CPackedDib::Create(int width, int height, int bitCount) {
     const long long size = static_cast<long long>(stride) * height + paletteBytes + 44;
     if (size > 0x7FFFFFFF) throw std::bad_alloc();
 
-    m_block = new BYTE[static_cast<size_t>(size)]();
+    m_block.reset(new BYTE[static_cast<size_t>(size)]());
     m_size = static_cast<int>(size);
     m_width = width;
     m_height = height;
     m_bitCount = bitCount;
     m_stride = stride;
-    m_colors = reinterpret_cast<RGBQUAD*>(m_block + 40);
-    m_bits = m_block + paletteBytes + 44;
+    m_colors = reinterpret_cast<RGBQUAD*>(m_block.get() + 40);
+    m_bits = m_block.get() + paletteBytes + 44;
 
     BITMAPINFOHEADER header{};
     header.biSize = sizeof(BITMAPINFOHEADER);
@@ -41,7 +41,7 @@ bool CPackedDib::Create(int width, int height, int bitCount) {
     header.biHeight = height;
     header.biPlanes = 1;
     header.biBitCount = static_cast<WORD>(bitCount);
-    std::memcpy(m_block, &header, sizeof(header));
+    std::memcpy(m_block.get(), &header, sizeof(header));
     return true;
 }
 
@@ -53,12 +53,11 @@ void CPackedDib::SetColorTable(const RGBQUAD* colors) {
 int CPackedDib::Draw(HDC hdc, int x, int y) const {
     if (m_block == nullptr) return 0;
     return ::StretchDIBits(hdc, x, y, m_width, m_height, 0, 0, m_width, m_height, m_bits,
-                           reinterpret_cast<const BITMAPINFO*>(m_block), DIB_RGB_COLORS, SRCCOPY);
+                           reinterpret_cast<const BITMAPINFO*>(m_block.get()), DIB_RGB_COLORS, SRCCOPY);
 }
 
 void CPackedDib::Release() {
-    delete[] m_block;
-    m_block = nullptr;
+    m_block.reset();
     m_size = 0;
     m_width = m_height = m_bitCount = m_stride = 0;
     m_colors = nullptr;

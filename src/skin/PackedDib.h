@@ -4,6 +4,8 @@
 
 #include "framework/Afx.h"
 
+#include <memory>
+
 // Bytes in one pixel row of a DIB: the row's bits rounded up to whole 32-bit words.
 int StrideFor(int width, int bitCount);
 
@@ -30,13 +32,13 @@ public:
     BYTE* Bits() const { return m_bits; }
     RGBQUAD* Colors() const { return m_colors; }
     // The whole block as Windows reads it (header, table, rows); null while empty.
-    const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(m_block); }
+    const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(m_block.get()); }
     int Size() const { return m_size; }
     bool IsEmpty() const { return m_block == nullptr; }
 
 private:
     int m_size = 0;
-    BYTE* m_block = nullptr;
+    std::unique_ptr<BYTE[]> m_block;
     int m_width = 0;
     int m_height = 0;
     int m_bitCount = 0;

@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <memory>
 #include <new>
 
 namespace {
@@ -30,15 +31,13 @@ void ReportPngError(CString* errorText, const wchar_t* message) {
 struct PngReadSession {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    png_bytepp rows = nullptr;
-    png_bytep row = nullptr;  // the one row of a decoding row by row
+    std::unique_ptr<png_bytep[]> rows;
+    std::unique_ptr<png_byte[]> row;  // the one row of a decoding row by row
 
     PngReadSession() = default;
     PngReadSession(const PngReadSession&) = delete;
     PngReadSession& operator=(const PngReadSession&) = delete;
     ~PngReadSession() {
-        delete[] rows;
-        delete[] row;
         if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
     }
 };
@@ -106,13 +105,12 @@ bool ReadImage(PngReadSession& session, CPackedDib& image, CMemFile& file, CStri
 
     // Each PNG row goes straight to its place in the bottom-up DIB: the first row is the last
     // one in memory.
-    session.rows = new png_bytep[height];
+    session.rows.reset(new png_bytep[height]);
     for (png_uint_32 i = 0; i < height; ++i) {
         session.rows[i] = image.Bits() + static_cast<size_t>(height - 1 - i) * static_cast<size_t>(image.Stride());
     }
-    png_read_image(png, session.rows);  // runs the interlace passes itself
-    delete[] session.rows;
-    session.rows = nullptr;
+    png_read_image(png, session.rows.get());  // runs the interlace passes itself
+    session.rows.reset();
 
     png_read_end(png, info);
     return true;
@@ -133,10 +131,10 @@ bool StreamRows(PngReadSession& session, CMemFile& file, CPngRowSink& sink) {
     png_set_bgr(png);
     if (!sink.Begin(static_cast<int>(width), static_cast<int>(height))) return false;
 
-    session.row = new png_byte[static_cast<size_t>(width) * 3];
+    session.row.reset(new png_byte[static_cast<size_t>(width) * 3]);
     for (png_uint_32 i = 0; i < height; ++i) {
-        png_read_row(png, session.row, nullptr);
-        sink.Row(session.row);
+        png_read_row(png, session.row.get(), nullptr);
+        sink.Row(session.row.get());
     }
     png_read_end(png, info);
     return true;

@@ -20,6 +20,51 @@ constexpr int kDownShift = kWeightBits + 8;
 // reaches past the image: the loops below then run a fixed count without a test per pixel.
 using Taps = ResampleTaps;
 
+// The weights of target pixel t over the source pixels from the one returned on, as fractions;
+// w holds as many as any target pixel can reach and comes in filled with zeros.
+int RealWeights(int t, int sourceLength, double ratio, std::vector<double>& w) {
+    if (ratio >= 1.0) {
+        // Area: the source interval [t, t + 1) * ratio, clipped to the image.
+        const double from = t * ratio;
+        const double to = std::min((t + 1) * ratio, static_cast<double>(sourceLength));
+        const int start = std::min(static_cast<int>(from), sourceLength - 1);
+        for (int i = 0; i < static_cast<int>(w.size()) && start + i < sourceLength; ++i) {
+            const int s = start + i;
+            w[static_cast<size_t>(i)] = std::max(std::min(to, s + 1.0) - std::max(from, static_cast<double>(s)), 0.0);
+        }
+        return start;
+    }
+    // Linear between the two nearest source pixel centres, edges held.
+    const double centre = std::clamp((t + 0.5) * ratio - 0.5, 0.0, sourceLength - 1.0);
+    const int start = std::min(static_cast<int>(centre), std::max(sourceLength - 2, 0));
+    const double frac = std::min(centre - start, 1.0);
+    w[0] = 1.0 - frac;
+    if (start + 1 < sourceLength) w[1] = frac;
+    return start;
+}
+
+// The fractions as integer weights that add up to exactly one, the remainder on the largest;
+// returns how many of them, from the first, it takes to hold every weight that is not zero.
+int FixedWeights(std::vector<double>& w, int32_t* out) {
+    double sum = 0;
+    for (double v : w) sum += v;
+    if (sum <= 0) {
+        w[0] = sum = 1;  // beyond the image's end: its last pixel
+    }
+    const int reach = static_cast<int>(w.size());
+    int total = 0, largest = 0;
+    for (int i = 0; i < reach; ++i) {
+        out[i] = static_cast<int32_t>(w[static_cast<size_t>(i)] / sum * kOne + 0.5);
+        total += out[i];
+        if (out[i] > out[largest]) largest = i;
+    }
+    out[largest] += kOne - total;
+    for (int i = reach - 1; i >= 0; --i) {
+        if (out[i] != 0) return i + 1;
+    }
+    return 1;
+}
+
 // ratio: source pixels per target pixel.
 Taps TapsFor(int targetLength, int sourceLength, double ratio) {
     const int reach = ratio >= 1.0 ? static_cast<int>(ratio) + 2 : 2;
@@ -29,45 +74,8 @@ Taps TapsFor(int targetLength, int sourceLength, double ratio) {
     int span = 1;
     for (int t = 0; t < targetLength; ++t) {
         std::fill(w.begin(), w.end(), 0.0);
-        int start = 0;
-        if (ratio >= 1.0) {
-            // Area: the source interval [t, t + 1) * ratio, clipped to the image.
-            const double from = t * ratio;
-            const double to = std::min((t + 1) * ratio, static_cast<double>(sourceLength));
-            start = std::min(static_cast<int>(from), sourceLength - 1);
-            for (int i = 0; i < reach && start + i < sourceLength; ++i) {
-                const int s = start + i;
-                w[static_cast<size_t>(i)] = std::max(std::min(to, s + 1.0) - std::max(from, static_cast<double>(s)), 0.0);
-            }
-        } else {
-            // Linear between the two nearest source pixel centres, edges held.
-            const double centre = std::clamp((t + 0.5) * ratio - 0.5, 0.0, sourceLength - 1.0);
-            start = std::min(static_cast<int>(centre), std::max(sourceLength - 2, 0));
-            const double frac = std::min(centre - start, 1.0);
-            w[0] = 1.0 - frac;
-            if (start + 1 < sourceLength) w[1] = frac;
-        }
-        double sum = 0;
-        for (double v : w) sum += v;
-        if (sum <= 0) {
-            w[0] = sum = 1;  // beyond the image's end: its last pixel
-        }
-        // Integer weights that add up to exactly one, the remainder on the largest.
-        int32_t* out = &wide[static_cast<size_t>(t) * reach];
-        int total = 0, largest = 0;
-        for (int i = 0; i < reach; ++i) {
-            out[i] = static_cast<int32_t>(w[static_cast<size_t>(i)] / sum * kOne + 0.5);
-            total += out[i];
-            if (out[i] > out[largest]) largest = i;
-        }
-        out[largest] += kOne - total;
-        for (int i = reach - 1; i >= 0; --i) {
-            if (out[i] != 0) {
-                span = std::max(span, i + 1);
-                break;
-            }
-        }
-        first[static_cast<size_t>(t)] = start;
+        first[static_cast<size_t>(t)] = RealWeights(t, sourceLength, ratio, w);
+        span = std::max(span, FixedWeights(w, &wide[static_cast<size_t>(t) * reach]));
     }
 
     Taps taps;

@@ -94,7 +94,7 @@ protected:
     static void RunToEnd(CAdListDownloader& downloader) {
         downloader.Start();
         ASSERT_NE(downloader.m_pThread, nullptr);
-        HANDLE thread = downloader.m_pThread->m_hThread;
+        HANDLE thread = downloader.m_pThread->m_hThread.get();
         ASSERT_TRUE(WaitUntil([&] { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 20000));
         DWORD code = 0xDEADBEEF;
         ::GetExitCodeThread(thread, &code);
@@ -324,7 +324,7 @@ DWORD ExitCodeOnceEnded(HANDLE thread) {
 
 HANDLE ThreadOf(const CWorkerThread& worker) {
     HANDLE copy = nullptr;
-    ::DuplicateHandle(::GetCurrentProcess(), worker.m_pThread->m_hThread, ::GetCurrentProcess(), &copy, 0, FALSE,
+    ::DuplicateHandle(::GetCurrentProcess(), worker.m_pThread->m_hThread.get(), ::GetCurrentProcess(), &copy, 0, FALSE,
                       DUPLICATE_SAME_ACCESS);
     return copy;
 }

@@ -3,7 +3,7 @@
 #include "app/KeepListDlg.h"
 #include "app/UnattendedClean.h"
 #include "clean/SecondPass.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>

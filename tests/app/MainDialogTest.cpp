@@ -10,7 +10,7 @@
 #include "framework/WinUtil.h"
 #include "app/MainDlg.h"
 #include "app/resource.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinApp.h"
 #include "CleanUrlCache.h"
 #include "clean/KeepList.h"

@@ -6,7 +6,7 @@
 #include "app/resource.h"
 #include "app/SignInSetting.h"
 #include "framework/FileReplace.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "Waiting.h"
 #include "app/resource.h"
 #include "clean/KeepList.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

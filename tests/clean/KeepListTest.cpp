@@ -5,7 +5,7 @@
 #include "clean/CompletionText.h"
 #include "clean/KeepList.h"
 #include "framework/FileReplace.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "RecordingUrlCache.h"
 #include "Waiting.h"
 #include "app/resource.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinUtil.h"
 #include "clean/CompletionText.h"
 #include "app/UnattendedClean.h"

@@ -1,7 +1,7 @@
 // Writing a file whole: the old file stays what it was until the new one takes its place,
 // a holder that lets go within the bound does not fail the move, and no device is a file.
 #include "framework/FileReplace.h"
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/WinUtil.h"
 
 #include <gtest/gtest.h>

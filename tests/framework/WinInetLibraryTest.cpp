@@ -1,6 +1,6 @@
 // WinInet loaded on first use: one complete table for every thread, and system libraries
 // taken from the system folder only, by the program's own calls and by the loader.
-#include "framework/KernelHandle.h"
+#include "framework/UniqueHandle.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WinInetLibrary.h"
 #include "framework/WinUtil.h"

@@ -13,7 +13,7 @@ namespace {
 // released the thread object.
 HANDLE DuplicateThreadHandle(const CWorkerThread& worker) {
     HANDLE copy = nullptr;
-    ::DuplicateHandle(::GetCurrentProcess(), worker.m_pThread->m_hThread, ::GetCurrentProcess(), &copy, 0, FALSE,
+    ::DuplicateHandle(::GetCurrentProcess(), worker.m_pThread->m_hThread.get(), ::GetCurrentProcess(), &copy, 0, FALSE,
                       DUPLICATE_SAME_ACCESS);
     return copy;
 }
