@@ -91,8 +91,10 @@ bool AppProcess::IsRunning() const {
 std::string WindowText(HWND hwnd) {
     wchar_t buf[1024] = {};
     // WM_GETTEXT works across processes, unlike GetWindowText for another process's controls.
-    // Read wide, so the text is what the window holds whatever the code page.
-    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
+    // Read wide, so the text is what the window holds whatever the code page. No "abort if
+    // hung": a thread that spent seconds in a test before its dialog's first message loop looks
+    // hung to the system, and the read would come back empty instead of waiting for the loop.
+    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, nullptr);
     return FromWide(buf, std::wcslen(buf), CP_UTF8);
 }
 
