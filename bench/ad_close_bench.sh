@@ -3,7 +3,6 @@
 # Builds the program and the driver in their own tree, starts the tests' HTTP server as the
 # maker's server, runs under Wine in a private Xvfb, prints figures.
 # DW_BENCH_EXE=PATH measures another build of Dustwhirl.exe (one made with the same server).
-set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bench-build.sh"
 bench_build Dustwhirl ad_close_bench
 STATE="$BUILD/adserver-bench"

@@ -1,22 +1,17 @@
-# Sourced by the benchmark scripts: bench_build TARGET... sets up the machine, picks the first
-# architecture this host runs (DW_ARCH chooses), builds the targets in the benchmarks' own tree
-# with the tests' loopback maker server, and selects that architecture's Wine. Sets ROOT, ARCH
-# and BUILD. bench_wine runs a Windows program under Wine; with DW_PERF=FILE set, under
-# `perf record -g` into FILE (see bench/README.md).
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
+# Sourced by the benchmark scripts, with the scripts' preamble: bench_build TARGET... sets up
+# the machine, picks the first architecture this host runs (DW_ARCH chooses), builds the targets
+# in the benchmarks' own tree with the tests' loopback maker server, and selects that
+# architecture's Wine. Sets ARCH and BUILD. bench_wine runs a Windows program under Wine; with
+# DW_PERF=FILE set, under `perf record -g` into FILE (see bench/README.md).
+. "$(dirname "${BASH_SOURCE[0]}")/../scripts/preamble.sh"
 
 bench_build() {
   bash scripts/setup.sh --runnable >/dev/null
-  . scripts/arch.sh
-  dw_check_arch_choice
-  ARCH="$(dw_runnable_arches | cut -d' ' -f1)"
+  ARCH="$(dw_shown_arch)"
   echo "architecture: $ARCH"
   BUILD="${DW_BUILD_DIR:-$ROOT/build/bench}-$ARCH"
-  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$(dw_toolchain "$ARCH")" -DCMAKE_BUILD_TYPE=Release \
-    -DDUSTWHIRL_DEPS_PREFIX="$(dw_deps_prefix "$ARCH")" \
+  DW_BUILD_TARGET="$*" bash scripts/build.sh "$ARCH" "$BUILD" \
     -DDUSTWHIRL_MAKER_SERVER=http://127.0.0.1:28017 -DDUSTWHIRL_SECOND_MAKER_SITE=http://127.0.0.2:28018 >/dev/null
-  cmake --build "$BUILD" --target "$@" -j"$(nproc)" >/dev/null
   . scripts/wine-env.sh
   dw_use_arch "$ARCH"
 }

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Benchmark of the keep list's editor: bench/keep_list_bench.sh [COOKIES] [HOLD_MS]
 # (default 10000 cookies). Builds the helper, runs it under Wine in a private Xvfb; prints figures.
-set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bench-build.sh"
 bench_build keep_list_bench
 trap dw_stop EXIT

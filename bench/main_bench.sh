@@ -2,18 +2,13 @@
 # Benchmark of the main window: start-up against a bare dialog program, hover repaint cost,
 # executable size. Builds in its own tree, runs under Wine in a private Xvfb, prints figures.
 # DW_BENCH_DPI=144 (or any DPI) runs it at that display scale, in a prefix of its own.
-set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bench-build.sh"
 bench_build Dustwhirl bare_dialog main_bench
 trap dw_stop EXIT
 dw_start_display
 DPI="${DW_BENCH_DPI:-96}"
 dw_prepare_prefix "${DW_WINEPREFIX:-$ROOT/build/wineprefix-bench}-$ARCH$([ "$DPI" = 96 ] || echo "-dpi$DPI")"
-if [ "$DPI" != 96 ]; then
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w
-fi
+[ "$DPI" = 96 ] || dw_set_dpi "$DPI"
 echo "display scale: $DPI DPI"
 bench_wine "$BUILD/bench/main_bench.exe" "$(winepath -w "$BUILD/Dustwhirl.exe")" \
   "$(winepath -w "$BUILD/bench/bare_dialog.exe")" "${1:-7}"

@@ -5,6 +5,7 @@
 #   dw_wine32_missing        why the 32-bit Wine is not there (nothing when it is installed)
 #   dw_runnable_arches       the architectures to run here, honouring $DW_ARCH (one architecture only)
 #   dw_skipped_arches        each architecture left out, with the reason, one per line
+#   dw_shown_arch            the one architecture a demonstration or a benchmark uses
 #   dw_toolchain ARCH        the CMake toolchain file of ARCH
 #   dw_generator             the CMake generator of every build tree
 #   dw_deps_prefix ARCH      where libpng and GoogleTest of ARCH are installed
@@ -94,4 +95,10 @@ dw_skipped_arches() {
     [ -n "$reason" ] && echo "$a skipped: $reason"
   done
   return 0
+}
+
+# The first architecture this host runs (the PE32 where it can), after DW_ARCH is checked.
+dw_shown_arch() {
+  dw_check_arch_choice || return 1
+  dw_runnable_arches | cut -d' ' -f1
 }

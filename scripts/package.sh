@@ -5,9 +5,7 @@
 # The maker's server (ad list and help pages) defaults to the build's own setting.
 # --prebuilt ARCH=DIR takes ARCH's executable from DIR/package/Dustwhirl.exe, which a test build
 # tree links from the objects its tests ran (scripts/test.sh), instead of building it again.
-set -euo pipefail
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
+. "$(dirname "${BASH_SOURCE[0]}")/preamble.sh"
 
 SERVER_OPT=()
 declare -A PREBUILT
@@ -24,7 +22,6 @@ if [ ${#SERVER_OPT[@]} -gt 0 ] && [ ${#PREBUILT[@]} -gt 0 ]; then
   echo "package.sh: a prebuilt executable has the real maker's server; --maker-server needs a build of its own" >&2
   exit 2
 fi
-. scripts/arch.sh
 TO_BUILD=()
 for ARCH in $DW_ALL_ARCHES; do
   [ -n "${PREBUILT[$ARCH]:-}" ] || TO_BUILD+=("$ARCH")

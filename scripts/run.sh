@@ -10,14 +10,10 @@
 #
 # It shows the PE32 (i686) where this host executes 32-bit code and the x86_64 build otherwise;
 # DW_ARCH chooses one of the two.
-set -euo pipefail
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
+. "$(dirname "${BASH_SOURCE[0]}")/preamble.sh"
 
 bash scripts/setup.sh --runnable
-. scripts/arch.sh
-dw_check_arch_choice
-ARCH="$(dw_runnable_arches | cut -d' ' -f1)"
+ARCH="$(dw_shown_arch)"
 if [ "$ARCH" = i686 ]; then
   echo "Showing the 32-bit Dustwhirl.exe (PE32, i686)."
 else
@@ -37,8 +33,9 @@ cleanup() {
   dw_stop
 }
 trap cleanup EXIT
-if [ -n "${DISPLAY:-}" ]; then export DW_USE_DISPLAY=1; fi
-dw_start_display
+# The person's own display, where there is one.
+SHOW_ON_DISPLAY=0
+if [ -n "${DISPLAY:-}" ]; then SHOW_ON_DISPLAY=1; else dw_start_display; fi
 # A fresh demonstration prefix each time, so that every run has something to delete.
 rm -f "$ROOT/build/wineprefix-demo-$ARCH/.dustwhirl-ready"
 dw_prepare_prefix "$ROOT/build/wineprefix-demo-$ARCH"
@@ -48,14 +45,7 @@ SERVER_PID=$!
 
 SEEDED='C:\dustwhirl-demo-entries.txt'
 
-# at_dpi DPI: the prefix's system DPI from now on (Wine reads it when its server starts).
-at_dpi() {
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w
-}
-
-if [ "${DW_USE_DISPLAY:-0}" = 1 ]; then
+if [ "$SHOW_ON_DISPLAY" = 1 ]; then
   wine "$DEMO" seed "$SEEDED"
   echo "Dustwhirl is open on $DISPLAY: press a button to clean, or close it with exit or Esc."
   wine "$EXE" || true
@@ -65,7 +55,7 @@ else
   echo "No display: running one cookie cleaning at 100 % and one at 150 % in a private Xvfb."
   for scale in 100:96 150:144; do
     PERCENT="${scale%%:*}"; DPI="${scale##*:}"
-    at_dpi "$DPI"
+    dw_set_dpi "$DPI"
     wine "$DEMO" seed "$SEEDED"
     mkdir -p "$SHOTS/$PERCENT"
     wine "$DEMO" tour "$EXE" "$(winepath -w "$SHOTS/$PERCENT")" || true

@@ -5,10 +5,7 @@
 # Idempotent: every step checks whether its result is already there.
 # Needs root (apt-get). Everything that is built lands in the machine's $DW_DEPS (scripts/arch.sh),
 # shared by every clone: a fresh clone finds the libraries already built.
-set -euo pipefail
-
-. "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
-ROOT="$DW_ROOT"
+. "$(dirname "${BASH_SOURCE[0]}")/preamble.sh"
 DEPS="$DW_DEPS"
 mkdir -p "$DEPS"
 

@@ -9,9 +9,7 @@
 # -j N runs N test programs at once (default: twice the number of cores, since the tests spend
 # most of their time waiting for Wine and the X server); DW_ARCH=i686 or DW_ARCH=x86_64 runs one
 # architecture only; other arguments go to ctest (for example -R skin).
-set -euo pipefail
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
+. "$(dirname "${BASH_SOURCE[0]}")/preamble.sh"
 
 JOBS=$(( $(nproc) * 2 ))
 CTEST_ARGS=()
@@ -25,7 +23,6 @@ done
 case "$JOBS" in ''|*[!0-9]*|0) echo "-j takes a positive number (got '$JOBS')" >&2; exit 2 ;; esac
 
 bash scripts/setup.sh --runnable
-. scripts/arch.sh
 dw_check_arch_choice
 ARCHES="$(dw_runnable_arches)"
 SKIPPED="$(dw_skipped_arches)"

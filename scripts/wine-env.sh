@@ -1,8 +1,11 @@
-# Sourced by the run and test scripts: a private X display, a private Wine prefix in
+# Sourced by the run, test and benchmark scripts: a private X display, a private Wine prefix in
 # Japanese (code page 932), and the dialog font resolved to an installed Japanese face.
 #   dw_use_arch ARCH        selects 32-bit Wine (i686) or 64-bit Wine alone (x86_64)
-#   dw_start_display        starts Xvfb (and a window manager) unless $DW_USE_DISPLAY=1
+#   dw_start_display [--window-manager]
+#                           starts a private Xvfb as DISPLAY (and a window manager on it)
 #   dw_prepare_prefix DIR   creates (once) and selects the Wine prefix DIR
+#   dw_copy_prefix FROM TO  a copy of a prepared prefix, for one test
+#   dw_set_dpi DPI          the selected prefix's display scale
 #   dw_start_wine_server    starts the prefix's Wine server and services, detached from any output
 #   dw_stop                 ends Wine and the display started here
 
@@ -54,23 +57,25 @@ if dw_host_runs_i386; then dw_use_arch i686; else dw_use_arch x86_64; fi
 DW_XVFB_PID=""
 DW_WM_PID=""
 
-dw_free_display() {
-  local n=77
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  echo ":$n"
-}
-
+# A 1024 x 768 screen. Xvfb picks a free display number itself and writes it once it accepts
+# clients, so that displays started side by side (one per test) never take the same number.
+# --window-manager: a window manager on it, as on a desktop; without one, Wine waits two seconds
+# each time a shown window is hidden.
 dw_start_display() {
-  if [ "${DW_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
-  DISPLAY="$(dw_free_display)"
-  export DISPLAY
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  local number_file number
+  number_file="$(mktemp "${TMPDIR:-/tmp}/dw-display.XXXXXX")"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   DW_XVFB_PID=$!
-  for _ in $(seq 1 100); do
-    if xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then break; fi
-    sleep 0.1
+  for _ in $(seq 1 200); do
+    [ -s "$number_file" ] && break
+    kill -0 "$DW_XVFB_PID" 2>/dev/null || break
+    sleep 0.05
   done
-  if [ "${DW_WINDOW_MANAGER:-0}" = 1 ]; then
+  number="$(tr -dc 0-9 <"$number_file")"
+  rm -f "$number_file"
+  if [ -z "$number" ]; then echo "${0##*/}: Xvfb did not start" >&2; return 1; fi
+  export DISPLAY=":$number"
+  if [ "${1:-}" = --window-manager ]; then
     openbox >/dev/null 2>&1 &
     DW_WM_PID=$!
   fi
@@ -125,8 +130,20 @@ dw_start_wine_server() {
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+# The system DPI of the selected prefix (Windows' display scale: 96 is 100 %, 144 is 150 %).
+# Wine reads it once, when the prefix's server starts: a running server is ended first.
+dw_set_dpi() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+  printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "$1" >>"$WINEPREFIX/user.reg"
+}
+
 dw_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
-  if [ -n "$DW_WM_PID" ]; then kill "$DW_WM_PID" 2>/dev/null || true; fi
-  if [ -n "$DW_XVFB_PID" ]; then kill "$DW_XVFB_PID" 2>/dev/null || true; fi
+  local pid
+  for pid in "$DW_WM_PID" "$DW_XVFB_PID"; do
+    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
+  done
+  DW_WM_PID=""; DW_XVFB_PID=""
+  return 0
 }

@@ -26,7 +26,7 @@ set -uo pipefail
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 ARGS=("$@")
 
-NAME=""; BUILD=""; ARCH=""; DPI=""; CODEPAGE=""; ADSERVER=0; WM=1; PREPARE=0
+NAME=""; BUILD=""; ARCH=""; DPI=""; CODEPAGE=""; ADSERVER=0; WM=--window-manager; PREPARE=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --name) NAME="$2"; shift 2 ;;
@@ -35,7 +35,7 @@ while [ $# -gt 0 ]; do
     --dpi) DPI="$2"; shift 2 ;;
     --codepage) CODEPAGE="$2"; shift 2 ;;
     --adserver) ADSERVER=1; shift ;;
-    --bare-display) WM=0; shift ;;
+    --bare-display) WM=""; shift ;;
     --prepare) PREPARE=1; NAME="${NAME:-prepare}"; shift ;;
     --) shift; break ;;
     *) echo "wine-test.sh: unknown option $1" >&2; exit 2 ;;
@@ -72,30 +72,15 @@ if [ "$CODEPAGE" = 1252 ]; then
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
 fi
 
-XVFB_PID=""; WM_PID=""; SERVER_PID=""
+SERVER_PID=""
 finish() {
-  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   # The test's own server, with nothing to keep: ended at once.
   if [ -n "$SERVER_PID" ]; then kill -KILL "$SERVER_PID" 2>/dev/null; wait "$SERVER_PID" 2>/dev/null; fi
-  if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null; wait "$WM_PID" 2>/dev/null; fi
-  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; fi
+  dw_stop
 }
 trap finish EXIT
 
-# Xvfb picks a free display number itself and writes it on descriptor 3 once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$RUN/display" >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 1 200); do
-  [ -s "$RUN/display" ] && break
-  kill -0 "$XVFB_PID" 2>/dev/null || break
-  sleep 0.05
-done
-if [ ! -s "$RUN/display" ]; then echo "wine-test.sh: Xvfb did not start" >&2; exit 1; fi
-export DISPLAY=":$(tr -dc 0-9 <"$RUN/display")"
-if [ "$WM" = 1 ]; then
-  openbox >/dev/null 2>&1 &
-  WM_PID=$!
-fi
+dw_start_display $WM || exit 1
 
 # Without a namespace of its own, a test that needs the maker's server holds the one port for
 # its whole run.
@@ -133,8 +118,7 @@ fi
 dw_copy_prefix "$TEMPLATE" "$RUN/prefix"
 export WINEPREFIX="$RUN/prefix"
 if [ -n "$DPI" ]; then
-  # Written before the prefix's server starts, which reads it once.
-  printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "$DPI" >>"$WINEPREFIX/user.reg"
+  dw_set_dpi "$DPI"
   export DUSTWHIRL_DPI="$DPI"
 fi
 
