@@ -28,7 +28,7 @@ bool WriteWholeFile(const wchar_t* path, const std::string& bytes) {
 // Deletes the temporary file and forgets its name.
 class TempFileRemover {
 public:
-    explicit TempFileRemover(std::wstring& path) : m_path(path) {}
+    explicit TempFileRemover(CString& path) : m_path(path) {}
     ~TempFileRemover() {
         ::DeleteFileW(m_path.c_str());
         m_path.clear();
@@ -37,7 +37,7 @@ public:
     TempFileRemover& operator=(const TempFileRemover&) = delete;
 
 private:
-    std::wstring& m_path;
+    CString& m_path;
 };
 }  // namespace
 
@@ -53,9 +53,9 @@ void CAdListDownloader::Stop() {
     CWorkerThread::Stop();
     m_stopRequested.ResetEvent();
     // A download ended by force never reached its own clean-up.
-    if (!m_strTempFile.empty()) {
-        ::DeleteFileW(m_strTempFile.c_str());
-        m_strTempFile.clear();
+    if (!m_tempFile.empty()) {
+        ::DeleteFileW(m_tempFile.c_str());
+        m_tempFile.clear();
     }
 }
 
@@ -73,16 +73,16 @@ void CAdListDownloader::Run() {
 
     wchar_t tempFile[MAX_PATH];
     if (::GetTempFileNameW(tempDir, kTempPrefix, 0, tempFile) == 0) return;
-    m_strTempFile = tempFile;
+    m_tempFile = tempFile;
     {
         // Deleted on every way out of this block, an exception's included.
-        TempFileRemover remover(m_strTempFile);
+        TempFileRemover remover(m_tempFile);
 
         // A copy left in the cache by an earlier run must not stand in for the current list.
         DeleteUrlCacheEntryOf(m_listUrl.c_str());
 
         std::string body;
-        if (HttpDownload(m_listUrl.c_str(), m_stopRequested.Handle(), m_limits, body) == DownloadResult::kComplete &&
+        if (HttpDownload(m_listUrl.c_str(), m_stopRequested.Handle(), m_limits, body) == DownloadResult::Complete &&
             WriteWholeFile(tempFile, body)) {
             // Text mode on purpose: CR LF arrives as LF and a 0x1A byte ends the list.
             std::unique_ptr<FILE, FileCloser> file(::_wfopen(tempFile, L"r"));

@@ -46,6 +46,6 @@ private:
     // Signalled by Stop while it waits for the thread.
     CEvent m_stopRequested{true};
     // Path of the temporary file while Run owns one; empty once Run has deleted it.
-    std::wstring m_strTempFile;
+    CString m_tempFile;
 };
 

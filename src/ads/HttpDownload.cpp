@@ -105,10 +105,10 @@ DownloadResult WaitForCompletion(const CAsyncState& state, HANDLE stopEvent, ULO
     const DWORD completed = count;
     handles[count++] = state.Completed();
     DWORD wait = ::WaitForMultipleObjects(count, handles, FALSE, left);
-    if (wait == WAIT_OBJECT_0 + completed) return DownloadResult::kComplete;
-    if (wait == WAIT_TIMEOUT) return DownloadResult::kTimedOut;
-    if (stopEvent != nullptr && wait == WAIT_OBJECT_0) return DownloadResult::kStopped;
-    return DownloadResult::kFailed;
+    if (wait == WAIT_OBJECT_0 + completed) return DownloadResult::Complete;
+    if (wait == WAIT_TIMEOUT) return DownloadResult::TimedOut;
+    if (stopEvent != nullptr && wait == WAIT_OBJECT_0) return DownloadResult::Stopped;
+    return DownloadResult::Failed;
 }
 
 // The declared length of the body, if the answer gives a readable one.
@@ -181,17 +181,17 @@ bool Open(const WinInetFunctions& inet, const RequestTarget& target, OpenRequest
     return static_cast<bool>(open.request);
 }
 
-// Sends the request and reads the answer's head: kComplete for a success whose declared length
+// Sends the request and reads the answer's head: Complete for a success whose declared length
 // (hasLength, declared) is within the limit.
 DownloadResult Send(const WinInetFunctions& inet, OpenRequest& open, HANDLE stopEvent, ULONGLONG deadline,
                     const DownloadLimits& limits, bool& hasLength, unsigned long long& declared) {
     CAsyncState& state = *open.state;
     state.Arm();
     if (!inet.HttpSendRequestA(open.request.get(), nullptr, 0, nullptr, 0)) {
-        if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
+        if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::Failed;
         DownloadResult woken = WaitForCompletion(state, stopEvent, deadline);
-        if (woken != DownloadResult::kComplete) return woken;
-        if (!state.Succeeded()) return DownloadResult::kFailed;
+        if (woken != DownloadResult::Complete) return woken;
+        if (!state.Succeeded()) return DownloadResult::Failed;
     }
 
     // An error page is not the list, however well it would parse.
@@ -200,11 +200,11 @@ DownloadResult Send(const WinInetFunctions& inet, OpenRequest& open, HANDLE stop
     if (!inet.HttpQueryInfoA(open.request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                              nullptr) ||
         status < 200 || status >= 300) {
-        return DownloadResult::kFailed;
+        return DownloadResult::Failed;
     }
     hasLength = ContentLength(inet, open.request.get(), declared);
-    if (hasLength && declared > limits.maxBytes) return DownloadResult::kTooLarge;
-    return DownloadResult::kComplete;
+    if (hasLength && declared > limits.maxBytes) return DownloadResult::TooLarge;
+    return DownloadResult::Complete;
 }
 
 // Reads the body into body, chunk by chunk, until the answer ends.
@@ -212,35 +212,35 @@ DownloadResult ReadBody(const WinInetFunctions& inet, OpenRequest& open, HANDLE 
                         const DownloadLimits& limits, std::string& body) {
     CAsyncState& state = *open.state;
     for (;;) {
-        if (Signalled(stopEvent)) return DownloadResult::kStopped;
-        if (::GetTickCount64() >= deadline) return DownloadResult::kTimedOut;
+        if (Signalled(stopEvent)) return DownloadResult::Stopped;
+        if (::GetTickCount64() >= deadline) return DownloadResult::TimedOut;
         state.m_available = CAsyncState::kNotAnswered;
         state.Arm();
         if (!inet.InternetQueryDataAvailable(open.request.get(), &state.m_available, 0, 0)) {
-            if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
+            if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::Failed;
             DownloadResult woken = WaitForCompletion(state, stopEvent, deadline);
-            if (woken != DownloadResult::kComplete) {
+            if (woken != DownloadResult::Complete) {
                 state.Abandon(true);
                 return woken;
             }
             // A connection that failed is not the end of the body.
-            if (!state.Succeeded()) return DownloadResult::kFailed;
+            if (!state.Succeeded()) return DownloadResult::Failed;
             continue;  // data has arrived or the answer has ended: asked again, it says which
         }
         const DWORD available = state.m_available;
-        if (available == 0) return DownloadResult::kComplete;
-        if (available > limits.maxBytes - body.size()) return DownloadResult::kTooLarge;
+        if (available == 0) return DownloadResult::Complete;
+        if (available > limits.maxBytes - body.size()) return DownloadResult::TooLarge;
 
         state.m_bytesRead = 0;
         state.Arm();
         if (!inet.InternetReadFile(open.request.get(), state.m_buffer, std::min(available, kChunkSize),
                                    &state.m_bytesRead)) {
-            if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::kFailed;
+            if (::GetLastError() != ERROR_IO_PENDING) return DownloadResult::Failed;
             DownloadResult woken = WaitForCompletion(state, stopEvent, deadline);
-            if (woken != DownloadResult::kComplete) return woken;
-            if (!state.Succeeded()) return DownloadResult::kFailed;
+            if (woken != DownloadResult::Complete) return woken;
+            if (!state.Succeeded()) return DownloadResult::Failed;
         }
-        if (state.m_bytesRead == 0) return DownloadResult::kComplete;
+        if (state.m_bytesRead == 0) return DownloadResult::Complete;
         body.append(state.m_buffer, state.m_bytesRead);
     }
 }
@@ -248,17 +248,17 @@ DownloadResult ReadBody(const WinInetFunctions& inet, OpenRequest& open, HANDLE 
 DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body) {
     const ULONGLONG deadline = ::GetTickCount64() + limits.timeoutMs;
     const WinInetFunctions* inet = WinInet();
-    if (inet == nullptr) return DownloadResult::kFailed;
+    if (inet == nullptr) return DownloadResult::Failed;
     RequestTarget target;
-    if (!CrackUrl(*inet, url, target)) return DownloadResult::kFailed;
+    if (!CrackUrl(*inet, url, target)) return DownloadResult::Failed;
     OpenRequest open;
-    if (!Open(*inet, target, open)) return DownloadResult::kFailed;
+    if (!Open(*inet, target, open)) return DownloadResult::Failed;
     bool hasLength = false;
     unsigned long long declared = 0;
     DownloadResult result = Send(*inet, open, stopEvent, deadline, limits, hasLength, declared);
-    if (result == DownloadResult::kComplete) result = ReadBody(*inet, open, stopEvent, deadline, limits, body);
+    if (result == DownloadResult::Complete) result = ReadBody(*inet, open, stopEvent, deadline, limits, body);
     // A connection that dropped part-way leaves a body shorter than announced.
-    if (result == DownloadResult::kComplete && hasLength && body.size() != declared) return DownloadResult::kFailed;
+    if (result == DownloadResult::Complete && hasLength && body.size() != declared) return DownloadResult::Failed;
     return result;
 }
 }  // namespace
@@ -266,7 +266,7 @@ DownloadResult Fetch(const char* url, HANDLE stopEvent, const DownloadLimits& li
 DownloadResult HttpDownload(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body) {
     body.clear();
     DownloadResult result = Fetch(url, stopEvent, limits, body);
-    if (result != DownloadResult::kComplete) body.clear();
+    if (result != DownloadResult::Complete) body.clear();
     return result;
 }
 

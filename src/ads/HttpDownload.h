@@ -19,11 +19,11 @@ struct DownloadLimits {
 };
 
 enum class DownloadResult {
-    kComplete,  // a 2xx answer, its body complete
-    kFailed,    // no connection, an error status, a cut-off body, or any other failure
-    kTooLarge,  // the body is or would be larger than the limit
-    kTimedOut,  // the answer had not ended when the time was up
-    kStopped,   // the stop event was signalled
+    Complete,  // a 2xx answer, its body complete
+    Failed,    // no connection, an error status, a cut-off body, or any other failure
+    TooLarge,  // the body is or would be larger than the limit
+    TimedOut,  // the answer had not ended when the time was up
+    Stopped,   // the stop event was signalled
 };
 
 // Downloads given up while WinINet still held one of their calls: how many of their shared
@@ -36,5 +36,5 @@ struct HttpAbandonedCalls {
 HttpAbandonedCalls HttpAbandonedCallCounts();
 
 // Fetches url (http or https) afresh, never from the URL cache and without writing to it.
-// body receives the answer's body when the result is kComplete, and is left empty otherwise.
+// body receives the answer's body when the result is Complete, and is left empty otherwise.
 DownloadResult HttpDownload(const char* url, HANDLE stopEvent, const DownloadLimits& limits, std::string& body);

@@ -3,7 +3,7 @@
 #include <cstring>
 
 namespace {
-bool StartsWithNoCase(const std::wstring& text, const char* prefix) {
+bool StartsWithNoCase(const CString& text, const char* prefix) {
     size_t n = std::strlen(prefix);
     if (text.size() < n) return false;
     for (size_t i = 0; i < n; ++i) {
@@ -15,7 +15,7 @@ bool StartsWithNoCase(const std::wstring& text, const char* prefix) {
 }
 }  // namespace
 
-bool IsSafeWebLink(const std::wstring& link) {
+bool IsSafeWebLink(const CString& link) {
     size_t authorityStart;
     if (StartsWithNoCase(link, "http://")) {
         authorityStart = 7;
@@ -33,18 +33,18 @@ bool IsSafeWebLink(const std::wstring& link) {
     // The authority ends where the path, query or fragment begins; browsers read a
     // backslash there as a slash.
     size_t authorityEnd = link.find_first_of(L"/\\?#", authorityStart);
-    if (authorityEnd == std::wstring::npos) authorityEnd = link.size();
-    std::wstring authority = link.substr(authorityStart, authorityEnd - authorityStart);
+    if (authorityEnd == CString::npos) authorityEnd = link.size();
+    CString authority = link.substr(authorityStart, authorityEnd - authorityStart);
 
     size_t at = authority.rfind(L'@');
-    std::wstring hostPort = at == std::wstring::npos ? authority : authority.substr(at + 1);
-    std::wstring host;
+    CString hostPort = at == CString::npos ? authority : authority.substr(at + 1);
+    CString host;
     if (!hostPort.empty() && hostPort[0] == L'[') {
         size_t close = hostPort.find(L']');
-        if (close == std::wstring::npos) return false;
+        if (close == CString::npos) return false;
         host = hostPort.substr(1, close - 1);
     } else {
         host = hostPort.substr(0, hostPort.find(L':'));
     }
-    return !host.empty() && host.find(L' ') == std::wstring::npos;
+    return !host.empty() && host.find(L' ') == CString::npos;
 }

@@ -7,4 +7,4 @@
 // free of control characters and double quotes. The ad list arrives over plain HTTP, so a
 // link in it may have been tampered with: anything else (a program, a local or network
 // path, a file: or script address, another registered protocol) is never opened.
-bool IsSafeWebLink(const std::wstring& link);
+bool IsSafeWebLink(const CString& link);

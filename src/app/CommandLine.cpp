@@ -51,7 +51,7 @@ CString MissingFileName(const wchar_t* option) {
     return CString(option) + L" の後にファイル名がありません。/ や - で始まる語はオプションとして読みます（そういう名前は .\\-x.txt のようにフォルダーを付けて、ネットワークの共有フォルダーは //server/share ではなく \\\\server\\share\\x.txt のように書いてください）。";
 }
 
-CString NotAFile(const std::wstring& path) {
+CString NotAFile(const CString& path) {
     return L"ファイルとして使えない名前です: " + path +
            L"\nドライブかネットワークの共有フォルダーにあるファイルを指定してください（NUL や C:\\dir\\con.txt などのデバイス、\\\\.\\ で始まる名前、x.log:s のような「:」の後のストリーム名は使えません）。";
 }
@@ -115,7 +115,7 @@ void Kind(ParseState& state, bool cache, bool cookie) {
 // A handle value of the copy's pipes, from the parent.
 void Pipe(ParseState& state, const wchar_t* value, ULONG_PTR& pipe, const wchar_t* option) {
     // Never shown: the copy of the second pass. A mistake in it stays silent too.
-    state.copy = state.line.bSilent = true;
+    state.copy = state.line.silent = true;
     pipe = value != nullptr ? HandleValue(value) : 0;
     if (pipe == 0) state.Fail(option);
 }
@@ -131,7 +131,7 @@ const Option kOptions[] = {
              state.Fail(MissingFileName(L"/keep"));
          }
      }},
-    {L"nokeep", false, OptionGroup::KeepChoice, [](ParseState& state, const wchar_t*) { state.line.bNoKeep = true; }},
+    {L"nokeep", false, OptionGroup::KeepChoice, [](ParseState& state, const wchar_t*) { state.line.noKeep = true; }},
     {L"signin", true, OptionGroup::SignIn,
      [](ParseState& state, const wchar_t* word) {
          // The word is required: "/signin" alone must not mean any of them.
@@ -145,12 +145,12 @@ const Option kOptions[] = {
          }
      }},
     {&kSignInRunOption[1], false, OptionGroup::Other,
-     [](ParseState& state, const wchar_t*) { state.atSignIn = state.line.bSilent = true; }},
+     [](ParseState& state, const wchar_t*) { state.atSignIn = state.line.silent = true; }},
     {L"cache", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { Kind(state, true, false); }},
     {L"cookie", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { Kind(state, false, true); }},
     {L"all", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { Kind(state, true, true); }},
-    {L"preview", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { state.line.bPreview = true; }},
-    {L"silent", false, OptionGroup::Silent, [](ParseState& state, const wchar_t*) { state.line.bSilent = true; }},
+    {L"preview", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { state.line.preview = true; }},
+    {L"silent", false, OptionGroup::Silent, [](ParseState& state, const wchar_t*) { state.line.silent = true; }},
     {L"log", true, OptionGroup::Other,
      [](ParseState& state, const wchar_t* value) {
          if (value != nullptr) {
@@ -192,7 +192,7 @@ void Weigh(ParseState& state, OptionGroup group) {
 
 CommandLine UsageOf(const ParseState& state) {
     CommandLine usage = Usage(state.error);
-    usage.bSilent = state.line.bSilent;
+    usage.silent = state.line.silent;
     return usage;
 }
 
@@ -201,10 +201,10 @@ CommandLine Check(ParseState& state) {
     CommandLine& line = state.line;
     // A device or the system's namespace would be written (or read) as if it were a file, and
     // the side file a log is written to first has no place beside it: refused before anything.
-    for (const std::wstring* path : {&line.logPath, &line.keepPath}) {
+    for (const CString* path : {&line.logPath, &line.keepPath}) {
         if (!path->empty() && LongPathForm(*path).empty()) state.Fail(NotAFile(*path));
     }
-    if (line.bNoKeep && !line.keepPath.empty()) state.Fail(L"/keep と /nokeep は一緒に指定できません。");
+    if (line.noKeep && !line.keepPath.empty()) state.Fail(L"/keep と /nokeep は一緒に指定できません。");
     if (state.error.empty() && state.onlyKeepChoice) return line;  // the window, with that list
     if (state.signInWord && !state.wantsUsage) {
         // The setting alone: nothing else of a cleaning goes with it.
@@ -215,19 +215,19 @@ CommandLine Check(ParseState& state) {
     }
     const bool copy = state.copy;
     // The run at sign-in is exactly what the Run value says: one kind, the stored list, no file.
-    if (state.atSignIn && (state.kinds != 1 || copy || state.wantsUsage || line.bPreview || !line.logPath.empty() ||
-                           !line.keepPath.empty() || line.bNoKeep)) {
+    if (state.atSignIn && (state.kinds != 1 || copy || state.wantsUsage || line.preview || !line.logPath.empty() ||
+                           !line.keepPath.empty() || line.noKeep)) {
         state.Fail(kSignInRunOption);
     }
     if (state.kinds > 1) state.Fail(L"/cache、/cookie、/all はどれか一つだけを指定してください。");
     if (!state.wantsUsage && state.kinds == 0) state.Fail(L"/cache、/cookie、/all のどれかを指定してください。");
     // The copy writes no file: its report goes to the parent, whose log holds both passes.
-    if (copy && (!line.logPath.empty() || line.bPreview)) state.Fail(L"/secondpass");
+    if (copy && (!line.logPath.empty() || line.preview)) state.Fail(L"/secondpass");
     // Both pipes or none: a copy that cannot be told to go would never delete anything.
     if (copy && (line.reportPipe == 0 || line.controlPipe == 0)) state.Fail(L"/secondpass");
     // Nor reads one: a copy that cleans cookies is told its list, or told to keep none.
-    if (copy && (!line.keepPath.empty() || (line.bCookie && !line.keepRules && !line.bNoKeep) ||
-                 (line.keepRules && line.bNoKeep))) {
+    if (copy && (!line.keepPath.empty() || (line.bCookie && !line.keepRules && !line.noKeep) ||
+                 (line.keepRules && line.noKeep))) {
         state.Fail(L"/secondpass");
     }
     if (!copy && line.keepRules) state.Fail(L"不明なオプションです: /keeprules");
@@ -239,8 +239,8 @@ CommandLine Check(ParseState& state) {
 
 }  // namespace
 
-std::vector<std::wstring> SplitArguments(const wchar_t* commandLine) {
-    std::vector<std::wstring> args;
+std::vector<CString> SplitArguments(const wchar_t* commandLine) {
+    std::vector<CString> args;
     // The program's name: up to the closing quote when it starts with one, else up to the
     // first blank.
     const wchar_t* rest = commandLine;
@@ -265,7 +265,7 @@ std::vector<std::wstring> SplitArguments(const wchar_t* commandLine) {
     return args;
 }
 
-std::vector<std::wstring> ProcessArguments() { return SplitArguments(::GetCommandLineW()); }
+std::vector<CString> ProcessArguments() { return SplitArguments(::GetCommandLineW()); }
 
 CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
     // A file dropped on the program, or whatever a launcher adds, is no request to clean:
@@ -294,7 +294,7 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
 }
 
 std::optional<KeepListSource> NamedKeepList(const CommandLine& line) {
-    if (line.bNoKeep) return KeepListSource();
+    if (line.noKeep) return KeepListSource();
     // A list the user names must be there: a mistyped name must not mean "keep nothing".
     if (!line.keepPath.empty()) return KeepListSource{line.keepPath, true};
     return std::nullopt;

@@ -31,15 +31,15 @@ struct CommandLine {
     Mode mode = Mode::Window;
     bool bCache = false;
     bool bCookie = false;
-    bool bSilent = false;
+    bool silent = false;
     ULONG_PTR reportPipe = 0;   // SecondPassCopy: the handle value of the pipe it reports to
     ULONG_PTR controlPipe = 0;  // SecondPassCopy: the handle value of the pipe it is told to go by
-    bool bPreview = false;  // report what would go, delete nothing
-    bool bNoKeep = false;   // keep no cookie, whatever the stored list says
-    std::wstring keepPath;  // the keep list to obey instead of the stored one (empty: stored)
+    bool preview = false;  // report what would go, delete nothing
+    bool noKeep = false;   // keep no cookie, whatever the stored list says
+    CString keepPath;  // the keep list to obey instead of the stored one (empty: stored)
     // SecondPassCopy: the parent's keep list, as its first pass read it (/keeprules HOSTS).
     std::optional<CKeepList> keepRules;
-    std::wstring logPath;  // empty: no log. Wide, as typed: a narrow path could name another file
+    CString logPath;  // empty: no log. Wide, as typed: a narrow path could name another file
     CString error;         // why the usage is shown (empty for /?)
 };
 
@@ -49,10 +49,10 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv);
 // The arguments of a command line after the program's name, as CommandLineToArgvW splits
 // them. A line with nothing after the name (how the program is started almost always) is
 // split without shell32, which is then not loaded at start-up.
-std::vector<std::wstring> SplitArguments(const wchar_t* commandLine);
+std::vector<CString> SplitArguments(const wchar_t* commandLine);
 
 // The arguments of this process after the program's name, read as Unicode.
-std::vector<std::wstring> ProcessArguments();
+std::vector<CString> ProcessArguments();
 
 // The keep list that line's cleanings obey.
 KeepListSource KeepSourceOf(const CommandLine& line);
@@ -66,16 +66,19 @@ extern const wchar_t kSignInRunOption[];
 // The usage text shown in a message box.
 extern const wchar_t kCommandLineUsage[];
 
-// Exit codes of an unattended cleaning. An internal failure that ends the program
-// (kExitAborted of the framework) is 4.
-constexpr int kExitAllDeleted = 0;
-// An entry is not known to be gone: in use (marked, it goes when its holder lets go, but it is
-// there now), its file left on disk, not found (it may still be listed) or refused; or the
-// walk ended early.
-constexpr int kExitSomeNotDeleted = 1;
-constexpr int kExitUsage = 2;  // also: the keep list is broken, and nothing was deleted
-constexpr int kExitLogFailed = 3;  // the cleaning ran but its log could not be written
-// The cleaning ran and its log was written, but could not take its name (another program held
-// the file to the end, or a folder or a read-only file has the name): the log stays beside it
-// under its side name (~dustwhirl-….partial), said in a box.
-constexpr int kExitLogKeptAside = 5;
+// How an unattended run ends, as its exit code tells the caller. An internal failure that ends
+// the program (kExitAborted of the framework) is 4.
+enum class ExitCode : int {
+    AllDeleted = 0,
+    // An entry is not known to be gone: in use (marked, it goes when its holder lets go, but it
+    // is there now), its file left on disk, not found (it may still be listed) or refused; or
+    // the walk ended early.
+    SomeNotDeleted = 1,
+    Usage = 2,      // also: the keep list is broken, and nothing was deleted
+    LogFailed = 3,  // the cleaning ran but its log could not be written
+    RegistryRefused = 3,  // /signin: the registry refused the value
+    // The cleaning ran and its log was written, but could not take its name (another program
+    // held the file to the end, or a folder or a read-only file has the name): the log stays
+    // beside it under its side name (~dustwhirl-….partial), said in a box.
+    LogKeptAside = 5,
+};

@@ -25,9 +25,9 @@ BOOL CMainApp::InitInstance() {
     SetAppName(kAppName);
 
     // The wide command line: the narrow one has names outside the code page mapped to others.
-    const std::vector<std::wstring> args = ProcessArguments();
+    const std::vector<CString> args = ProcessArguments();
     std::vector<const wchar_t*> argv;
-    for (const std::wstring& arg : args) argv.push_back(arg.c_str());
+    for (const CString& arg : args) argv.push_back(arg.c_str());
     const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
     switch (line.mode) {
     case CommandLine::Mode::Window: {
@@ -39,29 +39,29 @@ BOOL CMainApp::InitInstance() {
         break;
     }
     case CommandLine::Mode::Clean: {
-        m_nExitCode = RunUnattendedClean(line, ProtectedCacheReach::OfThisProcess());
+        m_exitCode = RunUnattendedClean(line, ProtectedCacheReach::OfThisProcess());
         break;
     }
     case CommandLine::Mode::SignIn:
-        m_nExitCode = RunSignInCommand(line);
+        m_exitCode = RunSignInCommand(line);
         break;
     case CommandLine::Mode::SignInRun:
-        m_nExitCode = RunAtSignIn(line, SignInFolder());
+        m_exitCode = RunAtSignIn(line, SignInFolder());
         break;
     case CommandLine::Mode::SecondPassCopy:
         switch (RunSecondPassCopy(line.bCache, line.bCookie, line.keepRules.value_or(CKeepList()), line.reportPipe,
                                   line.controlPipe)) {
-        case SecondPassCopyOutcome::AllDeleted: m_nExitCode = kExitAllDeleted; break;
-        case SecondPassCopyOutcome::NotAllDeleted: m_nExitCode = kExitSomeNotDeleted; break;
-        case SecondPassCopyOutcome::NotRun: m_nExitCode = kExitUsage; break;
+        case SecondPassCopyOutcome::AllDeleted: m_exitCode = ExitCode::AllDeleted; break;
+        case SecondPassCopyOutcome::NotAllDeleted: m_exitCode = ExitCode::SomeNotDeleted; break;
+        case SecondPassCopyOutcome::NotRun: m_exitCode = ExitCode::Usage; break;
         }
         break;
     case CommandLine::Mode::Usage:
-        if (!line.bSilent) {
+        if (!line.silent) {
             CString text = line.error.empty() ? CString(kCommandLineUsage) : line.error + L"\n\n" + kCommandLineUsage;
             AfxMessageBox(text.c_str(), line.error.empty() ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
         }
-        m_nExitCode = kExitUsage;
+        m_exitCode = ExitCode::Usage;
         break;
     }
     // No message loop of our own: the program ends with its main dialog.

@@ -1,6 +1,7 @@
 // The application object of Dustwhirl.
 #pragma once
 
+#include "app/CommandLine.h"
 #include "framework/WinApp.h"
 
 class CMainApp : public CWinApp {
@@ -8,8 +9,8 @@ public:
     CMainApp() = default;
     ~CMainApp() override;
     BOOL InitInstance() override;
-    int ExitInstance() override { return m_nExitCode; }
+    int ExitInstance() override { return static_cast<int>(m_exitCode); }
 
 private:
-    int m_nExitCode = 0;
+    ExitCode m_exitCode = ExitCode::AllDeleted;
 };

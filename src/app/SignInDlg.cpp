@@ -28,9 +28,9 @@ const Kind& KindOf(const SignInSetting& setting) {
 
 // Whether the file is there; a file on a share or a drive that is not local is taken to be
 // there, unasked: the answer could wait on a network that is gone.
-bool FileExists(const std::wstring& path) {
+bool FileExists(const CString& path) {
     if (!OnLocalDisk(path)) return true;
-    const std::wstring full = LongPathForm(path);
+    const CString full = LongPathForm(path);
     return !full.empty() && ::GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -38,7 +38,7 @@ CString ErrorNumber(LONG error) { return DecimalText(static_cast<ULONGLONG>(stat
 
 }  // namespace
 
-CSignInDlg::CSignInDlg(std::wstring program, std::wstring log, CWnd* parent)
+CSignInDlg::CSignInDlg(CString program, CString log, CWnd* parent)
     : CDialog(IDD_SIGN_IN, parent), m_program(std::move(program)), m_log(std::move(log)) {}
 
 BOOL CSignInDlg::OnInitDialog() {
@@ -114,7 +114,7 @@ void CSignInDlg::OnOK() {
     }
     const bool keepOtherCopy = m_read.state == SignInSetting::State::Ours && !SameProgram(m_read.program, m_program) &&
                                ::IsDlgButtonChecked(m_hWnd, IDC_SIGNIN_HERE) != BST_CHECKED;
-    const std::wstring& program = keepOtherCopy ? m_read.program : m_program;
+    const CString& program = keepOtherCopy ? m_read.program : m_program;
     const bool unchanged = (m_read.state == SignInSetting::State::None && !kind->bCache && !kind->bCookie) ||
                            (m_read.state == SignInSetting::State::Ours && KindOf(m_read).button == choice &&
                             SameProgram(m_read.program, program));
@@ -130,7 +130,7 @@ void CSignInDlg::OnOK() {
 }
 
 INT_PTR EditSignIn(CWnd* parent) {
-    const std::wstring folder = SignInFolder();
-    CSignInDlg dialog(GetModuleFilePath(), folder.empty() ? std::wstring() : SignInLogPath(folder), parent);
+    const CString folder = SignInFolder();
+    CSignInDlg dialog(GetModuleFilePath(), folder.empty() ? CString() : SignInLogPath(folder), parent);
     return dialog.DoModal();
 }

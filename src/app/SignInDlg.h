@@ -13,7 +13,7 @@ class CSignInDlg : public CDialog {
 public:
     // program: this copy's executable, which the value is written to start; log: where the
     // run's log goes (empty: unknown).
-    CSignInDlg(std::wstring program, std::wstring log, CWnd* parent = nullptr);
+    CSignInDlg(CString program, CString log, CWnd* parent = nullptr);
 
     // The setting as the dialog last read it.
     const SignInSetting& Shown() const { return m_read; }
@@ -27,8 +27,8 @@ private:
     // The choice's button (IDC_SIGNIN_OFF ... IDC_SIGNIN_ALL), or 0 when none is checked.
     int Choice() const;
 
-    std::wstring m_program;
-    std::wstring m_log;
+    CString m_program;
+    CString m_log;
     SignInSetting m_read;
 };
 

@@ -12,26 +12,25 @@
 extern const wchar_t kSignInRunMutex[];
 
 // %LOCALAPPDATA%\Dustwhirl; empty when the shell cannot say where that is.
-std::wstring SignInFolder();
-std::wstring SignInLogPath(const std::wstring& folder);
-std::wstring SignInResultPath(const std::wstring& folder);
+CString SignInFolder();
+CString SignInLogPath(const CString& folder);
+CString SignInResultPath(const CString& folder);
 
 // The run itself (line.mode is SignInRun): an ordinary silent cleaning of both caches with the
 // stored keep list, its log replaced in folder. Returns the exit code. A second run while one
 // is still going does nothing (exit 0) and leaves the first one's record alone.
-int RunAtSignIn(const CommandLine& line, const std::wstring& folder);
+ExitCode RunAtSignIn(const CommandLine& line, const CString& folder);
 
 // The note's two halves, apart for the tests: "running" as the run begins (a run that never
 // ends leaves it), the exit code when it ends (none for 0).
-void NoteSignInStarted(const std::wstring& folder);
-void NoteSignInEnded(const std::wstring& folder, int exitCode);
+void NoteSignInStarted(const CString& folder);
+void NoteSignInEnded(const CString& folder, ExitCode exitCode);
 
 // What the window says once about the last run: its text, or none when the last run ended with
 // 0 (or none ran, or one is running now). The note is removed when it is taken, so the next
 // window says nothing.
-std::optional<CString> TakeSignInNotice(const std::wstring& folder);
+std::optional<CString> TakeSignInNotice(const CString& folder);
 
-constexpr int kExitRegistryRefused = 3;
 // /signin WORD: sets or removes the Run value for this executable. 0, or 3 when the registry
-// refuses (said in a box unless line.bSilent).
-int RunSignInCommand(const CommandLine& line);
+// refuses (said in a box unless line.silent).
+ExitCode RunSignInCommand(const CommandLine& line);

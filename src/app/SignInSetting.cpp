@@ -21,18 +21,18 @@ const wchar_t* KindOption(bool bCache, bool bCookie) {
 }
 
 // The long form of a path, or the path itself when the file is not there (or is not looked at).
-std::wstring LongName(const std::wstring& path) {
+CString LongName(const CString& path) {
     if (!OnLocalDisk(path)) return path;
     const DWORD needed = ::GetLongPathNameW(path.c_str(), nullptr, 0);
     if (needed == 0 || needed > kMaxValueChars) return path;
-    std::wstring longName(needed, L'\0');
+    CString longName(needed, L'\0');
     const DWORD got = ::GetLongPathNameW(path.c_str(), &longName[0], needed);
     if (got == 0 || got >= needed) return path;
     longName.resize(got);
     return longName;
 }
 
-bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
+bool EqualIgnoringCase(const CString& a, const CString& b) {
     return a.size() == b.size() &&
            ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
                CSTR_EQUAL;
@@ -40,13 +40,13 @@ bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-std::wstring SignInValue(const std::wstring& program, bool bCache, bool bCookie) {
+CString SignInValue(const CString& program, bool bCache, bool bCookie) {
     const wchar_t* kind = KindOption(bCache, bCookie);
-    if (kind == nullptr || program.empty() || program.find(L'"') != std::wstring::npos) return std::wstring();
+    if (kind == nullptr || program.empty() || program.find(L'"') != CString::npos) return CString();
     return L"\"" + program + L"\" " + kSignInRunOption + L" " + kind;
 }
 
-SignInSetting ParseSignInValue(const std::wstring& text) {
+SignInSetting ParseSignInValue(const CString& text) {
     SignInSetting setting;
     setting.state = SignInSetting::State::Foreign;
     setting.text = text;
@@ -54,12 +54,12 @@ SignInSetting ParseSignInValue(const std::wstring& text) {
     // system reads a command line's first word.
     if (text.size() < 2 || text[0] != L'"') return setting;
     const size_t close = text.find(L'"', 1);
-    if (close == std::wstring::npos || close == 1) return setting;
-    const std::wstring program = text.substr(1, close - 1);
+    if (close == CString::npos || close == 1) return setting;
+    const CString program = text.substr(1, close - 1);
 
-    const std::vector<std::wstring> args = SplitArguments(text.c_str());
+    const std::vector<CString> args = SplitArguments(text.c_str());
     std::vector<const wchar_t*> argv;
-    for (const std::wstring& arg : args) argv.push_back(arg.c_str());
+    for (const CString& arg : args) argv.push_back(arg.c_str());
     const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
     // Exactly the written form, so that nothing the user added is dropped by a rewrite.
     if (line.mode != CommandLine::Mode::SignInRun || SignInValue(program, line.bCache, line.bCookie) != text) {
@@ -105,7 +105,7 @@ SignInSetting ReadSignInSetting(HKEY runKey) {
         return setting;
     }
     // The stored text need not end with a terminator: it ends where the bytes do, or at the first one.
-    std::wstring text(buffer.data(), bytes / sizeof(wchar_t));
+    CString text(buffer.data(), bytes / sizeof(wchar_t));
     text = text.substr(0, text.find(L'\0'));
     if (type != REG_SZ) {
         setting.state = SignInSetting::State::Foreign;
@@ -115,12 +115,12 @@ SignInSetting ReadSignInSetting(HKEY runKey) {
     return ParseSignInValue(text);
 }
 
-LONG WriteSignInSetting(HKEY runKey, const std::wstring& program, bool bCache, bool bCookie) {
+LONG WriteSignInSetting(HKEY runKey, const CString& program, bool bCache, bool bCookie) {
     if (!bCache && !bCookie) {
         const LONG error = ::RegDeleteValueW(runKey, kSignInValueName);
         return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
     }
-    const std::wstring value = SignInValue(program, bCache, bCookie);
+    const CString value = SignInValue(program, bCache, bCookie);
     if (value.empty()) return ERROR_BAD_PATHNAME;
     return ::RegSetValueExW(runKey, kSignInValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -138,20 +138,20 @@ SignInSetting ReadSignInSetting() {
     return ReadSignInSetting(key.get());
 }
 
-LONG WriteSignInSetting(const std::wstring& program, bool bCache, bool bCookie) {
+LONG WriteSignInSetting(const CString& program, bool bCache, bool bCookie) {
     LONG error = ERROR_SUCCESS;
     const CRegistryKey key = OpenRunKey(KEY_SET_VALUE, error);
     if (!key) return error;
     return WriteSignInSetting(key.get(), program, bCache, bCookie);
 }
 
-bool OnLocalDisk(const std::wstring& path) {
+bool OnLocalDisk(const CString& path) {
     if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return false;
     const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
     const UINT type = ::GetDriveTypeW(root);
     return type == DRIVE_FIXED || type == DRIVE_REMOVABLE || type == DRIVE_RAMDISK;
 }
 
-bool SameProgram(const std::wstring& a, const std::wstring& b) {
+bool SameProgram(const CString& a, const CString& b) {
     return EqualIgnoringCase(a, b) || EqualIgnoringCase(LongName(a), LongName(b));
 }

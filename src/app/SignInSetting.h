@@ -22,8 +22,8 @@ struct SignInSetting {
     State state = State::None;
     bool bCache = false;
     bool bCookie = false;
-    std::wstring program;  // Ours: the executable it starts
-    std::wstring text;     // Ours and Foreign: the value as read
+    CString program;  // Ours: the executable it starts
+    CString text;     // Ours and Foreign: the value as read
     LONG error = ERROR_SUCCESS;
 
     bool operator==(const SignInSetting& other) const {
@@ -35,10 +35,10 @@ struct SignInSetting {
 // The value that starts program with a cleaning of the given kind at sign-in: the program's
 // full path in quotes, then the options. Empty when the path cannot be quoted (a '"' in it,
 // or nothing at all) or nothing is to be cleaned.
-std::wstring SignInValue(const std::wstring& program, bool bCache, bool bCookie);
+CString SignInValue(const CString& program, bool bCache, bool bCookie);
 // Reads a value's text back: Ours only when it is exactly what SignInValue writes for some
 // program and kind (read by the same parser the run itself uses), else Foreign.
-SignInSetting ParseSignInValue(const std::wstring& text);
+SignInSetting ParseSignInValue(const CString& text);
 
 // The user's Run key, opened with the given rights (none, with the error, when it cannot be).
 CRegistryKey OpenRunKey(REGSAM rights, LONG& error);
@@ -47,14 +47,14 @@ CRegistryKey OpenRunKey(REGSAM rights, LONG& error);
 SignInSetting ReadSignInSetting(HKEY runKey);
 // Sets the value to start program with that kind, or removes it when neither is chosen (a
 // value that is not there is no error). ERROR_SUCCESS, or the registry's refusal.
-LONG WriteSignInSetting(HKEY runKey, const std::wstring& program, bool bCache, bool bCookie);
+LONG WriteSignInSetting(HKEY runKey, const CString& program, bool bCache, bool bCookie);
 
 // The same through the user's Run key.
 SignInSetting ReadSignInSetting();
-LONG WriteSignInSetting(const std::wstring& program, bool bCache, bool bCookie);
+LONG WriteSignInSetting(const CString& program, bool bCache, bool bCookie);
 
 // Whether two paths name the same executable (case aside, and short names on a local disk).
-bool SameProgram(const std::wstring& a, const std::wstring& b);
+bool SameProgram(const CString& a, const CString& b);
 // Whether path lies on a local disk, where looking at it cannot hang on a network that is gone
 // (the window asks this on its own thread).
-bool OnLocalDisk(const std::wstring& path);
+bool OnLocalDisk(const CString& path);

@@ -15,9 +15,9 @@ constexpr ReplaceRetry kLogRetry{30000, 100, 4000};
 // Runs line's cleaning (line.mode is Clean) of the usual cache and of the Protected Mode
 // cache as reach says, and returns the program's exit code. logRetry: how long the log's
 // final move is tried.
-int RunUnattendedClean(const CommandLine& line, ProtectedCacheReach reach = ProtectedCacheReach(),
+ExitCode RunUnattendedClean(const CommandLine& line, ProtectedCacheReach reach = ProtectedCacheReach(),
                        const ReplaceRetry& logRetry = kLogRetry);
 
 // What the user is told when the log could not take its name: where its text is, or that
 // nothing of it could be written (keptAs empty).
-CString LogNotWrittenText(const std::wstring& path, const std::wstring& keptAs);
+CString LogNotWrittenText(const CString& path, const CString& keptAs);

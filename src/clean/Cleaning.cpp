@@ -71,9 +71,9 @@ CCleaning::Planned CCleaning::PlanUnder(CWnd* parent, DWORD showAfterMs) {
 
 const CleaningPlan* CCleaning::SecondPlan() const { return m_secondPlanned ? &m_second->Plan() : nullptr; }
 
-std::wstring CCleaning::SecondPlanFailure() const {
-    const std::wstring usual = m_request.protectedCache.usualCacheOutOfReach ? kUsualOutOfReach : L"";
-    return usual + (m_second && !m_secondPlanned ? SecondPassPlanFailureText(m_second->Outcome()) : std::wstring());
+CString CCleaning::SecondPlanFailure() const {
+    const CString usual = m_request.protectedCache.usualCacheOutOfReach ? kUsualOutOfReach : L"";
+    return usual + (m_second && !m_secondPlanned ? SecondPassPlanFailureText(m_second->Outcome()) : CString());
 }
 
 CString CCleaning::PreviewText() const {
@@ -86,7 +86,7 @@ CString CCleaning::Question() const {
 
 std::string CCleaning::PreviewLog() const {
     const std::string usual = m_request.protectedCache.usualCacheOutOfReach ? LogLines(kUsualOutOfReach) : "";
-    const std::wstring second = m_second && !m_secondPlanned ? SecondPassPlanFailureText(m_second->Outcome()) : L"";
+    const CString second = m_second && !m_secondPlanned ? SecondPassPlanFailureText(m_second->Outcome()) : L"";
     return usual + PreviewLogText(m_first, m_second != nullptr, SecondPlan(), second);
 }
 
@@ -147,7 +147,7 @@ void CCleaning::RunUnderDialog(CWnd* parent) {
 
 const SecondPassResult* CCleaning::SecondResult() const { return m_second ? &m_outcome.second : nullptr; }
 
-std::wstring CCleaning::CompletionText() const { return CompletionTextOfRun(m_outcome.first, SecondResult()); }
+CString CCleaning::CompletionText() const { return CompletionTextOfRun(m_outcome.first, SecondResult()); }
 
 std::string CCleaning::Log() const { return CleaningLogText(m_first, m_outcome.first, SecondResult(), SecondPlan()); }
 

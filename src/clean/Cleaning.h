@@ -65,7 +65,7 @@ public:
     const CleaningPlan* SecondPlan() const;
     // Why the Protected Mode cache will not be cleaned (or, at low integrity, why the usual
     // one will not be), said before anything is deleted; empty when both will be.
-    std::wstring SecondPlanFailure() const;
+    CString SecondPlanFailure() const;
 
     // "クッキー 234件（12.3 KB）を削除します。…" over both plans.
     CString PreviewText() const;
@@ -88,7 +88,7 @@ public:
     // The second pass's outcome after Run; null when there was none.
     const SecondPassResult* SecondResult() const;
     // What the progress dialog ends with: "削除が終わりました（…）" or what did not go.
-    std::wstring CompletionText() const;
+    CString CompletionText() const;
     // The log of the run, UTF-8: one line per entry handled and per cookie kept, a summary.
     std::string Log() const;
     // Everything both plans held is known to be gone.

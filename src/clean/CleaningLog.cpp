@@ -107,7 +107,7 @@ std::string CleaningLogText(const CleaningPlan& first, const DeletionResult& fir
 }
 
 std::string PreviewLogText(const CleaningPlan& first, bool withSecond, const CleaningPlan* secondPlan,
-                           const std::wstring& secondFailure) {
+                           const CString& secondFailure) {
     std::string text;
     if (withSecond) text += Heading(kUsualCacheStage);
     text += LabelLines(L"削除します", first.entries) + LabelLines(L"残します", first.kept);

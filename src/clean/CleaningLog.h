@@ -24,4 +24,4 @@ std::string CleaningLogText(const CleaningPlan& first, const DeletionResult& fir
 // The log of a preview. withSecond: there is a second pass; secondPlan null when it failed to
 // plan, and then secondFailure says why.
 std::string PreviewLogText(const CleaningPlan& first, bool withSecond = false, const CleaningPlan* secondPlan = nullptr,
-                           const std::wstring& secondFailure = std::wstring());
+                           const CString& secondFailure = CString());

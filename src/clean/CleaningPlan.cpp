@@ -49,7 +49,7 @@ ULONGLONG TotalBytes(const SelectedEntries& entries) {
 }
 
 CString PreviewText(bool bCache, bool bCookie, const CleaningPlan& plan, const CleaningPlan* second,
-                    const std::wstring& secondFailure) {
+                    const CString& secondFailure) {
     size_t goes = plan.entries.size(), kept = plan.kept.size();
     ULONGLONG bytes = TotalBytes(plan.entries);
     bool walkFailed = plan.walkFailed;
@@ -67,6 +67,6 @@ CString PreviewText(bool bCache, bool bCookie, const CleaningPlan& plan, const C
 }
 
 CString DeletionPrompt(bool bCache, bool bCookie, const CleaningPlan& plan, const CleaningPlan* second,
-                       const std::wstring& secondFailure) {
+                       const CString& secondFailure) {
     return PreviewText(bCache, bCookie, plan, second, secondFailure) + L"\n" + kDeletionWarning;
 }

@@ -46,8 +46,8 @@ ULONGLONG TotalBytes(const SelectedEntries& entries);
 // second (the Protected Mode cache's plan) too when given; secondFailure, when not empty, says
 // why that cache will not be cleaned.
 CString PreviewText(bool bCache, bool bCookie, const CleaningPlan& plan, const CleaningPlan* second = nullptr,
-                    const std::wstring& secondFailure = std::wstring());
+                    const CString& secondFailure = CString());
 
 // The question asked before a cleaning: the preview, then the fixed warning.
 CString DeletionPrompt(bool bCache, bool bCookie, const CleaningPlan& plan, const CleaningPlan* second = nullptr,
-                       const std::wstring& secondFailure = std::wstring());
+                       const CString& secondFailure = CString());

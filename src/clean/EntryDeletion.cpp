@@ -7,9 +7,9 @@
 namespace {
 
 // The folders the cache keeps its files in, as this process's shell names them.
-const std::vector<std::wstring>& CacheFolders() {
-    static const std::vector<std::wstring> folders = [] {
-        std::vector<std::wstring> found;
+const std::vector<CString>& CacheFolders() {
+    static const std::vector<CString> folders = [] {
+        std::vector<CString> found;
         for (int csidl : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES}) {
             const CString folder = GetSpecialFolderPath(csidl);
             if (!folder.empty()) found.push_back(folder);
@@ -24,7 +24,7 @@ const std::vector<std::wstring>& CacheFolders() {
 // file that stayed would count as freed).
 bool FileStillThere(const std::string& localFile) {
     // Only "not there" means gone; a file that cannot be named or looked at may well be there.
-    const std::wstring full = LongPathForm(WideLocalFile(localFile, CacheFolders()));
+    const CString full = LongPathForm(WideLocalFile(localFile, CacheFolders()));
     if (full.empty()) return true;
     if (::GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     const DWORD error = ::GetLastError();
@@ -33,12 +33,12 @@ bool FileStillThere(const std::string& localFile) {
 
 }  // namespace
 
-std::wstring WideLocalFile(const std::string& localFile, const std::vector<std::wstring>& folders) {
-    const std::wstring read = ToWide(localFile.data(), localFile.size(), CP_ACP);
-    for (const std::wstring& folder : folders) {
+CString WideLocalFile(const std::string& localFile, const std::vector<CString>& folders) {
+    const CString read = ToWide(localFile.data(), localFile.size(), CP_ACP);
+    for (const CString& folder : folders) {
         // The folder as it reads after the same trip through the code page as the cache's name.
         const std::string narrow = FromWide(folder.data(), folder.size(), CP_ACP);
-        const std::wstring lossy = ToWide(narrow.data(), narrow.size(), CP_ACP);
+        const CString lossy = ToWide(narrow.data(), narrow.size(), CP_ACP);
         if (lossy.empty() || read.size() <= lossy.size() || read[lossy.size()] != L'\\') continue;
         if (::CompareStringOrdinal(read.data(), static_cast<int>(lossy.size()), lossy.data(),
                                    static_cast<int>(lossy.size()), TRUE) == CSTR_EQUAL) {

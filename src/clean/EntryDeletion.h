@@ -34,7 +34,7 @@ DeleteOutcome DeleteCacheEntry(const char* url, const std::string& localFile = s
 // folder of another script (a user name outside it) is lost; the part that lies under one of
 // folders (given wide: the cache's and the cookies' own) is taken from them. Elsewhere the
 // narrow name, read in that code page.
-std::wstring WideLocalFile(const std::string& localFile, const std::vector<std::wstring>& folders);
+CString WideLocalFile(const std::string& localFile, const std::vector<CString>& folders);
 
 // What a deletion run did, counted entry by entry.
 struct DeletionResult {

@@ -85,10 +85,10 @@ std::string WithoutOuterDots(std::string host) {
 bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0x3000 || c == 0xFEFF; }
 
 // A name typed in another script, as the cache stores it (punycode); empty if it is none.
-std::string ToAsciiHost(const std::wstring& text) {
+std::string ToAsciiHost(const CString& text) {
     bool ascii = true;
     for (wchar_t c : text) ascii = ascii && c < 0x80;
-    std::wstring converted = text;
+    CString converted = text;
     if (!ascii) {
         wchar_t buffer[256];
         const int n = ::IdnToAscii(0, text.c_str(), static_cast<int>(text.size()), buffer, 256);
@@ -106,9 +106,9 @@ std::string ToAsciiHost(const std::wstring& text) {
 
 }  // namespace
 
-bool CKeepList::ParseLine(const std::wstring& line, KeepRule& rule, CString& reason) {
+bool CKeepList::ParseLine(const CString& line, KeepRule& rule, CString& reason) {
     rule = KeepRule();
-    std::wstring text = line.substr(0, line.find(L'#'));
+    CString text = line.substr(0, line.find(L'#'));
     size_t first = 0;
     while (first < text.size() && IsSpace(text[first])) ++first;
     size_t last = text.size();
@@ -121,7 +121,7 @@ bool CKeepList::ParseLine(const std::wstring& line, KeepRule& rule, CString& rea
         wildcard = true;
         text.erase(0, 2);
     }
-    if (text.find(L'*') != std::wstring::npos) {
+    if (text.find(L'*') != CString::npos) {
         reason = L"「*」はホスト名の先頭の「*.」にしか書けません";
         return false;
     }
@@ -176,16 +176,16 @@ bool CKeepList::Parse(const std::string& bytes, CKeepList& list, size_t& errorLi
     return true;
 }
 
-std::wstring JoinRules(const CKeepList& list) {
-    std::wstring text = kRulesArgumentPrefix;
+CString JoinRules(const CKeepList& list) {
+    CString text = kRulesArgumentPrefix;
     for (const KeepRule& rule : list.Rules()) {
         if (text.size() > std::size(kRulesArgumentPrefix) - 1) text += L',';
-        text += std::wstring(rule.host.begin(), rule.host.end());
+        text += CString(rule.host.begin(), rule.host.end());
     }
     return text;
 }
 
-bool ParseJoinedRules(const std::wstring& text, CKeepList& list) {
+bool ParseJoinedRules(const CString& text, CKeepList& list) {
     list = CKeepList();
     CKeepList read;
     const size_t prefix = std::size(kRulesArgumentPrefix) - 1;
@@ -193,12 +193,12 @@ bool ParseJoinedRules(const std::wstring& text, CKeepList& list) {
     size_t pos = prefix;
     for (size_t number = 1; pos <= text.size(); ++number) {
         size_t end = text.find(L',', pos);
-        if (end == std::wstring::npos) end = text.size();
+        if (end == CString::npos) end = text.size();
         KeepRule rule;
         CString reason;
         // An empty piece, a comment or a wildcard is nothing JoinRules writes.
-        const std::wstring piece = text.substr(pos, end - pos);
-        if (piece.find_first_of(L"#* \t") != std::wstring::npos || !CKeepList::ParseLine(piece, rule, reason) ||
+        const CString piece = text.substr(pos, end - pos);
+        if (piece.find_first_of(L"#* \t") != CString::npos || !CKeepList::ParseLine(piece, rule, reason) ||
             rule.host.empty()) {
             return false;
         }
@@ -255,7 +255,7 @@ std::string CookieHost(const char* name) {
 
 KeepListSource StoredKeepList() { return StoredKeepListIn(GetSpecialFolderPath(CSIDL_APPDATA)); }
 
-KeepListSource StoredKeepListIn(const std::wstring& appData) {
+KeepListSource StoredKeepListIn(const CString& appData) {
     KeepListSource source;
     if (appData.empty()) {
         source.placeUnknown = true;
@@ -265,9 +265,9 @@ KeepListSource StoredKeepListIn(const std::wstring& appData) {
     return source;
 }
 
-KeepListBytes ReadKeepListBytes(const std::wstring& path) {
+KeepListBytes ReadKeepListBytes(const CString& path) {
     KeepListBytes read;
-    const std::wstring full = LongPathForm(path);
+    const CString full = LongPathForm(path);
     if (full.empty()) {
         // A device or a name that is no file: never "missing", which would keep nothing.
         read.status = KeepListBytes::Status::Unreadable;
@@ -370,11 +370,11 @@ std::string RewriteKeepList(const std::string& oldBytes, const std::vector<std::
     return text;
 }
 
-bool SaveKeepList(const std::wstring& path, const std::string& bytes) {
+bool SaveKeepList(const CString& path, const std::string& bytes) {
     // %APPDATA% is there; the program's folder within it may not be yet. Each missing level
     // is made in turn (the first ones, the prefix and the drive, simply fail).
-    const std::wstring full = LongPathForm(path);
-    for (size_t separator = full.find(L'\\', 4); separator != std::wstring::npos;
+    const CString full = LongPathForm(path);
+    for (size_t separator = full.find(L'\\', 4); separator != CString::npos;
          separator = full.find(L'\\', separator + 1)) {
         ::CreateDirectoryW(full.substr(0, separator).c_str(), nullptr);
     }

@@ -22,7 +22,7 @@ public:
     static bool Parse(const std::string& bytes, CKeepList& list, size_t& errorLine, CString& reason);
     // One line's host, as Parse reads it: true with rule.host set, or false with reason
     // (an empty or comment-only line is "no rule": true with an empty host).
-    static bool ParseLine(const std::wstring& line, KeepRule& rule, CString& reason);
+    static bool ParseLine(const CString& line, KeepRule& rule, CString& reason);
 
     // Whether the list keeps the cookies of host (any case; one leading and one trailing dot are
     // ignored).
@@ -43,9 +43,9 @@ private:
 // commas, which no host holds. The prefix keeps the value from ever reading as an option,
 // whatever the first host. The copy obeys the list as the first pass read it and never reads
 // the file.
-std::wstring JoinRules(const CKeepList& list);
+CString JoinRules(const CKeepList& list);
 // Reads what JoinRules wrote: false, and an empty list, on any piece that is not a host.
-bool ParseJoinedRules(const std::wstring& text, CKeepList& list);
+bool ParseJoinedRules(const CString& text, CKeepList& list);
 
 // The host of a cookie entry's name, lower-case; empty when the name is not a cookie's or
 // its host cannot be read.
@@ -54,7 +54,7 @@ std::string CookieHost(const char* sourceUrlName);
 // Which list a cleaning obeys. Callers pass it on explicitly, so a second copy of the
 // program can be told the same list.
 struct KeepListSource {
-    std::wstring path;       // empty: keep nothing (unless placeUnknown)
+    CString path;       // empty: keep nothing (unless placeUnknown)
     bool mustExist = false;  // named by the user: a missing file is an error, not an empty list
     // The stored list's folder could not be found: whatever the list says is unknown, so a
     // cleaning of cookies stops as it does for a list it cannot read.
@@ -65,7 +65,7 @@ struct KeepListSource {
 // where %APPDATA% is.
 KeepListSource StoredKeepList();
 // The same within the given %APPDATA% folder (empty: unknown).
-KeepListSource StoredKeepListIn(const std::wstring& appData);
+KeepListSource StoredKeepListIn(const CString& appData);
 
 // A list read from its file, or why it could not be.
 struct KeepListLoad {
@@ -88,7 +88,7 @@ struct KeepListBytes {
     bool operator==(const KeepListBytes& other) const { return status == other.status && bytes == other.bytes; }
     bool operator!=(const KeepListBytes& other) const { return !(*this == other); }
 };
-KeepListBytes ReadKeepListBytes(const std::wstring& path);
+KeepListBytes ReadKeepListBytes(const CString& path);
 
 // Reads the list of source. A missing file is an empty list unless source.mustExist; a file
 // that cannot be read, or has a line that is not a host, is Broken, and so is a stored list
@@ -103,4 +103,4 @@ CString KeepListErrorText(const KeepListSource& source, const KeepListLoad& load
 std::string RewriteKeepList(const std::string& oldBytes, const std::vector<std::string>& keptHosts);
 
 // Writes the list whole (a side file, then a move), creating its folder if need be.
-bool SaveKeepList(const std::wstring& path, const std::string& bytes);
+bool SaveKeepList(const CString& path, const std::string& bytes);

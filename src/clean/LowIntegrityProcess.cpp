@@ -103,7 +103,7 @@ bool RunsAtLowIntegrity() {
     return ProcessRid(::GetCurrentProcess(), &rid) && rid <= SECURITY_MANDATORY_LOW_RID;
 }
 
-LowIntegrityProcess StartAtLowIntegrity(const std::wstring& exe, const LowIntegrityArguments& arguments,
+LowIntegrityProcess StartAtLowIntegrity(const CString& exe, const LowIntegrityArguments& arguments,
                                         bool compareLevels) {
     using Status = LowIntegrityProcess::Status;
     CKernelHandle token = CopyToken();
@@ -129,7 +129,7 @@ LowIntegrityProcess StartAtLowIntegrity(const std::wstring& exe, const LowIntegr
     // The program shows nothing: the pointer must not say "starting" for it.
     si.StartupInfo.dwFlags = STARTF_FORCEOFFFEEDBACK;
     si.lpAttributeList = inherit.get();
-    std::wstring command = L"\"" + exe + L"\" " + arguments(reportWrite.get(), controlRead.get());
+    CString command = L"\"" + exe + L"\" " + arguments(reportWrite.get(), controlRead.get());
     PROCESS_INFORMATION pi{};
     BOOL created = FALSE;
     DWORD error = 0;

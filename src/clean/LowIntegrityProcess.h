@@ -30,12 +30,12 @@ struct LowIntegrityProcess {
 
 // The arguments after the program's name, given the handle values of the program's own ends
 // of the two pipes (the one it writes, the one it reads).
-using LowIntegrityArguments = std::function<std::wstring(HANDLE report, HANDLE control)>;
+using LowIntegrityArguments = std::function<CString(HANDLE report, HANDLE control)>;
 
 // Starts exe at low integrity. compareLevels: a program whose level would equal this
 // process's is not started (SameLevel); false only for a program that keeps a state of its
 // own whatever its level (a test's stand-in).
-LowIntegrityProcess StartAtLowIntegrity(const std::wstring& exe, const LowIntegrityArguments& arguments,
+LowIntegrityProcess StartAtLowIntegrity(const CString& exe, const LowIntegrityArguments& arguments,
                                         bool compareLevels = true);
 
 // Whether this process itself runs at low integrity or below.

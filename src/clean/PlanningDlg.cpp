@@ -37,7 +37,7 @@ LRESULT CPlanningDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_PLANNING_DONE:
         ::KillTimer(m_hWnd, kShowTimerId);
-        EndDialog(m_cancel ? IDCANCEL : wp == CTaskThread::kTaskFinished ? IDOK : IDABORT);
+        EndDialog(m_cancel ? IDCANCEL : CTaskThread::EndOf(wp) == CTaskThread::End::Finished ? IDOK : IDABORT);
         return 1;
     default: break;
     }

@@ -61,7 +61,7 @@ LRESULT CProgressDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DELETE_DONE:
         // An interrupted run leaves the bar where the work stopped: 100 would report it as done.
         // The worker has posted its last message: the completion is written and stays so.
-        if (wp == kDeleteInterrupted) {
+        if (CTaskThread::EndOf(wp) == CTaskThread::End::Failed) {
             Finish(L"削除を中断しました", false);
         } else {
             Finish(m_completion, true);
@@ -78,7 +78,7 @@ bool CProgressDlg::OnButtonClicked(int id) {
     return true;
 }
 
-void CProgressDlg::Finish(const std::wstring& status, bool barFull) {
+void CProgressDlg::Finish(const CString& status, bool barFull) {
     // The close button comes last: whoever sees it (a user, a screen reader, a test) finds the
     // end text and the bar already in place.
     if (barFull) m_progress.SetPos(100);

@@ -12,14 +12,10 @@
 #include <functional>
 #include <string>
 
-// wParam of WM_DELETE_DONE: the work returned, or it failed part-way.
-constexpr WPARAM kDeleteFinished = CTaskThread::kTaskFinished;
-constexpr WPARAM kDeleteInterrupted = CTaskThread::kTaskFailed;
-
 class CProgressDlg : public CDialog {
 public:
     // Runs on the worker and reports through the sink it is given; returns the completion.
-    using Work = std::function<std::wstring(CProgressSink& progress)>;
+    using Work = std::function<CString(CProgressSink& progress)>;
     // parent null makes the main window the owner.
     CProgressDlg(Work work, CWnd* parent);
     ~CProgressDlg() override;
@@ -46,12 +42,12 @@ protected:
 private:
     class CPoster;
 
-    void Finish(const std::wstring& status, bool barFull);
+    void Finish(const CString& status, bool barFull);
 
     Work m_work;
     CTaskThread m_worker;
     CProgressCtrl m_progress;
     // Written by the worker before it posts WM_DELETE_DONE, read by the dialog after.
-    std::wstring m_completion;
+    CString m_completion;
     bool m_started = false;
 };

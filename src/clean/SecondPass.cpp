@@ -43,15 +43,15 @@ ProtectedCacheReach ProtectedCacheReach::OfThisProcess() {
     return reach;
 }
 
-std::wstring SecondPassArguments(bool bCache, bool bCookie, const CKeepList& keep, HANDLE report, HANDLE control) {
+CString SecondPassArguments(bool bCache, bool bCookie, const CKeepList& keep, HANDLE report, HANDLE control) {
     const wchar_t* kind = bCache && bCookie ? L"/all" : bCookie ? L"/cookie" : L"/cache";
     // The rules themselves, always: the copy must neither fall back on a list of its own
     // choice nor read again a file that may have changed since the first pass read it. A list
     // too long for a command line leaves the copy unstarted: that pass then fails, it does not
     // keep less.
-    std::wstring rules;
+    CString rules;
     if (bCookie) rules = keep.Empty() ? L" /nokeep" : L" /keeprules " + JoinRules(keep);
-    return std::wstring(kind) + rules + L" /secondpass " + DecimalText(reinterpret_cast<ULONG_PTR>(report)) +
+    return CString(kind) + rules + L" /secondpass " + DecimalText(reinterpret_cast<ULONG_PTR>(report)) +
            L" /secondpassgo " + DecimalText(reinterpret_cast<ULONG_PTR>(control));
 }
 

@@ -24,7 +24,7 @@
 // How the copy is started and how long it is waited for. What it cleans and which cookies it
 // keeps are the cleaning's own, handed to CSecondPass with it.
 struct SecondPassRequest {
-    std::wstring exe;  // the program the copy runs: this program's own file
+    CString exe;  // the program the copy runs: this program's own file
     // The longest the copy may stay silent before it is taken for hung. It sends a heartbeat
     // every second while it walks and a record per entry while it deletes, so only a copy
     // stuck in one call comes near it.
@@ -128,4 +128,4 @@ private:
 
 // The arguments that make the program the copy: the kind, as the user's own options name it,
 // the keep list's rules (/keeprules HOSTS, or /nokeep for none) and the pipes' handles.
-std::wstring SecondPassArguments(bool bCache, bool bCookie, const CKeepList& keep, HANDLE report, HANDLE control);
+CString SecondPassArguments(bool bCache, bool bCookie, const CKeepList& keep, HANDLE report, HANDLE control);

@@ -10,11 +10,11 @@ const wchar_t kNotCleaned[] = L"保護モードのキャッシュは削除でき
 
 }  // namespace
 
-std::wstring StageStatusText(WPARAM stage) {
+CString StageStatusText(WPARAM stage) {
     return stage == kProtectedCacheStage ? L"保護モードのキャッシュを削除中..." : L"通常のキャッシュを削除中...";
 }
 
-std::wstring StageHeading(WPARAM stage) {
+CString StageHeading(WPARAM stage) {
     return stage == kProtectedCacheStage ? L"［保護モードのキャッシュ］" : L"［通常のキャッシュ］";
 }
 
@@ -35,43 +35,43 @@ DeletionResult BothPasses(const DeletionResult& first, const DeletionResult& sec
 namespace {
 
 // Why the copy failed, with the system's error code: "…しませんでした（エラー 5）".
-std::wstring FailureReason(const SecondPassResult& second) {
+CString FailureReason(const SecondPassResult& second) {
     const wchar_t* why = L"";
     switch (second.status) {
     case SecondPassStatus::Done:
     case SecondPassStatus::Stopped:
-    case SecondPassStatus::SameCache: return std::wstring();
+    case SecondPassStatus::SameCache: return CString();
     case SecondPassStatus::NoToken: why = L"低い整合性レベルで動くための権限を得られませんでした"; break;
     case SecondPassStatus::NotStarted: why = L"低い整合性レベルのコピーを起動できませんでした"; break;
     case SecondPassStatus::NoAnswer: why = L"低い整合性レベルのコピーが応答しなくなったため終了させました"; break;
     case SecondPassStatus::TooLong: why = L"低い整合性レベルのコピーが時間内に終わらなかったため終了させました"; break;
     case SecondPassStatus::Broken: why = L"低い整合性レベルのコピーが報告を終えずに終了しました"; break;
     }
-    return std::wstring(why) + L"。エラー " + DecimalText(second.error);
+    return CString(why) + L"。エラー " + DecimalText(second.error);
 }
 
 }  // namespace
 
-std::wstring CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second) {
+CString CompletionTextOfBoth(const DeletionResult& first, const SecondPassResult& second) {
     const DeletionResult both = BothPasses(first, second.result);
     if (!second.Failed()) return (CompletionText(both));
     // The status line holds two lines: the refusals in one count, the rest in the log.
-    const std::wstring refused =
-        both.Refused() != 0 ? L"、" + (FormatCount(both.Refused())) + L"件は削除しきれず" : std::wstring();
-    return std::wstring(kNotCleaned) + L"（" + (FormatCount(both.deleted)) + L"件、" +
+    const CString refused =
+        both.Refused() != 0 ? L"、" + (FormatCount(both.Refused())) + L"件は削除しきれず" : CString();
+    return CString(kNotCleaned) + L"（" + (FormatCount(both.deleted)) + L"件、" +
            (FormatBytes(both.bytesFreed)) + L" を削除" + refused + L"。エラー " + DecimalText(second.error) + L"）";
 }
 
-std::wstring CompletionTextOfRun(const DeletionResult& first, const SecondPassResult* second) {
-    return second != nullptr ? CompletionTextOfBoth(first, *second) : std::wstring(CompletionText(first));
+CString CompletionTextOfRun(const DeletionResult& first, const SecondPassResult* second) {
+    return second != nullptr ? CompletionTextOfBoth(first, *second) : CString(CompletionText(first));
 }
 
-std::wstring SecondPassFailureText(const SecondPassResult& second) {
-    const std::wstring reason = FailureReason(second);
-    return reason.empty() ? reason : std::wstring(kNotCleaned) + L"（" + reason + L"）";
+CString SecondPassFailureText(const SecondPassResult& second) {
+    const CString reason = FailureReason(second);
+    return reason.empty() ? reason : CString(kNotCleaned) + L"（" + reason + L"）";
 }
 
-std::wstring SecondPassPlanFailureText(const SecondPassResult& second) {
-    const std::wstring reason = FailureReason(second);
+CString SecondPassPlanFailureText(const SecondPassResult& second) {
+    const CString reason = FailureReason(second);
     return reason.empty() ? reason : L"保護モードのキャッシュは削除されません（" + reason + L"）。";
 }

@@ -14,7 +14,7 @@ constexpr UINT WM_SIGNIN_NOTICE = WM_APP + 2;
 
 // To the progress dialog, from the deletion worker.
 constexpr UINT WM_DELETE_PROGRESS = WM_APP + 1;  // wParam: percentage done, 1 to 99
-constexpr UINT WM_DELETE_DONE = WM_APP + 2;      // wParam: kDeleteFinished or kDeleteInterrupted
+constexpr UINT WM_DELETE_DONE = WM_APP + 2;      // wParam: CTaskThread::End (the work returned, or it failed part-way)
 constexpr UINT WM_DELETE_STAGE = WM_APP + 3;     // wParam: the cache now cleaned (kUsualCacheStage, ...)
 
 // To the keep list's editor, from itself: a check box has changed, the rows of its
@@ -25,5 +25,5 @@ constexpr UINT WM_KEEP_SHOW_CHECKS = WM_APP + 1;
 constexpr UINT WM_KEEP_HOSTS_READY = WM_APP + 2;
 
 // To the wait while a cleaning is planned, from its worker: the planning has ended (wParam
-// CTaskThread::kTaskFinished or kTaskFailed).
+// CTaskThread::End).
 constexpr UINT WM_PLANNING_DONE = WM_APP + 1;

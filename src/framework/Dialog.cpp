@@ -44,15 +44,15 @@ INT_PTR CDialog::DoModal() {
         ownerDisabled = true;
     }
 
-    m_bEndModal = false;
+    m_endModal = false;
     m_nModalResult = -1;
     HWND hwnd = ::CreateDialogIndirectParamW(inst, tmpl, owner, StaticDlgProc, reinterpret_cast<LPARAM>(this));
-    if (hwnd != nullptr && !m_bEndModal) {
+    if (hwnd != nullptr && !m_endModal) {
         if (!::IsWindowVisible(hwnd) && ShowsAtOnce()) ::ShowWindow(hwnd, SW_SHOWNORMAL);
         MSG msg;
         bool kickIdle = true;
         LPARAM idleCount = 0;
-        while (!m_bEndModal) {
+        while (!m_endModal) {
             // Paint requests count as messages here: an empty queue is a painted window.
             if (kickIdle && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
                 kickIdle = ::SendMessageW(hwnd, WM_KICKIDLE, MSGF_DIALOGBOX, idleCount++) != 0;
@@ -87,7 +87,7 @@ INT_PTR CDialog::DoModal() {
 
 void CDialog::EndDialog(INT_PTR result) {
     m_nModalResult = result;
-    m_bEndModal = true;
+    m_endModal = true;
     if (m_hWnd != nullptr) ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wake the modal loop
 }
 

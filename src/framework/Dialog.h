@@ -53,6 +53,6 @@ private:
     BOOL HandleInitDialog();
     BOOL PreTranslateTree(MSG* msg);
 
-    bool m_bEndModal = false;
+    bool m_endModal = false;
     INT_PTR m_nModalResult = -1;
 };

@@ -10,7 +10,7 @@ namespace {
 
 // A file of a name no one else uses, created new in folder (which ends with a separator).
 // CREATE_NEW: should the name be taken after all, that file is left alone and another tried.
-CFileHandle CreateSideFile(const std::wstring& folder, std::wstring& side) {
+CFileHandle CreateSideFile(const CString& folder, CString& side) {
     const DWORD pid = ::GetCurrentProcessId();
     for (DWORD attempt = 0; attempt < 100; ++attempt) {
         side = folder + L"~dustwhirl-" + HexText(pid) + L"-" + HexText(::GetTickCount() + attempt) + L".partial";
@@ -36,7 +36,7 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }
 
 // Moves side over target, trying again within retry while another program holds either.
-bool MoveOver(const std::wstring& side, const std::wstring& target, const ReplaceRetry& retry) {
+bool MoveOver(const CString& side, const CString& target, const ReplaceRetry& retry) {
     const DWORD start = ::GetTickCount();
     DWORD step = retry.stepMs;
     for (;;) {
@@ -58,7 +58,7 @@ bool MoveOver(const std::wstring& side, const std::wstring& target, const Replac
 }
 
 // "\\?\C:\x" as "C:\x", "\\?\UNC\server\x" as "\\server\x": the path as a person writes it.
-std::wstring Readable(const std::wstring& longPath) {
+CString Readable(const CString& longPath) {
     if (longPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\" + longPath.substr(7);
     if (longPath.compare(0, 4, L"\\\\?\\") == 0 && longPath.size() > 6 && longPath[5] == L':') return longPath.substr(4);
     return longPath;
@@ -66,11 +66,11 @@ std::wstring Readable(const std::wstring& longPath) {
 
 // Writes bytes beside path and moves them over it. False when that failed; side then names
 // the side file when it holds the bytes whole (the move alone failed), else it is empty.
-bool WriteAndMove(const std::wstring& path, const std::string& bytes, const ReplaceRetry& retry, std::wstring& side) {
+bool WriteAndMove(const CString& path, const std::string& bytes, const ReplaceRetry& retry, CString& side) {
     side.clear();
-    const std::wstring target = LongPathForm(path);
+    const CString target = LongPathForm(path);
     const size_t separator = target.find_last_of(L'\\');
-    if (target.empty() || separator == std::wstring::npos || separator + 1 == target.size()) return false;
+    if (target.empty() || separator == CString::npos || separator + 1 == target.size()) return false;
     CFileHandle file = CreateSideFile(target.substr(0, separator + 1), side);
     if (!file) return false;
     const bool written = WriteAll(file.get(), bytes);
@@ -88,17 +88,17 @@ bool WriteAndMove(const std::wstring& path, const std::string& bytes, const Repl
 
 }  // namespace
 
-bool ReplaceFileWith(const std::wstring& path, const std::string& bytes, const ReplaceRetry& retry) {
-    std::wstring side;
+bool ReplaceFileWith(const CString& path, const std::string& bytes, const ReplaceRetry& retry) {
+    CString side;
     const bool replaced = WriteAndMove(path, bytes, retry, side);
     if (!side.empty()) ::DeleteFileW(side.c_str());
     return replaced;
 }
 
-bool ReplaceFileOrKeep(const std::wstring& path, const std::string& bytes, std::wstring& keptAs,
+bool ReplaceFileOrKeep(const CString& path, const std::string& bytes, CString& keptAs,
                        const ReplaceRetry& retry) {
-    std::wstring side;
+    CString side;
     const bool replaced = WriteAndMove(path, bytes, retry, side);
-    keptAs = side.empty() ? std::wstring() : Readable(side);
+    keptAs = side.empty() ? CString() : Readable(side);
     return replaced;
 }

@@ -20,11 +20,11 @@ struct ReplaceRetry {
 // Replaces (or creates) the file at path with bytes. Paths of any length work; a device or
 // anything else that is no file on a drive or share is refused. False, with the side file
 // removed and the old file untouched, when it could not be done.
-bool ReplaceFileWith(const std::wstring& path, const std::string& bytes, const ReplaceRetry& retry = ReplaceRetry());
+bool ReplaceFileWith(const CString& path, const std::string& bytes, const ReplaceRetry& retry = ReplaceRetry());
 
 // The same, for a file whose bytes must not be lost: when they were written whole but the
 // final move could not be made, the side file stays, and keptAs names it (as a person reads a
 // path, without the long form's prefix). keptAs is empty whenever the function returns true,
 // and when nothing could be written at all.
-bool ReplaceFileOrKeep(const std::wstring& path, const std::string& bytes, std::wstring& keptAs,
+bool ReplaceFileOrKeep(const CString& path, const std::string& bytes, CString& keptAs,
                        const ReplaceRetry& retry = ReplaceRetry());

@@ -17,7 +17,7 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     if (length == 0 || length >= MAX_PATH) return nullptr;
     // By its full path: a bare name would be answered by any module of that name already
     // loaded, a copy planted beside the program included, had anything taken one.
-    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    const CString path = CString(folder, length) + L"\\" + name;
     // The search flags exist where AddDllDirectory does (Windows 8, and 7 with its update).
     HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     if (kernel != nullptr && ::GetProcAddress(kernel, "AddDllDirectory") != nullptr) {

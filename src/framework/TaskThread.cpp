@@ -1,11 +1,11 @@
 #include "framework/TaskThread.h"
 
 void CTaskThread::Run() {
-    WPARAM outcome = kTaskFinished;
+    End end = End::Finished;
     try {
         m_task();
     } catch (...) {
-        outcome = kTaskFailed;
+        end = End::Failed;
     }
-    ::PostMessageW(m_notify, m_msg, outcome, 0);
+    ::PostMessageW(m_notify, m_msg, static_cast<WPARAM>(end), 0);
 }

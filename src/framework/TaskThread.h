@@ -12,7 +12,12 @@ public:
     explicit CTaskThread(std::function<void()> task) : m_task(std::move(task)) {}
     ~CTaskThread() override { Stop(); }  // Run reads this object's fields
 
-    // Runs the task, then posts msg to notify with kTaskFinished or kTaskFailed. False when no
+    // How the task ended, told as the wParam of the message posted at its end.
+    enum class End : WPARAM { Finished = 0, Failed = 1 };
+    // The end a posted wParam tells; anything but Finished is a failure.
+    static End EndOf(WPARAM wp) { return wp == static_cast<WPARAM>(End::Finished) ? End::Finished : End::Failed; }
+
+    // Runs the task, then posts msg to notify with its End as wParam. False when no
     // thread could be made: then nothing runs and nothing is posted.
     bool Start(HWND notify, UINT msg) {
         m_notify = notify;
@@ -20,9 +25,6 @@ public:
         return CWorkerThread::Start();
     }
     void Run() override;
-
-    static constexpr WPARAM kTaskFinished = 0;
-    static constexpr WPARAM kTaskFailed = 1;
 
 private:
     std::function<void()> m_task;

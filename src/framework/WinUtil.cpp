@@ -42,13 +42,13 @@ CString GetSpecialFolderPath(int csidl) {
     return path;
 }
 
-std::wstring ToWide(const char* text, size_t length, UINT codePage) {
+CString ToWide(const char* text, size_t length, UINT codePage) {
     const int count = static_cast<int>(length);
     // Flags 0: replacement characters instead of a refusal.
     const int units = ::MultiByteToWideChar(codePage, 0, text, count, nullptr, 0);
-    if (units <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    if (::MultiByteToWideChar(codePage, 0, text, count, wide.data(), units) == 0) return std::wstring();
+    if (units <= 0) return CString();
+    CString wide(static_cast<size_t>(units), L'\0');
+    if (::MultiByteToWideChar(codePage, 0, text, count, wide.data(), units) == 0) return CString();
     return wide;
 }
 
@@ -95,7 +95,7 @@ namespace {
 bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }
 wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
+bool StartsWithNoCase(const CString& text, const wchar_t* prefix) {
     for (size_t i = 0; prefix[i] != L'\0'; ++i) {
         if (i >= text.size() || UpperAscii(text[i]) != UpperAscii(prefix[i])) return false;
     }
@@ -103,23 +103,23 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
 }
 
 // The length of "C:\" at the start of path, or 0.
-size_t DriveRoot(const std::wstring& path) {
+size_t DriveRoot(const CString& path) {
     return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == L':' && path[2] == L'\\' ? 3 : 0;
 }
 
 // The length of "server\share\" at the start of path (what follows "\\" or "\\?\UNC\"), or 0.
 // A server named "." or "?" is the system's device namespace, not a server.
-size_t ShareRoot(const std::wstring& path) {
+size_t ShareRoot(const CString& path) {
     const size_t serverEnd = path.find(L'\\');
-    if (serverEnd == 0 || serverEnd == std::wstring::npos || serverEnd + 1 >= path.size()) return 0;
-    const std::wstring server = path.substr(0, serverEnd);
+    if (serverEnd == 0 || serverEnd == CString::npos || serverEnd + 1 >= path.size()) return 0;
+    const CString server = path.substr(0, serverEnd);
     if (server == L"." || server == L"?" || path[serverEnd + 1] == L'\\') return 0;
     const size_t shareEnd = path.find(L'\\', serverEnd + 1);
-    return shareEnd == std::wstring::npos ? path.size() : shareEnd + 1;
+    return shareEnd == CString::npos ? path.size() : shareEnd + 1;
 }
 
 // The length of "Volume{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}\" at the start of path, or 0.
-size_t VolumeRoot(const std::wstring& path) {
+size_t VolumeRoot(const CString& path) {
     static const wchar_t kVolume[] = L"Volume{";
     constexpr size_t kOpen = 7, kGuid = 36, kLength = kOpen + kGuid + 2;
     if (path.size() < kLength || !StartsWithNoCase(path, kVolume) || path[kOpen + kGuid] != L'}' ||
@@ -134,8 +134,8 @@ size_t VolumeRoot(const std::wstring& path) {
 }
 
 // A name that Windows takes for a device in any folder ("CON", "nul.txt", "COM1 ", ...).
-bool IsDeviceName(const std::wstring& component) {
-    std::wstring base = component.substr(0, component.find(L'.'));
+bool IsDeviceName(const CString& component) {
+    CString base = component.substr(0, component.find(L'.'));
     while (!base.empty() && (base.back() == L' ' || base.back() == L'.')) base.pop_back();
     for (wchar_t& c : base) c = UpperAscii(c);
     for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
@@ -150,11 +150,11 @@ bool IsDeviceName(const std::wstring& component) {
 
 // Whether the folders and file after a root name files: no ':' (a stream of the file, or of
 // a folder) and no component that is a device's name.
-bool NamesFiles(const std::wstring& path, size_t root) {
-    if (root == 0 || root >= path.size() || path.find(L':', root) != std::wstring::npos) return false;
+bool NamesFiles(const CString& path, size_t root) {
+    if (root == 0 || root >= path.size() || path.find(L':', root) != CString::npos) return false;
     for (size_t start = root; start < path.size();) {
         size_t end = path.find(L'\\', start);
-        if (end == std::wstring::npos) end = path.size();
+        if (end == CString::npos) end = path.size();
         if (IsDeviceName(path.substr(start, end - start))) return false;
         start = end + 1;
     }
@@ -163,20 +163,20 @@ bool NamesFiles(const std::wstring& path, size_t root) {
 
 }  // namespace
 
-std::wstring LongPathForm(const std::wstring& path) {
-    if (path.empty()) return std::wstring();
+CString LongPathForm(const CString& path) {
+    if (path.empty()) return CString();
     constexpr wchar_t kLong[] = L"\\\\?\\";
-    std::wstring full;
+    CString full;
     if (path.compare(0, 4, kLong) == 0) {
         full = path;
         // "\\?\unc\" is the same namespace as "\\?\UNC\"; written in its usual case.
         if (StartsWithNoCase(full.substr(4), L"UNC\\")) full.replace(4, 3, L"UNC");
     } else {
         const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-        if (needed == 0) return std::wstring();
-        std::wstring resolved(needed, L'\0');
+        if (needed == 0) return CString();
+        CString resolved(needed, L'\0');
         const DWORD length = ::GetFullPathNameW(path.c_str(), needed, resolved.data(), nullptr);
-        if (length == 0 || length >= needed) return std::wstring();
+        if (length == 0 || length >= needed) return CString();
         resolved.resize(length);
         if (DriveRoot(resolved) != 0) {
             full = kLong + resolved;
@@ -185,10 +185,10 @@ std::wstring LongPathForm(const std::wstring& path) {
             full = kLong + (L"UNC\\" + resolved.substr(2));
         } else {
             // A device ("NUL" is "\\.\NUL" by now) or another of the system's namespaces.
-            return std::wstring();
+            return CString();
         }
     }
-    const std::wstring rest = full.substr(4);
+    const CString rest = full.substr(4);
     size_t root = DriveRoot(rest);
     if (root == 0 && rest.compare(0, 4, L"UNC\\") == 0) {
         const size_t share = ShareRoot(rest.substr(4));
@@ -197,7 +197,7 @@ std::wstring LongPathForm(const std::wstring& path) {
     if (root == 0) root = VolumeRoot(rest);
     // A device, a stream or anything else that is no file on a drive, share or volume is
     // never written or read as if it were one.
-    return NamesFiles(rest, root) ? full : std::wstring();
+    return NamesFiles(rest, root) ? full : CString();
 }
 
 HCURSOR GetAppCursor(UINT id) {

@@ -17,7 +17,7 @@ CString GetSpecialFolderPath(int csidl);
 // Narrow text of a code page (CP_UTF8, CP_ACP, ...) as UTF-16, and back. Malformed input and
 // characters the target lacks are replaced rather than failing the whole text. Empty when the
 // system cannot convert at all.
-std::wstring ToWide(const char* text, size_t length, UINT codePage);
+CString ToWide(const char* text, size_t length, UINT codePage);
 std::string FromWide(const wchar_t* text, size_t length, UINT codePage);
 inline CString FromUtf8(const std::string& utf8) { return ToWide(utf8.data(), utf8.size(), CP_UTF8); }
 inline std::string ToUtf8(const CString& text) { return FromWide(text.data(), text.size(), CP_UTF8); }
@@ -37,7 +37,7 @@ CString DisplayEntryName(const char* name);
 // case, and "\\?\Volume{GUID}\" paths, are taken as they are). Empty on failure, and for
 // anything but a file on a drive, a network share or a volume: a device in any form ("NUL",
 // "C:\dir\con.txt", "\\.\..."), a stream ("x.log:s"), or another of the system's namespaces.
-std::wstring LongPathForm(const std::wstring& path);
+CString LongPathForm(const CString& path);
 
 // A cursor resource of the program, loaded once; null when there is none.
 HCURSOR GetAppCursor(UINT id);

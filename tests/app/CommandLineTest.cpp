@@ -40,7 +40,7 @@ TEST(CommandLine, ArgumentsAreSplitAsTheShellSplitsThem) {
 TEST(CommandLine, KindsAndSwitchesInAnyCaseAndEitherPrefix) {
     struct Case {
         std::vector<const wchar_t*> args;
-        bool bCache, bCookie, bSilent;
+        bool bCache, bCookie, silent;
         const wchar_t* log;
     };
     // A path outside every single code page arrives as typed.
@@ -56,7 +56,7 @@ TEST(CommandLine, KindsAndSwitchesInAnyCaseAndEitherPrefix) {
         EXPECT_EQ(line.mode, CommandLine::Mode::Clean);
         EXPECT_EQ(line.bCache, c.bCache);
         EXPECT_EQ(line.bCookie, c.bCookie);
-        EXPECT_EQ(line.bSilent, c.bSilent);
+        EXPECT_EQ(line.silent, c.silent);
         EXPECT_EQ(line.logPath, c.log);
     }
     // No option at all, a dropped file included: the window, as always.
@@ -81,7 +81,7 @@ TEST(CommandLine, MistakesShowTheUsageAndKeepSilentSilent) {
     CommandLine help = Parse({L"/?"});
     EXPECT_EQ(help.mode, CommandLine::Mode::Usage);
     EXPECT_TRUE(help.error.empty()) << "asking for the usage is no mistake: " << ToUtf8(help.error);
-    EXPECT_TRUE(Parse({L"/cache", L"/cookie", L"/silent"}).bSilent) << "a silent mistake shows no box";
+    EXPECT_TRUE(Parse({L"/cache", L"/cookie", L"/silent"}).silent) << "a silent mistake shows no box";
 }
 
 // A forgotten FILE never takes the next word: every option, in either prefix and any case, after
@@ -102,7 +102,7 @@ TEST(CommandLine, AnOptionWordIsNeverTheFileOfAnother) {
                 EXPECT_TRUE(line.logPath.empty() && line.keepPath.empty()) << "nothing taken for a file";
                 // The word is read as its own option (the copy's is silent too).
                 const bool silent = !last && (std::wstring(next) == L"/silent" || std::wstring(next) == L"/secondpass");
-                EXPECT_EQ(line.bSilent, silent);
+                EXPECT_EQ(line.silent, silent);
             }
         }
     }
@@ -172,7 +172,7 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
                 EXPECT_TRUE(line.keepPath.empty()) << "the copy reads no list file: " << args;
                 const bool told = bCookie && withRules;
                 EXPECT_EQ(hosts(line.keepRules.value_or(CKeepList())), hosts(told ? rules : CKeepList())) << args;
-                if (bCookie) EXPECT_TRUE(told ? !line.bNoKeep : line.bNoKeep) << args;
+                if (bCookie) EXPECT_TRUE(told ? !line.noKeep : line.noKeep) << args;
             }
         }
     }
@@ -210,7 +210,7 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
     for (const auto& args : mistakes) {
         const CommandLine line = Parse(args);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(args.back()));
-        EXPECT_TRUE(line.bSilent) << "the copy never shows a window";
+        EXPECT_TRUE(line.silent) << "the copy never shows a window";
     }
     // Each of those stays a mistake with the word's pipe given; without it, or with it alone,
     // a copy could never be told to go.
@@ -225,7 +225,7 @@ TEST(CommandLine, TheSecondPassCopyTakesOnlyTheUsualKindsTheParentsRulesAndAPipe
           {L"/cache", L"/secondpass", L"12", L"/secondpassgo"}, {L"/cache", L"/secondpass", L"12", L"/secondpassgo", L"0"}}) {
         const CommandLine line = Parse(half);
         EXPECT_EQ(line.mode, CommandLine::Mode::Usage) << ::testing::PrintToString(std::wstring(half.back()));
-        EXPECT_TRUE(line.bSilent);
+        EXPECT_TRUE(line.silent);
     }
 }
 
@@ -238,11 +238,11 @@ TEST(CommandLine, TheKeepListIsTheStoredOneUnlessNamedOrRefused) {
 
     CommandLine named = Parse({L"/cookie", L"/KEEP", L"C:\\ケープ\\café.txt", L"-Preview", L"/silent"});
     EXPECT_EQ(named.mode, CommandLine::Mode::Clean);
-    EXPECT_TRUE(named.bPreview);
+    EXPECT_TRUE(named.preview);
     EXPECT_EQ(KeepSourceOf(named).path, L"C:\\ケープ\\café.txt");
     EXPECT_TRUE(KeepSourceOf(named).mustExist) << "a named list that is missing is a mistake";
     EXPECT_TRUE(KeepSourceOf(Parse({L"/all", L"/nokeep"})).path.empty());
-    EXPECT_FALSE(Parse({L"/all"}).bPreview);
+    EXPECT_FALSE(Parse({L"/all"}).preview);
 
     // Only the list chosen: the window, which then uses it.
     for (const auto& args : std::vector<std::vector<const wchar_t*>>{{L"/keep", L"k.txt"}, {L"-nokeep"}}) {
@@ -312,7 +312,7 @@ TEST(UnattendedClean, ALogThatCannotTakeItsNameIsKeptAsideAndTheExitCodeSaysSo) 
                                           OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(scanner);
         const CommandLine line = Parse({L"/cache", L"/silent", L"/preview", L"/log", log.c_str()});
-        EXPECT_EQ(RunUnattendedClean(line, ProtectedCacheReach(), quick), kExitLogKeptAside);
+        EXPECT_EQ(RunUnattendedClean(line, ProtectedCacheReach(), quick), ExitCode::LogKeptAside);
     }
     WIN32_FIND_DATAW found{};
     HANDLE find = ::FindFirstFileW((folder + L"\\~dustwhirl-*").c_str(), &found);
@@ -330,7 +330,7 @@ TEST(UnattendedClean, ALogThatCannotTakeItsNameIsKeptAsideAndTheExitCodeSaysSo) 
     EXPECT_TRUE(::DeleteFileW(kept.c_str()));
     // A folder that is not there: nothing written, nothing kept.
     const CommandLine nowhere = Parse({L"/cache", L"/silent", L"/preview", L"/log", (folder + L"\\no\\x.log").c_str()});
-    EXPECT_EQ(RunUnattendedClean(nowhere, ProtectedCacheReach(), quick), kExitLogFailed);
+    EXPECT_EQ(RunUnattendedClean(nowhere, ProtectedCacheReach(), quick), ExitCode::LogFailed);
     ::DeleteFileW(log.c_str());
     EXPECT_TRUE(::RemoveDirectoryW(folder.c_str())) << "nothing else was left in the folder";
 }

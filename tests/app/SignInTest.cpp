@@ -24,7 +24,7 @@ CommandLine Parse(std::vector<const wchar_t*> args) { return ParseCommandLine(st
 TEST(SignInCommandLine, TheSettingTakesOneWordAndNothingElse) {
     struct Case {
         std::vector<const wchar_t*> args;
-        bool bCache, bCookie, bSilent;
+        bool bCache, bCookie, silent;
     };
     const Case settings[] = {
         {{L"/signin", L"cache"}, true, false, false},
@@ -38,7 +38,7 @@ TEST(SignInCommandLine, TheSettingTakesOneWordAndNothingElse) {
         EXPECT_EQ(line.mode, CommandLine::Mode::SignIn);
         EXPECT_EQ(line.bCache, c.bCache);
         EXPECT_EQ(line.bCookie, c.bCookie);
-        EXPECT_EQ(line.bSilent, c.bSilent);
+        EXPECT_EQ(line.silent, c.silent);
     }
     // A word forgotten, unknown, given twice, or a cleaning's option beside it: the usage.
     const std::vector<std::vector<const wchar_t*>> mistakes = {
@@ -59,7 +59,7 @@ TEST(SignInCommandLine, TheSettingTakesOneWordAndNothingElse) {
     }
     const CommandLine run = Parse({L"/atsignin", L"/cookie"});
     EXPECT_EQ(run.mode, CommandLine::Mode::SignInRun);
-    EXPECT_TRUE(run.bSilent) << "a run at sign-in shows nothing";
+    EXPECT_TRUE(run.silent) << "a run at sign-in shows nothing";
     EXPECT_TRUE(run.bCookie && !run.bCache);
 }
 
@@ -264,13 +264,13 @@ TEST_F(SignInNote, ARunStillGoingIsNotSaidAndItsNoteStays) {
 }
 
 TEST_F(SignInNote, TheRunLeavesANoteOnlyWhenItDidNotEndWithZero) {
-    for (int code : {2, 0, 1, 0}) {
-        SCOPED_TRACE(code);
+    for (ExitCode code : {ExitCode::Usage, ExitCode::AllDeleted, ExitCode::SomeNotDeleted, ExitCode::AllDeleted}) {
+        SCOPED_TRACE(static_cast<int>(code));
         NoteSignInStarted(m_folder);
         EXPECT_TRUE(NoteExists()) << "a run that dies is seen";
         NoteSignInEnded(m_folder, code);
-        EXPECT_EQ(NoteExists(), code != 0);
-        EXPECT_EQ(TakeSignInNotice(m_folder).has_value(), code != 0);
+        EXPECT_EQ(NoteExists(), code != ExitCode::AllDeleted);
+        EXPECT_EQ(TakeSignInNotice(m_folder).has_value(), code != ExitCode::AllDeleted);
     }
 }
 
@@ -279,13 +279,13 @@ TEST_F(SignInNote, TheRunLeavesANoteOnlyWhenItDidNotEndWithZero) {
 TEST(SignInCommand, SetsAndRemovesTheValueForThisExecutable) {
     CommandLine line = Parse({L"/signin", L"cookie", L"/silent"});
     ASSERT_EQ(line.mode, CommandLine::Mode::SignIn);
-    ASSERT_EQ(RunSignInCommand(line), 0);
+    ASSERT_EQ(RunSignInCommand(line), ExitCode::AllDeleted);
     const SignInSetting set = ReadSignInSetting();
     EXPECT_EQ(set.state, SignInSetting::State::Ours);
     EXPECT_TRUE(SameProgram(set.program, GetModuleFilePath()));
     EXPECT_TRUE(set.bCookie && !set.bCache);
     line = Parse({L"/signin", L"off"});
-    ASSERT_EQ(RunSignInCommand(line), 0);
+    ASSERT_EQ(RunSignInCommand(line), ExitCode::AllDeleted);
     EXPECT_EQ(ReadSignInSetting().state, SignInSetting::State::None);
 }
 

@@ -91,7 +91,7 @@ LRESULT CALLBACK WatchQueue(int code, WPARAM removed, LPARAM lp) {
 
 Seen P(WPARAM p) { return {WM_DELETE_PROGRESS, p}; }
 Seen D(WPARAM i) { return {kDeleteMark, i}; }
-Seen Done() { return {WM_DELETE_DONE, kDeleteFinished}; }
+Seen Done() { return {WM_DELETE_DONE, static_cast<WPARAM>(CTaskThread::End::Finished)}; }
 
 std::string Text(HWND w) { return WindowText(w); }
 bool Visible(HWND w) { return (::GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -292,7 +292,7 @@ TEST_F(ProgressRun, AWorkerThatFailsPartWayLeavesTheDialogClosable) {
     };
     const std::string interrupted = "削除を中断しました";
     EXPECT_EQ(Run(list, cache), IDOK);
-    EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), P(33), D(1), Seen{WM_DELETE_DONE, kDeleteInterrupted}}));
+    EXPECT_EQ(g_seen, (std::vector<Seen>{D(0), P(33), D(1), Seen{WM_DELETE_DONE, static_cast<WPARAM>(CTaskThread::End::Failed)}}));
     EXPECT_TRUE(seen.completed);
     EXPECT_TRUE(seen.buttonVisible);
     EXPECT_EQ(seen.status, interrupted);
@@ -361,11 +361,11 @@ TEST_F(ProgressRun, AWalkTheCacheBrokeOffIsReportedInEveryPath) {
         cache.beforeRead = [&](int read, INTERNET_CACHE_ENTRY_INFOA*, DWORD*) { return read < c.readsBeforeFailure; };
         CommandLine line;
         line.mode = CommandLine::Mode::Clean;
-        line.bCache = line.bSilent = true;
+        line.bCache = line.silent = true;
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
         line.logPath = std::wstring(temp) + L"dw-walk-failed.log";
-        EXPECT_EQ(RunUnattendedClean(line), kExitSomeNotDeleted);
+        EXPECT_EQ(RunUnattendedClean(line), ExitCode::SomeNotDeleted);
         std::string log;
         if (FILE* f = ::_wfopen(line.logPath.c_str(), L"rb")) {
             char buf[4096];
@@ -418,7 +418,7 @@ std::vector<std::string> ReadLog(const std::wstring& path) {
 CommandLine SilentCacheCleaning(const wchar_t* logName) {
     CommandLine line;
     line.mode = CommandLine::Mode::Clean;
-    line.bCache = line.bSilent = true;
+    line.bCache = line.silent = true;
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
     line.logPath = std::wstring(temp) + logName;
@@ -668,7 +668,7 @@ TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
     ::SetEnvironmentVariableA("DW_STUB_COUNT", "3");
     CommandLine line;
     line.mode = CommandLine::Mode::Clean;
-    line.bCookie = line.bSilent = line.bPreview = true;
+    line.bCookie = line.silent = line.preview = true;
     line.keepPath = keepPath;
     line.logPath = TempPathW(L"dw-both-preview.log");
     SecondPassRequest request = SecondPassBy("dw_secondpass_stub.exe");
@@ -681,7 +681,7 @@ TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
         EXPECT_TRUE(stub.Gone());
         EXPECT_EQ(stub.Word(), "S") << "told to stop";
     }
-    EXPECT_EQ(RunUnattendedClean(line, Through(request)), kExitAllDeleted);
+    EXPECT_EQ(RunUnattendedClean(line, Through(request)), ExitCode::AllDeleted);
     EXPECT_EQ(ReadLog(line.logPath),
               (std::vector<std::string>{"［通常のキャッシュ］", "削除します\tCookie:u@gone.test/", "残します\tCookie:u@keep.test/",
                                         "［保護モードのキャッシュ］", "削除します\tCookie:u1@low.example.test/",
@@ -690,9 +690,9 @@ TEST_F(ProgressRun, EveryCountCoversTheCopysOwnCacheToo) {
     EXPECT_EQ(stub.Word(), "S");
     EXPECT_EQ(UrlCacheSourceNames().size(), 2u) << "a preview deletes nothing";
 
-    line.bPreview = false;
+    line.preview = false;
     line.logPath = TempPathW(L"dw-both-run.log");
-    EXPECT_EQ(RunUnattendedClean(line, Through(request)), kExitAllDeleted);
+    EXPECT_EQ(RunUnattendedClean(line, Through(request)), ExitCode::AllDeleted);
     const std::vector<std::string> lines = ReadLog(line.logPath);
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[0], "［通常のキャッシュ］");
@@ -760,7 +760,7 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
         SecondPassRequest request = SecondPassBy(c.program, c.silenceMs);
         request.overallTimeoutMs = 4000;
         const DWORD start = ::GetTickCount();
-        EXPECT_EQ(RunUnattendedClean(line, Through(request)), kExitSomeNotDeleted);
+        EXPECT_EQ(RunUnattendedClean(line, Through(request)), ExitCode::SomeNotDeleted);
         EXPECT_LT(::GetTickCount() - start, SecondPassRequest::kIdleTimeoutMs) << "the bounds given, not the defaults";
         EXPECT_TRUE(stub.Gone()) << "the copy is gone";
         EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the first pass ran";
@@ -780,7 +780,7 @@ TEST_F(ProgressRun, ACopyThatFailsLeavesTheFirstPassStandingAndSaysSo) {
         StubCopy stub("beats");
         ::SetEnvironmentVariableA("DW_STUB_BEAT_MS", "800");
         const CommandLine line = SilentCacheCleaning(L"dw-copy-beats.log");
-        EXPECT_EQ(RunUnattendedClean(line, Through(SecondPassBy("dw_secondpass_stub.exe", 3000))), kExitAllDeleted);
+        EXPECT_EQ(RunUnattendedClean(line, Through(SecondPassBy("dw_secondpass_stub.exe", 3000))), ExitCode::AllDeleted);
         const std::vector<std::string> lines = ReadLog(line.logPath);
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back().rfind("合計: 削除 2件", 0), 0u) << lines.back();
@@ -808,7 +808,7 @@ TEST_F(ProgressRun, ACopyWhosePlanCannotBeReadIsNeverToldToGo) {
         Seeded(2);
         StubCopy stub("broken");
         const CommandLine line = SilentCacheCleaning(L"dw-copy-broken.log");
-        EXPECT_EQ(RunUnattendedClean(line, Through(SecondPassBy("dw_secondpass_stub.exe"))), kExitSomeNotDeleted);
+        EXPECT_EQ(RunUnattendedClean(line, Through(SecondPassBy("dw_secondpass_stub.exe"))), ExitCode::SomeNotDeleted);
         EXPECT_TRUE(WaitUntil([&] { return stub.Gone(); }, 5000));
         EXPECT_NE(stub.Word(), "G");
         EXPECT_TRUE(UrlCacheSourceNames().empty()) << "the first pass ran";
