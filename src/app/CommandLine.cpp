@@ -120,17 +120,20 @@ void Pipe(ParseState& state, const wchar_t* value, ULONG_PTR& pipe, const wchar_
     if (pipe == 0) state.Fail(option);
 }
 
+// A file's name: the word after the option; none is a mistake that names the option.
+void FileName(ParseState& state, const wchar_t* value, CString& path, const wchar_t* option) {
+    if (value != nullptr) {
+        path = value;
+    } else {
+        state.Fail(MissingFileName(option));
+    }
+}
+
 void Help(ParseState& state, const wchar_t*) { state.wantsUsage = true; }
 
 const Option kOptions[] = {
     {L"keep", true, OptionGroup::KeepChoice,
-     [](ParseState& state, const wchar_t* value) {
-         if (value != nullptr) {
-             state.line.keepPath = value;
-         } else {
-             state.Fail(MissingFileName(L"/keep"));
-         }
-     }},
+     [](ParseState& state, const wchar_t* value) { FileName(state, value, state.line.keepPath, L"/keep"); }},
     {L"nokeep", false, OptionGroup::KeepChoice, [](ParseState& state, const wchar_t*) { state.line.noKeep = true; }},
     {L"signin", true, OptionGroup::SignIn,
      [](ParseState& state, const wchar_t* word) {
@@ -152,13 +155,7 @@ const Option kOptions[] = {
     {L"preview", false, OptionGroup::Other, [](ParseState& state, const wchar_t*) { state.line.preview = true; }},
     {L"silent", false, OptionGroup::Silent, [](ParseState& state, const wchar_t*) { state.line.silent = true; }},
     {L"log", true, OptionGroup::Other,
-     [](ParseState& state, const wchar_t* value) {
-         if (value != nullptr) {
-             state.line.logPath = value;
-         } else {
-             state.Fail(MissingFileName(L"/log"));
-         }
-     }},
+     [](ParseState& state, const wchar_t* value) { FileName(state, value, state.line.logPath, L"/log"); }},
     {L"keeprules", true, OptionGroup::Other,
      [](ParseState& state, const wchar_t* value) {
          // The copy's list, from the parent; a piece that is not a host spoils the whole.
